@@ -1,0 +1,84 @@
+// Settings store over QSettings, whose INI writes go through a temporary file and a rename, so that a
+// crash in the middle of a write leaves the old file whole.
+#include "app/SettingsStore.h"
+
+#include "app/Errors.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace dialoon {
+namespace {
+
+const QString kSection = QStringLiteral("German");
+
+QString keyPath(const QString& key)
+{
+    return kSection + u'/' + key;
+}
+
+// The rename that replaced the file is durable only once its directory is on disk too.
+void syncDirectoryOf(const QString& filePath)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray dir = QFile::encodeName(QFileInfo(filePath).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(filePath);
+#endif
+}
+
+} // namespace
+
+SettingsStore::SettingsStore()
+#ifdef Q_OS_WIN
+    : settings_(std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\Tavo"),
+                                            QSettings::NativeFormat))
+#else
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tavo")))
+#endif
+{
+}
+
+SettingsStore::SettingsStore(const QString& iniPath)
+    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
+{
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::path() const
+{
+    return settings_->fileName();
+}
+
+QString SettingsStore::readSetting(const QString& key) const
+{
+    const QVariant value = settings_->value(keyPath(key));
+    // A hand-edited value with a comma reads back as a list; keep it as the text that was typed.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+void SettingsStore::writeSetting(const QString& key, const QString& text)
+{
+    settings_->setValue(keyPath(key), text);
+    settings_->sync();
+    if (settings_->status() != QSettings::NoError) {
+        throw StoreWriteError("The settings could not be saved to " + path().toStdString() +
+                              " (the file or its folder cannot be written).");
+    }
+    syncDirectoryOf(path());
+}
+
+} // namespace dialoon

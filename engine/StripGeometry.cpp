@@ -1,0 +1,24 @@
+// Strip placement.
+#include "engine/StripGeometry.h"
+
+#include "engine/StripModel.h"
+#include "platform/Platform.h"
+
+namespace dialoon::StripGeometry {
+
+void Get_Windows_Rect(StripModel& strip, Platform& platform)
+{
+    strip.fullHeight = StripDesign::kFullHeight;
+    strip.height = strip.fullHeight;
+    strip.top = 0.0;
+    platform.placeStrip(strip.left, strip.top, strip.width, strip.height);
+    strip.windowRect = platform.stripRect();
+}
+
+void makeTopmost(const StripModel& strip, Platform& platform)
+{
+    platform.setStripTopmost(platform.toPixelsX(strip.left), platform.toPixelsYTruncated(strip.top),
+                             platform.toPixelsXTruncated(strip.width), platform.toPixelsYTruncated(strip.height));
+}
+
+} // namespace dialoon::StripGeometry

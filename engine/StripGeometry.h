@@ -1,0 +1,18 @@
+// Snapping the strip into place and pinning it above other windows.
+#pragma once
+
+namespace dialoon {
+
+class Platform;
+struct StripModel;
+
+namespace StripGeometry {
+
+// Full height, top edge, and the window rectangle captured anew for the mouse tests.
+void Get_Windows_Rect(StripModel& strip, Platform& platform);
+
+// Pins the strip above all other windows at its current position and size.
+void makeTopmost(const StripModel& strip, Platform& platform);
+
+} // namespace StripGeometry
+} // namespace dialoon

@@ -1,0 +1,117 @@
+// Start-at-logon entry on each platform.
+#include "platform/LogonEntry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace dialoon::LogonEntry {
+namespace {
+
+#ifdef Q_OS_WIN
+const char* const kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kRunValueName = "German";
+#endif
+
+bool needsQuoting(const QString& arg)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    if (arg.isEmpty())
+        return true;
+    for (const QChar c : arg)
+        if (reserved.contains(c))
+            return true;
+    return false;
+}
+
+} // namespace
+
+QString desktopExecValue(const QString& executablePath)
+{
+    // First the quoting rule of the Exec key, then the escapes of a string value, which a reader
+    // undoes before it applies the quoting rule.
+    QString arg;
+    if (needsQuoting(executablePath)) {
+        arg = QStringLiteral("\"");
+        for (const QChar c : executablePath) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                arg += u'\\';
+            arg += c;
+        }
+        arg += u'"';
+    } else {
+        arg = executablePath;
+    }
+    QString value;
+    for (const QChar c : arg) {
+        switch (c.unicode()) {
+        case '\\': value += QStringLiteral("\\\\"); break;
+        case '\n': value += QStringLiteral("\\n"); break;
+        case '\t': value += QStringLiteral("\\t"); break;
+        case '\r': value += QStringLiteral("\\r"); break;
+        case '%': value += QStringLiteral("%%"); break;
+        default: value += c;
+        }
+    }
+    return value;
+}
+
+QString windowsRunValue(const QString& directory, const QString& baseName)
+{
+    if (directory.endsWith(u'\\'))
+        return directory + baseName + QStringLiteral(".exe");
+    return directory + u'\\' + baseName + QStringLiteral(".exe");
+}
+
+QString location()
+{
+#ifdef Q_OS_WIN
+    return QString::fromLatin1(kRunKey) + u'\\' + QString::fromLatin1(kRunValueName);
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/dialoon.desktop");
+#endif
+}
+
+void write(const QString& executablePath)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo info(executablePath);
+    QSettings run(QString::fromLatin1(kRunKey), QSettings::NativeFormat);
+    run.setValue(QString::fromLatin1(kRunValueName),
+                 windowsRunValue(QDir::toNativeSeparators(info.absolutePath()), info.completeBaseName()));
+    run.sync();
+#else
+    const QString path = location();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    const QString entry = QStringLiteral("[Desktop Entry]\n"
+                                         "Type=Application\n"
+                                         "Name=Dialoon\n"
+                                         "Comment=German phrase player\n"
+                                         "Exec=%1\n"
+                                         "Terminal=false\n"
+                                         "X-GNOME-Autostart-enabled=true\n")
+                              .arg(desktopExecValue(executablePath));
+    file.write(entry.toUtf8());
+    file.commit();
+#endif
+}
+
+void remove()
+{
+#ifdef Q_OS_WIN
+    QSettings run(QString::fromLatin1(kRunKey), QSettings::NativeFormat);
+    run.remove(QString::fromLatin1(kRunValueName));
+    run.sync();
+#else
+    QFile::remove(location());
+#endif
+}
+
+} // namespace dialoon::LogonEntry

@@ -1,0 +1,24 @@
+// The per-user entry that starts the program at logon: an XDG autostart file on Linux, the Run value
+// "German" in the registry on Windows.
+#pragma once
+
+#include <QString>
+
+namespace dialoon::LogonEntry {
+
+// Writes or replaces the entry for the executable at this path. Failures are silent.
+void write(const QString& executablePath);
+// Removes the entry if there is one. Failures are silent.
+void remove();
+
+// Where the entry lives (the autostart file on Linux).
+QString location();
+
+// The Exec value of a desktop entry that starts this program with no arguments: quoted and escaped
+// as the Desktop Entry Specification asks, ready to stand after "Exec=".
+QString desktopExecValue(const QString& executablePath);
+
+// The Windows logon value: directory and file name, the extension always ".exe".
+QString windowsRunValue(const QString& directory, const QString& baseName);
+
+} // namespace dialoon::LogonEntry

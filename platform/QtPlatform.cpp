@@ -1,0 +1,151 @@
+// Qt implementation of the platform interface.
+#include "platform/QtPlatform.h"
+
+#include "platform/LogonEntry.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPalette>
+#include <QScreen>
+#include <QUrl>
+
+namespace dialoon {
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+QScreen* screenOf(const QWidget* w)
+{
+    if (w && w->screen())
+        return w->screen();
+    return QGuiApplication::primaryScreen();
+}
+
+double twipsPerPixel(const QWidget* w)
+{
+    // Qt's logical pixels already carry the desktop's scaling; 96 of them make an inch on every screen.
+    const QScreen* s = screenOf(w);
+    const double dpi = s ? s->logicalDotsPerInch() / s->devicePixelRatio() : 96.0;
+    if (dpi < 48.0 || dpi > 480.0)
+        return kTwipsPerInch / 96.0;
+    return kTwipsPerInch / dpi;
+}
+
+} // namespace
+
+QtPlatform::QtPlatform() = default;
+QtPlatform::~QtPlatform() = default;
+
+double QtPlatform::screenWidthTwips() const
+{
+    const QScreen* s = screenOf(strip_);
+    return (s ? s->geometry().width() : 1024) * twipsPerPixelX();
+}
+
+double QtPlatform::screenHeightTwips() const
+{
+    const QScreen* s = screenOf(strip_);
+    return (s ? s->geometry().height() : 768) * twipsPerPixelY();
+}
+
+double QtPlatform::twipsPerPixelX() const
+{
+    return twipsPerPixel(strip_);
+}
+
+double QtPlatform::twipsPerPixelY() const
+{
+    return twipsPerPixel(strip_);
+}
+
+PixelPoint QtPlatform::cursorPos() const
+{
+    const QPoint p = QCursor::pos();
+    return {p.x(), p.y()};
+}
+
+PixelRect QtPlatform::stripRect() const
+{
+    if (!strip_)
+        return {};
+    const QRect g = strip_->geometry();
+    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+void QtPlatform::placeStrip(double leftTwips, double topTwips, double widthTwips, double heightTwips)
+{
+    if (!strip_)
+        return;
+    // Heights below one pixel still show as one pixel row, so the rolled-up strip stays findable.
+    const QRect target(toPixelsX(leftTwips), toPixelsY(topTwips), std::max(1, toPixelsX(widthTwips)),
+                       std::max(1, toPixelsY(heightTwips)));
+    if (strip_->geometry() != target)
+        strip_->setGeometry(target);
+}
+
+void QtPlatform::setStripTopmost(int x, int y, int cx, int cy)
+{
+    if (!strip_)
+        return;
+    strip_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    strip_->setGeometry(x, y, cx, cy);
+    strip_->raise();
+}
+
+QColor QtPlatform::defaultDesktopColour()
+{
+    return QColor(0x1f, 0x3a, 0x5f); // a deep slate blue: white captions read well on it
+}
+
+QColor QtPlatform::systemColour(SystemColour which) const
+{
+    const QPalette palette = QGuiApplication::palette();
+    switch (which) {
+    case SystemColour::Desktop:
+        return defaultDesktopColour();
+    case SystemColour::InactiveTitleBar:
+        return palette.color(QPalette::Inactive, QPalette::Mid);
+    case SystemColour::WindowBackground:
+        return palette.color(QPalette::Active, QPalette::Base);
+    case SystemColour::WindowText:
+        return palette.color(QPalette::Active, QPalette::WindowText);
+    }
+    return defaultDesktopColour();
+}
+
+void QtPlatform::showMessage(const QString& title, const QString& text)
+{
+    if (openMessage_)
+        return;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setObjectName("message");
+    openMessage_ = box;
+    box->show();
+}
+
+void QtPlatform::openUrl(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+QString QtPlatform::executablePath() const
+{
+    return QCoreApplication::applicationFilePath();
+}
+
+void QtPlatform::writeLogonEntry(const QString& executablePath)
+{
+    LogonEntry::write(executablePath);
+}
+
+void QtPlatform::removeLogonEntry()
+{
+    LogonEntry::remove();
+}
+
+} // namespace dialoon

@@ -1,0 +1,44 @@
+// The platform interface on Qt: X11 (also through XWayland), Windows and macOS.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QMessageBox;
+
+namespace dialoon {
+
+class QtPlatform : public Platform
+{
+public:
+    QtPlatform();
+    ~QtPlatform() override;
+
+    void setStripWindow(QWidget* strip) { strip_ = strip; }
+
+    double screenWidthTwips() const override;
+    double screenHeightTwips() const override;
+    double twipsPerPixelX() const override;
+    double twipsPerPixelY() const override;
+    PixelPoint cursorPos() const override;
+    PixelRect stripRect() const override;
+    void placeStrip(double leftTwips, double topTwips, double widthTwips, double heightTwips) override;
+    void setStripTopmost(int x, int y, int cx, int cy) override;
+    QColor systemColour(SystemColour which) const override;
+    void showMessage(const QString& title, const QString& text) override;
+    void openUrl(const QString& url) override;
+    QString executablePath() const override;
+    void writeLogonEntry(const QString& executablePath) override;
+    void removeLogonEntry() override;
+
+    // The colour used where the desktop has no colour of its own to give.
+    static QColor defaultDesktopColour();
+
+private:
+    QPointer<QWidget> strip_;
+    QPointer<QMessageBox> openMessage_;
+};
+
+} // namespace dialoon

@@ -1,0 +1,82 @@
+// One running copy per user, with QLockFile for the race-free claim and a local socket for activation.
+#include "platform/SingleInstance.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace dialoon {
+namespace {
+
+const QByteArray kActivate = "activate\n";
+
+QString lockDirectory()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return dir;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key))
+{
+    connect(&server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server_.nextPendingConnection()) {
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (socket->readAll().startsWith(kActivate.trimmed()))
+                    emit activationRequested();
+                socket->disconnectFromServer();
+            });
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::defaultKey()
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USERNAME");
+    return QStringLiteral("dialoon-") + (user.isEmpty() ? QStringLiteral("user") : user);
+}
+
+bool SingleInstance::claim()
+{
+    lock_ = std::make_unique<QLockFile>(lockDirectory() + u'/' + key_ + QStringLiteral(".lock"));
+    // A lock left by a copy that crashed is taken over: QLockFile checks whether its owner still lives.
+    if (!lock_->tryLock(0)) {
+        lock_.reset();
+        return false;
+    }
+    // We hold the lock, so a socket file still lying about belongs to a dead copy.
+    QLocalServer::removeServer(key_);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    server_.listen(key_);
+    return true;
+}
+
+bool SingleInstance::activateRunning(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(key_);
+        if (socket.waitForConnected(200)) {
+            socket.write(kActivate);
+            socket.waitForBytesWritten(500);
+            socket.disconnectFromServer();
+            return true;
+        }
+        // The running copy may still be starting and not listening yet.
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+} // namespace dialoon

@@ -1,0 +1,245 @@
+// The strip window and its controls, laid out in twips and drawn from the model.
+#include "ui/strip/Form1.h"
+
+#include "platform/Platform.h"
+#include "ui/strip/Palette16.h"
+
+#include <QEvent>
+#include <QFont>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+namespace dialoon {
+namespace {
+
+constexpr std::array<int, kTimerCount> kIntervalsMs{60, 1500, 50, 80, 100};
+const char* const kTimerNames[kTimerCount] = {"Timer1", "Timer2", "Timer3", "Timer4", "Timer5"};
+
+// A rectangle outline with a transparent inside; it never takes the mouse.
+class Outline : public QWidget
+{
+public:
+    Outline(QWidget* parent, QColor colour) : QWidget(parent), colour_(colour)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    void setColour(QColor colour) { colour_ = colour; update(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setPen(colour_);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    QColor colour_;
+};
+
+// The band drawn along the bottom of the rolled-up strip, over everything else.
+class Band : public QWidget
+{
+public:
+    explicit Band(QWidget* parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAutoFillBackground(true);
+        hide();
+    }
+};
+
+QLabel* makeLabel(QWidget* parent, const char* name, bool opaque)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(false);
+    label->setAutoFillBackground(opaque);
+    label->setAttribute(Qt::WA_TranslucentBackground, !opaque);
+    return label;
+}
+
+QFont captionFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(10.5);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+} // namespace
+
+Form1::Form1(StripModel& model, Platform& platform)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      model_(model), platform_(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAutoFillBackground(true);
+
+    // Created from the bottom of the stacking order to the top: later siblings are drawn over earlier ones.
+    label1_ = makeLabel(this, "Label1", false);
+    label1_->setFont(captionFont());
+    label1_->setGeometry(childRect(0, 50, 13280, 280));
+
+    label4_ = makeLabel(this, "Label4", true);
+    QFont small(QStringLiteral("MS Serif"));
+    small.setPointSizeF(6.75);
+    label4_->setFont(small);
+    label4_->setGeometry(childRect(6840, 15, 405, 330));
+
+    image1_ = new QLabel(this);
+    image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    image1_->setLineWidth(1);
+    image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image1_->setPixmap(QPixmap(QStringLiteral(":/pictures/menu.jpg")));
+    image1_->setGeometry(childRect(6840, 45, 270, 270));
+    image1_->setMouseTracking(true);
+
+    label3_ = makeLabel(this, "Label3", true);
+    label3_->setGeometry(childRect(0, 0, 6300, 10));
+
+    shape1_ = new Outline(this, Qt::black);
+    shape1_->setObjectName(QStringLiteral("Shape1"));
+    shape1_->setGeometry(childRect(0, 15, 7140, 330));
+
+    label2_ = makeLabel(this, "Label2", false);
+    label2_->setFont(captionFont());
+
+    bar_ = new Band(this);
+    bar_->setObjectName(QStringLiteral("Bar"));
+
+    for (QLabel* caption : {label1_, label2_, label3_, label4_})
+        caption->installEventFilter(this);
+    image1_->installEventFilter(this);
+
+    applyColours();
+
+    for (int t = 0; t < kTimerCount; ++t) {
+        QTimer& timer = timers_[static_cast<std::size_t>(t)];
+        timer.setObjectName(QString::fromLatin1(kTimerNames[t]));
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(kIntervalsMs[static_cast<std::size_t>(t)]);
+        connect(&timer, &QTimer::timeout, this, [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
+    }
+}
+
+Form1::~Form1() = default;
+
+QLabel* Form1::label(int number) const
+{
+    switch (number) {
+    case 1: return label1_;
+    case 2: return label2_;
+    case 3: return label3_;
+    case 4: return label4_;
+    default: return nullptr;
+    }
+}
+
+QRect Form1::childRect(double left, double top, double width, double height) const
+{
+    // At least one pixel, so that the thin bar along the top edge stays visible.
+    return QRect(platform_.toPixelsX(left), platform_.toPixelsY(top), std::max(1, platform_.toPixelsX(width)),
+                 std::max(1, platform_.toPixelsY(height)));
+}
+
+void Form1::applyColours()
+{
+    const QColor desktop = platform_.systemColour(SystemColour::Desktop);
+    const QColor windowText = platform_.systemColour(SystemColour::WindowText);
+
+    QPalette own = palette();
+    own.setColor(QPalette::Window, desktop);
+    setPalette(own);
+
+    for (QLabel* caption : {label1_, label2_}) {
+        QPalette p = caption->palette();
+        p.setColor(QPalette::WindowText, Qt::white);
+        caption->setPalette(p);
+    }
+    QPalette bar = label3_->palette();
+    bar.setColor(QPalette::Window, platform_.systemColour(SystemColour::InactiveTitleBar));
+    bar.setColor(QPalette::WindowText, windowText);
+    label3_->setPalette(bar);
+
+    QPalette cover = label4_->palette();
+    cover.setColor(QPalette::Window, desktop);
+    label4_->setPalette(cover);
+
+    static_cast<Outline*>(shape1_)->setColour(windowText);
+}
+
+void Form1::render()
+{
+    platform_.placeStrip(model_.left, model_.top, model_.width, model_.height);
+
+    if (label1_->text() != model_.label1Text)
+        label1_->setText(model_.label1Text);
+    if (label1_->toolTip() != model_.label1ToolTip)
+        label1_->setToolTip(model_.label1ToolTip);
+    if (label2_->text() != model_.label2Text)
+        label2_->setText(model_.label2Text);
+    if (label2_->toolTip() != model_.label2ToolTip)
+        label2_->setToolTip(model_.label2ToolTip);
+    if (renderedLabel2Top_ != model_.label2Top) {
+        label2_->setGeometry(childRect(0, model_.label2Top, 6650, 330));
+        renderedLabel2Top_ = model_.label2Top;
+    }
+    image1_->setEnabled(model_.image1Enabled);
+
+    if (model_.barDrawn >= 0) {
+        const int bandTop = platform_.toPixelsYTruncated(model_.height - StripDesign::kRolledUpHeight);
+        bar_->setGeometry(0, std::max(0, bandTop), width(), std::max(1, height() - std::max(0, bandTop)));
+        QPalette p = bar_->palette();
+        p.setColor(QPalette::Window, palette16(model_.barDrawn));
+        bar_->setPalette(p);
+        bar_->raise();
+        bar_->show();
+    } else {
+        bar_->hide();
+    }
+
+    for (int t = 0; t < kTimerCount; ++t) {
+        QTimer& timer = timers_[static_cast<std::size_t>(t)];
+        if (model_.timerEnabled[t] && !timer.isActive())
+            timer.start();
+        else if (!model_.timerEnabled[t] && timer.isActive())
+            timer.stop();
+    }
+
+    if (model_.visible && !isVisible())
+        show();
+    else if (!model_.visible && isVisible())
+        hide();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == image1_) {
+        if (event->type() == QEvent::MouseMove && image1_->isEnabled())
+            emit menuButtonHovered();
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        emit captionPressed();
+        return true;
+    case QEvent::MouseMove:
+        emit captionMoved();
+        return true;
+    case QEvent::MouseButtonRelease:
+        emit captionReleased();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace dialoon
