@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Every word of the course passes hunspell: German with de_DE, English with en_US, apart from the words
+# in data/spelling-allowlist.txt.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+allow="$(mktemp)"
+trap 'rm -f "$allow"' EXIT
+sed -e 's/#.*//' -e 's/[[:space:]]*$//' -e '/^$/d' "$root/data/spelling-allowlist.txt" > "$allow"
+
+failed=0
+check() { # dictionary field
+    local unknown
+    unknown="$(grep -h -v '^#' "$root"/data/course/lesson*.txt | cut -d'|' -f"$2" |
+               hunspell -d "$1" -l | sort -u | grep -v -x -F -f "$allow" || true)"
+    if [ -n "$unknown" ]; then
+        echo "Words $1 does not know:"; echo "$unknown" | sed 's/^/  /'
+        failed=1
+    fi
+}
+check de_DE 2
+check en_US 3
+[ "$failed" -eq 0 ] && echo "The course passes the spelling check."
+exit "$failed"

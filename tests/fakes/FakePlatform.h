@@ -1,0 +1,49 @@
+// A platform that stands in for the window system in tick tests: a screen of a chosen size, a cursor
+// the test moves, and a record of what the logic asked for.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QStringList>
+
+namespace dialoon {
+
+class FakePlatform : public Platform
+{
+public:
+    double screenWidthPixels = 1024;
+    double screenHeightPixels = 768;
+    double twipsPerPixel = 15;
+    PixelPoint cursor;
+    PixelRect strip;
+    bool topmost = false;
+    QStringList messages;
+    QStringList openedUrls;
+    QString executable = QStringLiteral("/opt/dialoon/bin/dialoon");
+    QStringList logonEntries; // "write <path>" or "remove"
+
+    double screenWidthTwips() const override { return screenWidthPixels * twipsPerPixel; }
+    double screenHeightTwips() const override { return screenHeightPixels * twipsPerPixel; }
+    double twipsPerPixelX() const override { return twipsPerPixel; }
+    double twipsPerPixelY() const override { return twipsPerPixel; }
+    PixelPoint cursorPos() const override { return cursor; }
+    PixelRect stripRect() const override { return strip; }
+    void placeStrip(double left, double top, double width, double height) override
+    {
+        const int x = toPixelsX(left), y = toPixelsY(top);
+        strip = {x, y, x + toPixelsX(width), y + toPixelsY(height)};
+    }
+    void setStripTopmost(int x, int y, int cx, int cy) override
+    {
+        topmost = true;
+        strip = {x, y, x + cx, y + cy};
+    }
+    QColor systemColour(SystemColour) const override { return Qt::darkBlue; }
+    void showMessage(const QString&, const QString& text) override { messages << text; }
+    void openUrl(const QString& url) override { openedUrls << url; }
+    QString executablePath() const override { return executable; }
+    void writeLogonEntry(const QString& path) override { logonEntries << QStringLiteral("write ") + path; }
+    void removeLogonEntry() override { logonEntries << QStringLiteral("remove"); }
+};
+
+} // namespace dialoon
