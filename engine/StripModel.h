@@ -70,8 +70,10 @@ struct StripModel
     QString englishText;
     std::int16_t randomSentenceId = 0;
 
-    // The splash picture shown at start.
+    // The splash picture shown at start, placed in twips.
     bool splashOpen = false;
+    double splashLeft = 0.0;
+    double splashTop = 0.0;
 };
 
 } // namespace dialoon

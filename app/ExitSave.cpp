@@ -1,0 +1,20 @@
+// Saving at exit.
+#include "app/ExitSave.h"
+
+#include "app/AppState.h"
+#include "app/SettingKeys.h"
+#include "app/SettingText.h"
+#include "app/SettingsStore.h"
+#include "engine/StripModel.h"
+
+namespace dialoon::ExitSave {
+
+void save(const AppState& state, const StripModel& strip, SettingsStore& store)
+{
+    store.writeSetting(SettingKeys::voice, SettingText::fromInt16(state.readAloud));
+    store.writeSetting(SettingKeys::left, SettingText::fromSingle(static_cast<float>(strip.left)));
+    if (state.saveSchedule == 1 && state.sequentialPlay == 1)
+        store.writeSetting(SettingKeys::guagen, SettingText::fromInt16(state.sentenceId));
+}
+
+} // namespace dialoon::ExitSave

@@ -1,0 +1,162 @@
+// Start-up sequence.
+#include "app/Startup.h"
+
+#include "app/AppState.h"
+#include "app/Errors.h"
+#include "app/SettingKeys.h"
+#include "app/SettingText.h"
+#include "app/SettingsStore.h"
+#include "engine/SentenceSelector.h"
+#include "engine/StripDrag.h"
+#include "engine/StripGeometry.h"
+#include "engine/StripModel.h"
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace dialoon {
+namespace {
+
+struct IntegerKey
+{
+    const QString& key;
+    std::int16_t AppState::*field;
+    std::int16_t firstRun;
+};
+
+// In the order the keys are read back.
+const std::vector<IntegerKey>& integerKeys()
+{
+    using K = AppState;
+    static const std::vector<IntegerKey> keys = {
+        {SettingKeys::ce, &K::germanFirst, 1},        {SettingKeys::n, &K::repeatCount, 2},
+        {SettingKeys::ctime, &K::englishSeconds, 3},  {SettingKeys::etime, &K::germanSeconds, 5},
+        {SettingKeys::rd, &K::sequentialPlay, 0},     {SettingKeys::psave, &K::saveSchedule, 1},
+        {SettingKeys::ssave, &K::saveSettings, 1},    {SettingKeys::visi, &K::autoHide, 0},
+        {SettingKeys::voice, &K::readAloud, 1},       {SettingKeys::guage, &K::lessonIndex, 1},
+        {SettingKeys::guagen, &K::sentenceId, 11000}, {SettingKeys::red, &K::redSetting, 0},
+        {SettingKeys::mark, &K::startWithWindows, 0},
+    };
+    return keys;
+}
+
+constexpr std::int16_t kFirstRunSpeed = 150;
+// The seconds of a showing count ten ticks each in 16 bits.
+constexpr int kMostSecondsPerShowing = 3276;
+
+double firstRunLeft(const Platform& platform)
+{
+    return platform.screenWidthTwips() / 2 - 2000;
+}
+
+} // namespace
+
+Startup::Startup(AppState& state, StripModel& strip, SettingsStore& store, Platform& platform,
+                 SentenceSelector& selector)
+    : state_(state), strip_(strip), store_(store), platform_(platform), selector_(selector)
+{
+}
+
+void Startup::writeFirstRunValues()
+{
+    const auto& keys = integerKeys();
+    const auto write = [this](const QString& key, std::int16_t value) {
+        store_.writeSetting(key, SettingText::fromInt16(value));
+    };
+    for (std::size_t i = 0; i < 12; ++i) // ce to red
+        write(keys[i].key, keys[i].firstRun);
+    write(SettingKeys::mark, 0);
+    store_.writeSetting(SettingKeys::xxx, QStringLiteral("1"));
+    store_.writeSetting(SettingKeys::left, SettingText::fromSingle(static_cast<float>(firstRunLeft(platform_))));
+    write(SettingKeys::sspeed, kFirstRunSpeed);
+}
+
+void Startup::readSettings()
+{
+    QStringList unreadable;
+    const auto readInteger = [&](const QString& key, std::int16_t firstRun) -> std::int16_t {
+        const QString text = store_.readSetting(key);
+        try {
+            return SettingText::toInt16(text);
+        } catch (const std::exception&) {
+            unreadable << QStringLiteral("%1 = \"%2\"").arg(key, text);
+            return firstRun;
+        }
+    };
+
+    const auto& keys = integerKeys();
+    for (std::size_t i = 0; i < keys.size() - 1; ++i) // up to red; mark follows xxx below
+        state_.*(keys[i].field) = readInteger(keys[i].key, keys[i].firstRun);
+    state_.startWithWindows = readInteger(SettingKeys::mark, 0);
+    state_.firstRunMarker = store_.readSetting(SettingKeys::xxx);
+
+    const QString leftText = store_.readSetting(SettingKeys::left);
+    try {
+        strip_.left = SettingText::toSingle(leftText);
+    } catch (const std::exception&) {
+        unreadable << QStringLiteral("%1 = \"%2\"").arg(SettingKeys::left, leftText);
+        strip_.left = static_cast<float>(firstRunLeft(platform_));
+    }
+    // A position saved on a wider screen must not leave the strip out of reach.
+    strip_.left = StripDrag::clampLeft(strip_.left, platform_.screenWidthTwips());
+
+    state_.speedSetting = readInteger(SettingKeys::sspeed, kFirstRunSpeed);
+
+    // Display times so long that a showing could not be counted are not a setting anyone made.
+    if (state_.germanSeconds + state_.englishSeconds > kMostSecondsPerShowing) {
+        unreadable << QStringLiteral("%1 = \"%2\"").arg(SettingKeys::etime).arg(state_.germanSeconds)
+                   << QStringLiteral("%1 = \"%2\"").arg(SettingKeys::ctime).arg(state_.englishSeconds);
+        state_.germanSeconds = 5;
+        state_.englishSeconds = 3;
+    }
+
+    if (!unreadable.isEmpty())
+        platform_.showMessage(QStringLiteral("Dialoon"),
+                              QStringLiteral("These settings could not be read, so their usual values are "
+                                             "used instead:\n\n%1\n\nThe settings file is %2")
+                                  .arg(unreadable.join(u'\n'), store_.path()));
+}
+
+void Startup::run(const std::function<void()>& prepareCharacter)
+{
+    prepareCharacter();
+
+    state_.firstRunMarker = store_.readSetting(SettingKeys::xxx);
+    if (state_.firstRunMarker.isEmpty()) {
+        try {
+            writeFirstRunValues();
+        } catch (const StoreWriteError& error) {
+            // The program still runs with the usual values; only this run's choices cannot be kept.
+            platform_.showMessage(QStringLiteral("Dialoon"), QString::fromStdString(error.what()));
+        }
+    }
+    readSettings();
+
+    strip_.top = 0.0;
+    strip_.visible = false;
+
+    strip_.splashTop = platform_.screenHeightTwips() / 2 - 1800;
+    strip_.splashLeft = platform_.screenWidthTwips() / 2 - 1000;
+    strip_.splashOpen = true;
+
+    strip_.timerEnabled[Timer1] = true;
+    strip_.timerEnabled[Timer2] = true;
+    strip_.timerEnabled[Timer3] = false;
+    strip_.timerEnabled[Timer4] = false;
+    strip_.timerEnabled[Timer5] = false;
+
+    state_.cycleTicks = 0;
+    state_.cyclePhase = 0;
+    strip_.barColour = 10;
+    strip_.barColourNext = 12;
+    strip_.barColourLast = 10;
+    state_.welcomeCountdown = 70;
+
+    selector_.Load_Next_Sentence();
+
+    StripGeometry::makeTopmost(strip_, platform_);
+    StripGeometry::Get_Windows_Rect(strip_, platform_);
+}
+
+} // namespace dialoon

@@ -1,0 +1,46 @@
+// Caption effects.
+#include "engine/CaptionEffects.h"
+
+#include "app/CheckedInt16.h"
+#include "engine/StripModel.h"
+
+namespace dialoon {
+namespace {
+
+constexpr int kSlideSteps = 36;
+constexpr float kRiseStep = 10.0f;
+
+} // namespace
+
+void CaptionEffects::slideInTick()
+{
+    strip_.label1Text = QString(kSlideSteps - strip_.slideInStep, u' ') + strip_.germanText;
+    addChecked(strip_.slideInStep, 1);
+    if (strip_.slideInStep == kSlideSteps) {
+        strip_.slideInStep = 0;
+        strip_.timerEnabled[Timer4] = false;
+    }
+}
+
+void CaptionEffects::slideUpTick()
+{
+    strip_.label2Text = QStringLiteral(" ") + strip_.englishText;
+    if (strip_.label2Top > StripDesign::kLabel2RestTop) {
+        strip_.label2Top -= kRiseStep;
+    } else {
+        strip_.label2Top = StripDesign::kLabel2RestTop;
+        strip_.timerEnabled[Timer3] = false;
+    }
+}
+
+void CaptionEffects::barTick()
+{
+    const bool rolledUp = strip_.height != strip_.fullHeight;
+    strip_.barDrawn = rolledUp && !strip_.dragging ? strip_.barColour : -1;
+    const std::int16_t next = strip_.barColourNext;
+    strip_.barColour = next;
+    strip_.barColourNext = strip_.barColourLast;
+    strip_.barColourLast = next;
+}
+
+} // namespace dialoon

@@ -1,0 +1,22 @@
+// The strip's movement: the German sentence sliding in, the English rising into view, and the blinking
+// line of the rolled-up strip. Each effect stops its own timer when it is done.
+#pragma once
+
+namespace dialoon {
+
+struct StripModel;
+
+class CaptionEffects
+{
+public:
+    explicit CaptionEffects(StripModel& strip) : strip_(strip) {}
+
+    void slideInTick();  // Timer4, 80 ms
+    void slideUpTick();  // Timer3, 50 ms
+    void barTick();      // Timer2, 1500 ms
+
+private:
+    StripModel& strip_;
+};
+
+} // namespace dialoon

@@ -1,0 +1,30 @@
+// The playback cycle: every 100 ms tick advances a showing of the current sentence, first language,
+// then second, each for its seconds, and loads the next sentence after the set number of showings.
+#pragma once
+
+namespace dialoon {
+
+struct AppState;
+struct StripModel;
+class SentenceSelector;
+class SpeechRequests;
+
+class PlaybackCycle
+{
+public:
+    PlaybackCycle(AppState& state, StripModel& strip, SentenceSelector& selector, SpeechRequests& speech);
+
+    // One tick of Timer5.
+    void tick();
+
+private:
+    void startGerman();
+    void startEnglish();
+
+    AppState& state_;
+    StripModel& strip_;
+    SentenceSelector& selector_;
+    SpeechRequests& speech_;
+};
+
+} // namespace dialoon

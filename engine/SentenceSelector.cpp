@@ -1,0 +1,97 @@
+// Sentence selection.
+#include "engine/SentenceSelector.h"
+
+#include "app/AppState.h"
+#include "engine/Catalogue.h"
+#include "engine/LessonTable.h"
+#include "engine/StripModel.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <random>
+
+namespace dialoon {
+namespace {
+
+constexpr int kFirstSentence = 10101;
+constexpr int kLastSentence = 11940;
+constexpr int kEnglishOffset = 10000;
+
+int floorDiv(int value, int divisor)
+{
+    return static_cast<int>(std::floor(static_cast<double>(value) / divisor));
+}
+
+} // namespace
+
+SentenceSelector::SentenceSelector(AppState& state, StripModel& strip, const Catalogue& catalogue,
+                                   Platform& platform, Draw draw)
+    : state_(state), strip_(strip), catalogue_(catalogue), platform_(platform),
+      draw_(draw ? std::move(draw) : Draw(&SentenceSelector::drawFromClock))
+{
+}
+
+float SentenceSelector::drawFromClock()
+{
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    std::seed_seq seed{static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
+    std::mt19937 generator(seed);
+    return std::uniform_real_distribution<float>(0.0f, 1.0f)(generator);
+}
+
+void SentenceSelector::Load_Next_Sentence()
+{
+    const int lesson = state_.lessonIndex;
+    // Ids are worked out in plain integers: a hand-edited place in the course far outside the course
+    // then walks back into it instead of overflowing.
+    if (state_.sequentialPlay != 0) {
+        int id = state_.sentenceId;
+        if (lesson != 0) {
+            const int first = 100 * lesson + kFirstSentence - 100;
+            if (floorDiv(id - 10000, 100) != lesson || id > first + LessonTable::kBlockSize - 1)
+                id = first;
+        } else {
+            if (id - floorDiv(id, 100) * 100 > LessonTable::kBlockSize)
+                id = (floorDiv(id - 10000, 100) + 101) * 100 + 1;
+            if (id > kLastSentence)
+                id = kFirstSentence;
+        }
+        loadTexts(id);
+        state_.sentenceId = static_cast<std::int16_t>(std::clamp(id + 1, -32768, 32767));
+        strip_.label1ToolTip = strip_.germanText;
+        strip_.label2ToolTip = strip_.englishText;
+        return;
+    }
+
+    const int position = static_cast<int>(std::floor(draw_() * LessonTable::kBlockSize)) + 1;
+    int block = lesson;
+    if (lesson == 0) {
+        // Blocks 17 to 19 repeat lessons 1 to 3; drawing among the 16 lessons gives each lesson the same
+        // chance.
+        block = static_cast<int>(std::floor(draw_() * LessonTable::kLessonCount)) + 1;
+    }
+    const int id = 10000 + 100 * block + position;
+    strip_.randomSentenceId = static_cast<std::int16_t>(std::clamp(id, -32768, 32767));
+    loadTexts(id);
+}
+
+void SentenceSelector::loadTexts(int id)
+{
+    const auto lookup = [this](int i) -> std::optional<QString> {
+        if (i < -32768 || i > 32767)
+            return std::nullopt;
+        return catalogue_.text(static_cast<std::int16_t>(i));
+    };
+    const auto german = lookup(id);
+    const auto english = lookup(id + kEnglishOffset);
+    if (german)
+        strip_.germanText = *german;
+    if (english)
+        strip_.englishText = *english;
+    if (!german || !english)
+        platform_.showMessage(QStringLiteral("Dialoon"), QString::number(id));
+}
+
+} // namespace dialoon

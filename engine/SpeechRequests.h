@@ -1,0 +1,17 @@
+// What the playback cycle asks of the speaking character. Both requests are queued by the character
+// and return at once; either may raise an error, which the cycle ignores.
+#pragma once
+
+#include <QString>
+
+namespace dialoon {
+
+class SpeechRequests
+{
+public:
+    virtual ~SpeechRequests() = default;
+    virtual void speak(const QString& text) = 0;
+    virtual void play(const QString& animation) = 0;
+};
+
+} // namespace dialoon

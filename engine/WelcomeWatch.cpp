@@ -1,0 +1,56 @@
+// Auto-hide and the welcome banner.
+#include "engine/WelcomeWatch.h"
+
+#include "app/AppState.h"
+#include "app/CheckedInt16.h"
+#include "engine/StripModel.h"
+#include "platform/Platform.h"
+
+namespace dialoon {
+namespace {
+
+constexpr int kTopEdgeRows = 3;
+const QString kBlank = QStringLiteral(" ");
+
+} // namespace
+
+const QString WelcomeWatch::kBanner = QStringLiteral(" Welcome to use Dialoon V1.01.");
+
+WelcomeWatch::WelcomeWatch(AppState& state, StripModel& strip, Platform& platform)
+    : state_(state), strip_(strip), platform_(platform)
+{
+}
+
+void WelcomeWatch::tick()
+{
+    addChecked(state_.welcomeCountdown, -1);
+    const int c = state_.welcomeCountdown;
+
+    strip_.cursorPos = platform_.cursorPos();
+    const bool inside = strip_.windowRect.contains(strip_.cursorPos);
+    const bool unrolled = strip_.height == strip_.fullHeight;
+    if (c > 0 || state_.autoHide == 0 || (inside && (strip_.cursorPos.y <= kTopEdgeRows || unrolled)))
+        strip_.height = strip_.fullHeight;
+    else
+        strip_.height = StripDesign::kRolledUpHeight;
+
+    if (c == 0) {
+        state_.welcomeCountdown = 1;
+    } else if (c == 1 || c == 2) {
+        strip_.label1Text = kBlank;
+        if (strip_.image1Enabled) {
+            strip_.timerEnabled[Timer5] = true;
+            strip_.label1Text = kBlank;
+        }
+    } else if (c >= 3 && c <= 20) {
+        strip_.label1Text = kBanner;
+    } else if (c >= 21 && c <= 50) {
+        strip_.splashOpen = false;
+        strip_.visible = true;
+        strip_.label1Text = QString(c - 20, u' ') + kBanner;
+    } else if (c > 50) {
+        strip_.label1Text = QString(c - 20, u' ') + kBanner;
+    }
+}
+
+} // namespace dialoon
