@@ -1,0 +1,198 @@
+// Start-up and the saves at exit, on a real settings file in a temporary directory.
+#include "EngineRig.h"
+
+#include "app/ExitSave.h"
+#include "app/SettingsStore.h"
+#include "app/Startup.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dialoon;
+
+namespace {
+
+const QStringList kKeys = {"ce",    "n",      "ctime", "etime", "rd",  "psave", "ssave", "visi",
+                           "voice", "guage",  "guagen", "red",  "mark", "xxx",  "left",  "sspeed"};
+
+struct StartupRig : EngineRig
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath("Tavo.ini");
+    std::unique_ptr<SettingsStore> store;
+    int characterPrepared = 0;
+
+    // Opens the store as the program does when it starts, after whatever the test wrote into it.
+    void run()
+    {
+        store = std::make_unique<SettingsStore>(path);
+        Startup(state, strip, *store, platform, selector).run([this] { ++characterPrepared; });
+    }
+
+    void writeStore(const QByteArray& ini)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[German]\n" + ini);
+    }
+
+    QString stored(const QString& key) { return SettingsStore(path).readSetting(key); }
+};
+
+const QByteArray kSequenceStore = "ce=0\nn=3\nctime=4\netime=6\nrd=1\npsave=1\nssave=1\nvisi=1\nvoice=0\n"
+                                  "guage=2\nguagen=10205\nred=7\nmark=1\nxxx=1\nleft=1234.5\nsspeed=99\n";
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyStoreGetsFirstRunValues()
+    {
+        StartupRig rig;
+        rig.run();
+        const QStringList expected = {"1", "2", "3", "5", "0", "1", "1", "0",
+                                      "1", "1", "11000", "0", "0", "1", "5680", "150"};
+        for (int i = 0; i < kKeys.size(); ++i)
+            QCOMPARE(rig.stored(kKeys[i]), expected[i]);
+        QCOMPARE(rig.state.firstRunMarker, QStringLiteral("1"));
+        QCOMPARE(rig.state.repeatCount, 2);
+        QCOMPARE(rig.state.germanSeconds, 5);
+        QCOMPARE(rig.state.englishSeconds, 3);
+        QCOMPARE(rig.state.speedSetting, 150);
+        QCOMPARE(rig.strip.left, 5680.0);
+        QCOMPARE(rig.strip.top, 0.0);
+        QCOMPARE(rig.strip.height, 340.0);
+        QCOMPARE(rig.characterPrepared, 1);
+        QVERIFY(rig.platform.messages.isEmpty());
+        QVERIFY(rig.platform.topmost);
+        QCOMPARE(rig.platform.strip, (PixelRect{379, 0, 856, 23}));
+        // The splash sits near the middle of the screen.
+        QCOMPARE(rig.strip.splashTop, 768 * 15 / 2 - 1800.0);
+        QCOMPARE(rig.strip.splashLeft, 1024 * 15 / 2 - 1000.0);
+        QVERIFY(rig.strip.splashOpen);
+    }
+
+    void timersAndCountersAreArmed()
+    {
+        StartupRig rig;
+        rig.writeStore(kSequenceStore);
+        rig.state.cycleTicks = 5;
+        rig.run();
+        const bool expected[kTimerCount] = {true, true, false, false, false};
+        for (int t = 0; t < kTimerCount; ++t)
+            QCOMPARE(rig.strip.timerEnabled[t], expected[t]);
+        QCOMPARE(rig.state.cycleTicks, 0);
+        QCOMPARE(rig.state.cyclePhase, 0);
+        QCOMPARE(rig.state.welcomeCountdown, 70);
+        QCOMPARE(rig.strip.barColour, 10);
+        QCOMPARE(rig.strip.barColourNext, 12);
+        QCOMPARE(rig.strip.barColourLast, 10);
+        // The first sentence is loaded and, in sequence mode, the place moved on.
+        QCOMPARE(rig.strip.germanText, *rig.catalogue.text(10205));
+        QCOMPARE(rig.state.sentenceId, 10206);
+    }
+
+    void storedValuesAreReadAsTheyAre()
+    {
+        StartupRig rig;
+        rig.writeStore(kSequenceStore);
+        rig.run();
+        const AppState& s = rig.state;
+        QCOMPARE((QList<int>{s.germanFirst, s.repeatCount, s.englishSeconds, s.germanSeconds, s.sequentialPlay,
+                             s.saveSchedule, s.saveSettings, s.autoHide, s.readAloud, s.lessonIndex,
+                             s.redSetting, s.startWithWindows, s.speedSetting}),
+                 (QList<int>{0, 3, 4, 6, 1, 1, 1, 1, 0, 2, 7, 1, 99}));
+        QCOMPARE(rig.strip.left, 1234.5);
+        QVERIFY(rig.platform.messages.isEmpty());
+        // Nothing is written when the store has been set up before.
+        QCOMPARE(rig.stored("red"), QStringLiteral("7"));
+    }
+
+    void unreadableKeysUseFirstRunValues_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("named");   // how the message names the key and its text
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("value");       // the value in force afterwards
+        QTest::newRow("missing key") << QByteArray("xxx=1\n") << "ce = \"\"" << "ce" << 1;
+        QTest::newRow("not a number") << QByteArray("xxx=1\nn=abc\n") << "n = \"abc\"" << "n" << 2;
+        QTest::newRow("outside 16 bits") << QByteArray("xxx=1\nguagen=40000\n") << "guagen = \"40000\""
+                                         << "guagen" << 11000;
+        QTest::newRow("left garbled") << QByteArray("xxx=1\nleft=far\n") << "left = \"far\"" << "left" << 5680;
+        QTest::newRow("seconds too long to count") << QByteArray("xxx=1\netime=3000\nctime=900\n")
+                                                   << "etime = \"3000\"" << "etime" << 5;
+    }
+    void unreadableKeysUseFirstRunValues()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, named);
+        QFETCH(QString, key);
+        QFETCH(int, value);
+        StartupRig rig;
+        rig.writeStore(ini);
+        rig.run();
+        QCOMPARE(rig.platform.messages.size(), 1);
+        QVERIFY2(rig.platform.messages[0].contains(named), qPrintable(rig.platform.messages[0]));
+        QVERIFY(rig.platform.messages[0].contains(rig.path));
+        const QMap<QString, double> inForce = {{"ce", rig.state.germanFirst}, {"n", rig.state.repeatCount},
+                                               {"guagen", rig.state.sentenceId}, {"left", rig.strip.left},
+                                               {"etime", rig.state.germanSeconds}};
+        QCOMPARE(inForce.value(key), value);
+        // The stored text stays as it is until a save rewrites it; no first-run values are written.
+        QCOMPARE(rig.stored(key), QString::fromLatin1(ini).section(key + "=", 1, 1).section('\n', 0, 0));
+        QCOMPARE(rig.stored("sspeed"), QString());
+    }
+
+    void leftOffTheScreenIsPulledBack_data()
+    {
+        QTest::addColumn<QByteArray>("left");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("saved on a wider screen") << QByteArray("25000") << 15360.0 - 7110.0;
+        QTest::newRow("left of the screen") << QByteArray("-3000") << 0.0;
+        QTest::newRow("fraction kept") << QByteArray("8237.5") << 8237.5;
+    }
+    void leftOffTheScreenIsPulledBack()
+    {
+        QFETCH(QByteArray, left);
+        QFETCH(double, expected);
+        StartupRig rig;
+        rig.writeStore(kSequenceStore + "left=" + left + "\n");
+        rig.run();
+        QCOMPARE(rig.strip.left, expected);
+    }
+
+    void exitSaves_data()
+    {
+        QTest::addColumn<int>("sequentialPlay");
+        QTest::addColumn<int>("saveSchedule");
+        QTest::addColumn<QString>("guagen");
+        QTest::newRow("sequence, schedule kept") << 1 << 1 << "10207";
+        QTest::newRow("random") << 0 << 1 << "10205";
+        QTest::newRow("schedule not kept") << 1 << 0 << "10205";
+        QTest::newRow("sequence other than 1") << 2 << 1 << "10205";
+    }
+    void exitSaves()
+    {
+        QFETCH(int, sequentialPlay);
+        QFETCH(int, saveSchedule);
+        QFETCH(QString, guagen);
+        StartupRig rig;
+        rig.writeStore(kSequenceStore);
+        rig.run();
+        rig.state.sequentialPlay = static_cast<std::int16_t>(sequentialPlay);
+        rig.state.saveSchedule = static_cast<std::int16_t>(saveSchedule);
+        rig.state.sentenceId = 10207;
+        rig.strip.left = 4321.25;
+        ExitSave::save(rig.state, rig.strip, *rig.store);
+        QCOMPARE(rig.stored("voice"), QStringLiteral("0"));
+        QCOMPARE(rig.stored("left"), QStringLiteral("4321.25"));
+        QCOMPARE(rig.stored("guagen"), guagen);
+        QCOMPARE(rig.stored("ce"), QStringLiteral("0")); // nothing else is written
+    }
+};
+
+QTEST_GUILESS_MAIN(StartupTest)
+#include "startup_test.moc"
