@@ -1,0 +1,224 @@
+// Settings dialog.
+#include "ui/dialogs/Form3.h"
+
+#include "app/AppState.h"
+#include "engine/LessonTable.h"
+#include "engine/StripModel.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+
+namespace dialoon {
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+struct LessonButton
+{
+    int left, top, width, tab;
+};
+
+// Two columns inside "Play Content", by lesson index.
+constexpr std::array<LessonButton, 17> kLessonButtons{{
+    {240, 285, 1020, 1},   {240, 600, 1740, 29},  {240, 840, 3540, 30},  {240, 1080, 2100, 31},
+    {240, 1320, 1740, 32}, {240, 1560, 1740, 33}, {240, 1800, 1620, 34}, {240, 2040, 1980, 35},
+    {240, 2280, 1740, 36}, {240, 2520, 1380, 37}, {240, 2760, 1500, 38}, {2400, 1080, 1620, 23},
+    {2400, 1320, 1020, 24}, {2400, 1560, 1980, 25}, {2400, 1800, 1500, 26}, {2400, 2040, 1860, 27},
+    {2400, 2280, 1860, 28},
+}};
+
+struct NumberRow
+{
+    const char* caption;
+    int labelTop, labelWidth, textLeft, textTop, scrollLeft, scrollTop, minimum, maximum;
+};
+
+constexpr std::array<NumberRow, 3> kNumberRows{{
+    {"Per sentence play              time.", 4440, 2400, 1620, 4400, 1920, 4400, 1, 12},
+    {"German Display               second.", 4800, 2520, 1500, 4800, 1800, 4800, 5, 15},
+    {"English Display               second.", 5160, 2520, 1500, 5160, 1800, 5160, 3, 15},
+}};
+
+} // namespace
+
+QRect Form3::twips(int left, int top, int width, int height) const
+{
+    const auto px = [](int t) { return static_cast<int>(t / kTwipsPerPixel + 0.5); };
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+Form3::Form3(AppState& state, StripModel& strip)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowSystemMenuHint),
+      state_(state), strip_(strip)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Setting..."));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(twips(0, 0, 5220, 5835).size());
+
+    auto* frame1 = new QGroupBox(QStringLiteral("Play Content"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setGeometry(twips(120, 120, 4905, 3135));
+    lessons_ = new QButtonGroup(this);
+    std::array<QRadioButton*, 17> lessonButtons{};
+    for (int i = 0; i <= LessonTable::kLessonCount; ++i) {
+        const LessonButton& b = kLessonButtons[static_cast<std::size_t>(i)];
+        auto* button = new QRadioButton(LessonTable::caption(i), frame1);
+        button->setObjectName(QStringLiteral("Option1(%1)").arg(i));
+        button->setGeometry(twips(b.left, b.top, b.width, 195 + 60));
+        lessons_->addButton(button, i);
+        lessonButtons[static_cast<std::size_t>(i)] = button;
+    }
+
+    auto* frame2 = new QGroupBox(QStringLiteral("Play mode"), this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setGeometry(twips(120, 3345, 1635, 855));
+    random_ = new QRadioButton(QStringLiteral("at random"), frame2);
+    random_->setObjectName(QStringLiteral("Option2(0)"));
+    random_->setGeometry(twips(120, 240, 1335, 285));
+    sequence_ = new QRadioButton(QStringLiteral("Sequence"), frame2);
+    sequence_->setObjectName(QStringLiteral("Option2(1)"));
+    sequence_->setGeometry(twips(135, 495, 1095, 285));
+
+    auto* frame3 = new QGroupBox(QStringLiteral("Order of German and English"), this);
+    frame3->setObjectName(QStringLiteral("Frame3"));
+    frame3->setGeometry(twips(1920, 3360, 3105, 855));
+    germanFirst_ = new QRadioButton(QStringLiteral("First German, then English"), frame3);
+    germanFirst_->setObjectName(QStringLiteral("Option3(0)"));
+    germanFirst_->setGeometry(twips(120, 225, 2535, 285));
+    englishFirst_ = new QRadioButton(QStringLiteral("First English, then German"), frame3);
+    englishFirst_->setObjectName(QStringLiteral("Option3(1)"));
+    englishFirst_->setGeometry(twips(135, 495, 2430, 285));
+
+    std::array<QLabel*, 3> rowLabels{};
+    for (std::size_t i = 0; i < kNumberRows.size(); ++i) {
+        const NumberRow& row = kNumberRows[i];
+        auto* label = new QLabel(QString::fromLatin1(row.caption), this);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        label->setTextFormat(Qt::PlainText);
+        label->setGeometry(twips(240, row.labelTop, row.labelWidth, 195 + 60));
+        rowLabels[i] = label;
+
+        auto* text = new QLineEdit(this);
+        text->setObjectName(QStringLiteral("Text1(%1)").arg(i));
+        text->setReadOnly(true);
+        text->setAlignment(Qt::AlignCenter);
+        text->setGeometry(twips(row.textLeft, row.textTop - 15, 315, 270 + 15));
+        numbers_[i] = text;
+
+        auto* scroll = new QScrollBar(Qt::Vertical, this);
+        scroll->setObjectName(QStringLiteral("VScroll%1").arg(i + 1));
+        scroll->setRange(row.minimum, row.maximum);
+        scroll->setSingleStep(1);
+        scroll->setPageStep(1);
+        // The upper arrow raises the number, as a person expects of a counter.
+        scroll->setInvertedAppearance(true);
+        scroll->setInvertedControls(true);
+        scroll->setGeometry(twips(row.scrollLeft, row.scrollTop - 15, 135 + 60, 255 + 30));
+        connect(scroll, &QScrollBar::valueChanged, text, [text](int value) { text->setText(QString::number(value)); });
+        scrolls_[i] = scroll;
+        label->lower();
+    }
+
+    const auto makeCheck = [this](const char* name, const char* caption, int left, int top, int width,
+                                  std::int16_t AppState::*field) {
+        auto* box = new QCheckBox(QString::fromLatin1(caption), this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(twips(left, top, width, 255));
+        connect(box, &QCheckBox::clicked, this, [this, field](bool on) { state_.*field = on ? 1 : 0; });
+        return box;
+    };
+    check4_ = makeCheck("Check4", "Auto Hide", 2760, 4440, 1260, &AppState::autoHide);
+    check3_ = makeCheck("Check3", "Save schedule while exit", 2760, 4800, 2295, &AppState::saveSchedule);
+    check5_ = makeCheck("Check5", "Start with windows start", 2760, 5100, 2115, &AppState::startWithWindows);
+    check1_ = makeCheck("Check1", "Save setting while exit", 2760, 5460, 2175, &AppState::saveSettings);
+
+    connect(random_, &QRadioButton::clicked, this, &Form3::updateScheduleBox);
+    connect(sequence_, &QRadioButton::clicked, this, &Form3::updateScheduleBox);
+
+    // Keyboard order of the focusable controls.
+    QList<QWidget*> order = {lessonButtons[0], numbers_[0], numbers_[1], random_, numbers_[2], germanFirst_,
+                             sequence_, englishFirst_, scrolls_[0], scrolls_[1], scrolls_[2],
+                             check3_, check4_, check5_, check1_};
+    for (int i = 11; i <= 16; ++i)
+        order << lessonButtons[static_cast<std::size_t>(i)];
+    for (int i = 1; i <= 10; ++i)
+        order << lessonButtons[static_cast<std::size_t>(i)];
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    load();
+}
+
+Form3::~Form3() = default;
+
+void Form3::load()
+{
+    strip_.image1Enabled = false;
+    strip_.timerEnabled[Timer5] = false;
+
+    check1_->setChecked(state_.saveSettings != 0);
+    check3_->setChecked(state_.saveSchedule != 0);
+    check4_->setChecked(state_.autoHide != 0);
+    check5_->setChecked(state_.startWithWindows != 0);
+
+    const std::array<std::int16_t, 3> values{state_.repeatCount, state_.germanSeconds, state_.englishSeconds};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        numbers_[i]->setText(QString::number(values[i]));
+        // A hand-edited value outside the bar's range shows as the nearest value the bar offers.
+        scrolls_[i]->setValue(values[i]);
+        numbers_[i]->setText(QString::number(scrolls_[i]->value()));
+    }
+
+    (state_.sequentialPlay == 0 ? random_ : sequence_)->setChecked(true);
+    updateScheduleBox();
+    (state_.germanFirst == 1 ? germanFirst_ : englishFirst_)->setChecked(true);
+    if (QAbstractButton* lesson = lessons_->button(state_.lessonIndex))
+        lesson->setChecked(true);
+}
+
+void Form3::updateScheduleBox()
+{
+    check3_->setEnabled(!random_->isChecked());
+}
+
+void Form3::closeEvent(QCloseEvent* event)
+{
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    closing_ = true;
+
+    strip_.image1Enabled = true;
+    if (state_.welcomeCountdown <= 2)
+        strip_.timerEnabled[Timer5] = true;
+
+    const int selectedLesson = lessons_->checkedId();
+    if (state_.lessonIndex != 0 && check3_->isChecked() && selectedLesson == 0)
+        state_.sentenceId = 10101;
+    // With no lesson button selected (a hand-edited lesson outside the course) the lesson stays.
+    if (selectedLesson >= 0)
+        state_.lessonIndex = static_cast<std::int16_t>(selectedLesson);
+    state_.sequentialPlay = random_->isChecked() ? 0 : 1;
+    state_.germanFirst = germanFirst_->isChecked() ? 1 : 0;
+    state_.repeatCount = static_cast<std::int16_t>(scrolls_[0]->value());
+    state_.germanSeconds = static_cast<std::int16_t>(scrolls_[1]->value());
+    state_.englishSeconds = static_cast<std::int16_t>(scrolls_[2]->value());
+
+    if (state_.saveSettings != 0)
+        emit saveRequested();
+    emit closed();
+    event->accept();
+}
+
+} // namespace dialoon
