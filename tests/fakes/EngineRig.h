@@ -10,6 +10,7 @@
 #include "engine/PlaybackCycle.h"
 #include "engine/SentenceSelector.h"
 #include "engine/SpeechRequests.h"
+#include "engine/StripDrag.h"
 #include "engine/StripModel.h"
 #include "engine/WelcomeWatch.h"
 
@@ -58,6 +59,8 @@ struct EngineRig
     PlaybackCycle cycle{state, strip, selector, speech};
     CaptionEffects effects{strip};
     WelcomeWatch watch{state, strip, platform};
+    StripDrag dragger{strip, platform};
+    StripDrag& drag() { return dragger; }
 
     // Virtual time in milliseconds, and when each running timer fires next.
     long long now = 0;
