@@ -1,14 +1,10 @@
 // Dialoon: a German phrase player that rests at the top edge of the screen.
-#include "app/SettingKeys.h"
-#include "app/SettingText.h"
-#include "app/SettingsStore.h"
-#include "engine/StripGeometry.h"
-#include "engine/StripModel.h"
-#include "platform/QtPlatform.h"
-#include "ui/strip/Form1.h"
+#include "platform/SingleInstance.h"
+#include "ui/Application.h"
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -16,22 +12,22 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dialoon"));
+    QApplication::setApplicationVersion(QStringLiteral("1.01"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
 
-    dialoon::QtPlatform platform;
-    dialoon::SettingsStore store;
-    dialoon::StripModel model;
-    dialoon::Form1 strip(model, platform);
-    platform.setStripWindow(&strip);
-
-    try {
-        model.left = dialoon::SettingText::toSingle(store.readSetting(dialoon::SettingKeys::left));
-    } catch (const std::exception&) {
-        model.left = platform.screenWidthTwips() / 2 - 2000;
+    dialoon::SingleInstance instance(dialoon::SingleInstance::defaultKey());
+    if (!instance.claim()) {
+        instance.activateRunning();
+        return 0;
     }
-    model.visible = true;
-    dialoon::StripGeometry::Get_Windows_Rect(model, platform);
-    strip.render();
+
+    dialoon::Application dialoon;
+    QObject::connect(&instance, &dialoon::SingleInstance::activationRequested, &dialoon,
+                     &dialoon::Application::bringToFront);
+    dialoon.start();
     return app.exec();
 }

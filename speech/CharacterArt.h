@@ -1,0 +1,49 @@
+// Peedy's drawing: the parts of data/character/peedy.svg, each placed according to a pose.
+#pragma once
+
+#include "speech/CharacterPose.h"
+
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+class QPainter;
+class QSvgRenderer;
+
+namespace dialoon {
+
+class CharacterArt
+{
+public:
+    // Throws SpeechError when the drawing cannot be read or lacks one of the parts the poses move.
+    explicit CharacterArt(const QString& svgPath = QStringLiteral(":/character/peedy.svg"));
+    ~CharacterArt();
+    CharacterArt(const CharacterArt&) = delete;
+    CharacterArt& operator=(const CharacterArt&) = delete;
+
+    // Draws the pose into target, which stands for the drawing's whole square. Opacity is left to the
+    // caller: applied part by part it would let the parts show through each other.
+    void paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
+
+    // The pose as an image of logicalSize points at the given device pixel ratio, on transparency.
+    QImage render(QSize logicalSize, qreal devicePixelRatio, const CharacterPose& pose) const;
+
+    // Where the beak's tip is, as a fraction of the square (for the speech balloon's tail).
+    QPointF beakTip() const;
+
+private:
+    void drawPart(QPainter& painter, const QString& id) const;
+
+    std::unique_ptr<QSvgRenderer> m_svg;
+    QRectF m_viewBox;
+    QRectF m_leftEye;
+    QRectF m_rightEye;
+    QRectF m_mouth;
+    QRectF m_upperBeak;
+    QPointF m_wingPivot;
+    QPointF m_feet;
+};
+
+} // namespace dialoon

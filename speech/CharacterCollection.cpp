@@ -1,0 +1,32 @@
+// The characters an agent has loaded, by id. Only Peedy, who is built into the program, can be loaded.
+#include "speech/CharacterCollection.h"
+
+#include "speech/Character.h"
+#include "speech/SpeechError.h"
+
+namespace dialoon {
+
+CharacterCollection::CharacterCollection() = default;
+
+CharacterCollection::~CharacterCollection() = default;
+
+void CharacterCollection::Load(const QString& id, const QString& loadKey)
+{
+    if (id != kPeedy)
+        throw SpeechError("No character \"" + id.toStdString() + "\" can be loaded (only Peedy)");
+    if (!loadKey.isEmpty())
+        throw SpeechError("Characters load from the program itself, not from \"" + loadKey.toStdString() + "\"");
+    if (m_characters.contains(id))
+        return;
+    m_characters.emplace(id, std::make_unique<Character>(id));
+}
+
+Character& CharacterCollection::Item(const QString& id)
+{
+    const auto found = m_characters.find(id);
+    if (found == m_characters.end())
+        throw SpeechError("The character \"" + id.toStdString() + "\" is not loaded");
+    return *found->second;
+}
+
+} // namespace dialoon

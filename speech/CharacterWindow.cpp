@@ -1,0 +1,101 @@
+// The character's own window: frameless, transparent around the drawing, above other windows, never
+// taking the focus, and moved by dragging it with the mouse.
+#include "speech/CharacterWindow.h"
+
+#include "speech/CharacterArt.h"
+#include "speech/ShapeMask.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace dialoon {
+
+namespace {
+
+// Gap between the character and the corner of the free screen area.
+constexpr int kCornerGap = 24;
+
+} // namespace
+
+CharacterWindow::CharacterWindow(const CharacterArt& art, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+      m_art(art)
+{
+    setObjectName(QStringLiteral("PeedyWindow"));
+    setWindowTitle(QStringLiteral("Peedy"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(kSide, kSide);
+    setCursor(Qt::OpenHandCursor);
+    m_pose.scale = 0.0;
+}
+
+void CharacterWindow::setPose(const CharacterPose& pose)
+{
+    const CharacterPose shown = pose.quantized();
+    if (m_drawn && shown == m_pose)
+        return;
+    m_pose = shown;
+    m_drawn = true;
+    ++m_framesDrawn;
+    m_picture = m_art.render(size(), devicePixelRatioF(), m_pose);
+    // The mask is set whether or not a compositing manager runs: with one, the soft edge inside the
+    // mask still blends; without one, the mask is what keeps the square around the bird from showing.
+    // Asking the window system which case applies would need X11 calls here for no visible gain.
+    setMask(shapeMaskFromAlpha(m_picture));
+    update();
+}
+
+void CharacterWindow::placeAtDefault()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect free = screen->availableGeometry();
+    move(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
+}
+
+void CharacterWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(QPoint(0, 0), m_picture);
+}
+
+void CharacterWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void CharacterWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging)
+        return QWidget::mouseMoveEvent(event);
+    move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_dragging)
+        return QWidget::mouseReleaseEvent(event);
+    m_dragging = false;
+    setCursor(Qt::OpenHandCursor);
+}
+
+void CharacterWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    emit moved();
+}
+
+} // namespace dialoon

@@ -1,0 +1,52 @@
+// The character's own window: frameless, transparent around the drawing, above other windows, never
+// taking the focus, and moved by dragging it with the mouse.
+#pragma once
+
+#include "speech/CharacterPose.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+namespace dialoon {
+
+class CharacterArt;
+
+class CharacterWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kSide = 128; // device-independent pixels
+
+    explicit CharacterWindow(const CharacterArt& art, QWidget* parent = nullptr);
+
+    // Draws the pose; nothing is repainted when it looks the same as the one on screen.
+    void setPose(const CharacterPose& pose);
+    const CharacterPose& pose() const { return m_pose; }
+    int framesDrawn() const { return m_framesDrawn; }
+
+    // Near the lower right corner of the primary screen's area free of panels.
+    void placeAtDefault();
+
+signals:
+    void moved();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    const CharacterArt& m_art;
+    CharacterPose m_pose;
+    QImage m_picture;
+    bool m_drawn = false;
+    int m_framesDrawn = 0;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
+
+} // namespace dialoon

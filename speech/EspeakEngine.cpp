@@ -1,0 +1,211 @@
+// The espeak-ng synthesiser, used in its retrieval mode: text in, samples and timed marks out.
+#include "speech/EspeakEngine.h"
+
+#include "speech/SpeechError.h"
+
+#include <espeak-ng/espeak_ng.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace dialoon {
+
+namespace {
+
+// espeak-ng hands out sound in pieces of this many milliseconds.
+constexpr int kBufferMs = 100;
+
+struct EngineState
+{
+    std::mutex lock;
+    bool started = false;
+    int sampleRate = 0;
+    std::optional<std::string> startProblem;
+    QString dataPath;
+    QString currentVoice;
+    SynthesizedSpeech* collecting = nullptr; // the result being filled by the callback
+};
+
+EngineState& state()
+{
+    static EngineState engine;
+    return engine;
+}
+
+int collect(short* wav, int count, espeak_EVENT* events)
+{
+    SynthesizedSpeech* out = state().collecting;
+    if (out == nullptr)
+        return 0;
+    if (wav != nullptr && count > 0)
+        out->samples.insert(out->samples.end(), wav, wav + count);
+    for (espeak_EVENT* e = events; e != nullptr && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+        if (e->type == espeakEVENT_WORD && e->length > 0) {
+            // Positions are in code points, counted from 1; they are turned into QString indexes later.
+            out->marks.push_back({SpeechMark::Kind::Word, e->audio_position, e->text_position - 1, e->length, 0.0});
+        } else if (e->type == espeakEVENT_PHONEME) {
+            char name[9] = {};
+            std::memcpy(name, e->id.string, sizeof e->id.string);
+            out->marks.push_back({SpeechMark::Kind::Phoneme, e->audio_position, 0, 0,
+                                  EspeakEngine::mouthOpening(name)});
+        }
+    }
+    return 0;
+}
+
+// Starts the engine once; the lock is held by the caller.
+void start(EngineState& engine)
+{
+    if (engine.started)
+        return;
+    engine.started = true;
+    espeak_ng_InitializePath(nullptr);
+    const char* path = nullptr;
+    espeak_Info(&path);
+    engine.dataPath = QString::fromLocal8Bit(path != nullptr ? path : "");
+    // espeak-ng prints its own complaint when its data is missing; looking first keeps it quiet.
+    if (engine.dataPath.isEmpty() || !QFileInfo::exists(QDir(engine.dataPath).filePath("phontab"))) {
+        engine.startProblem = "the espeak-ng speech data is missing (looked in " +
+                              engine.dataPath.toStdString() + "; install espeak-ng-data)";
+        return;
+    }
+    const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
+                                       espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
+    if (rate <= 0) {
+        engine.startProblem = "the espeak-ng speech engine could not start";
+        return;
+    }
+    engine.sampleRate = rate;
+    espeak_SetSynthCallback(&collect);
+}
+
+void startOrThrow(EngineState& engine)
+{
+    start(engine);
+    if (engine.startProblem)
+        throw SpeechError(*engine.startProblem);
+}
+
+void selectVoice(EngineState& engine, const QString& voiceName, const QString& dictionary)
+{
+    if (engine.currentVoice == voiceName)
+        return;
+    if (!QFileInfo::exists(QDir(engine.dataPath).filePath(dictionary)) ||
+        espeak_SetVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
+        throw SpeechError("the espeak-ng voice \"" + voiceName.toStdString() +
+                          "\" is missing (install espeak-ng-data)");
+    }
+    engine.currentVoice = voiceName;
+}
+
+// Index of each code point's first UTF-16 unit, and one past the end, so that espeak-ng's positions
+// (code points) can be turned into positions in the QString.
+std::vector<int> codePointStarts(const QString& text)
+{
+    std::vector<int> starts;
+    starts.reserve(static_cast<std::size_t>(text.size()) + 1);
+    for (int i = 0; i < text.size(); ++i) {
+        starts.push_back(i);
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+    }
+    starts.push_back(static_cast<int>(text.size()));
+    return starts;
+}
+
+} // namespace
+
+int EspeakEngine::sampleRate()
+{
+    EngineState& engine = state();
+    std::lock_guard guard(engine.lock);
+    startOrThrow(engine);
+    return engine.sampleRate;
+}
+
+void EspeakEngine::prepareVoice(const QString& voiceName, const QString& dictionary)
+{
+    EngineState& engine = state();
+    std::lock_guard guard(engine.lock);
+    startOrThrow(engine);
+    selectVoice(engine, voiceName, dictionary);
+}
+
+SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& voiceName,
+                                           const QString& dictionary)
+{
+    EngineState& engine = state();
+    std::lock_guard guard(engine.lock);
+    startOrThrow(engine);
+    selectVoice(engine, voiceName, dictionary);
+
+    SynthesizedSpeech speech;
+    speech.sampleRate = engine.sampleRate;
+    const std::wstring wide = text.toStdWString();
+    engine.collecting = &speech;
+    const espeak_ERROR result = espeak_Synth(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), 0,
+                                             POS_CHARACTER, 0, espeakCHARS_WCHAR, nullptr, nullptr);
+    engine.collecting = nullptr;
+    if (result != EE_OK)
+        throw SpeechError("espeak-ng could not synthesise the text (error " + std::to_string(result) + ")");
+
+    const std::vector<int> starts = codePointStarts(text);
+    const int last = static_cast<int>(starts.size()) - 1;
+    for (SpeechMark& mark : speech.marks) {
+        if (mark.kind != SpeechMark::Kind::Word)
+            continue;
+        const int first = std::clamp(mark.textStart, 0, last);
+        const int end = std::clamp(mark.textStart + mark.textLength, first, last);
+        mark.textStart = starts[static_cast<std::size_t>(first)];
+        mark.textLength = starts[static_cast<std::size_t>(end)] - mark.textStart;
+    }
+    return speech;
+}
+
+double EspeakEngine::mouthOpening(const char* phonemeName)
+{
+    if (phonemeName == nullptr || phonemeName[0] == '\0')
+        return 0.0;
+    // espeak-ng's own phoneme names: open vowels first, then the lip-closing and lip-biting consonants.
+    switch (phonemeName[0]) {
+    case '_':
+        return 0.0; // pause
+    case 'a':
+    case 'A':
+    case '&':
+    case '6':
+        return 1.0;
+    case 'E':
+    case 'e':
+    case 'O':
+    case 'o':
+    case 'V':
+    case '0':
+    case '@':
+    case '3':
+    case 'W':
+    case 'Y':
+        return 0.65;
+    case 'I':
+    case 'i':
+    case 'U':
+    case 'u':
+    case 'y':
+        return 0.4;
+    case 'm':
+    case 'b':
+    case 'p':
+        return 0.0;
+    case 'f':
+    case 'v':
+        return 0.15;
+    default:
+        return 0.25;
+    }
+}
+
+} // namespace dialoon

@@ -1,0 +1,35 @@
+// The espeak-ng synthesiser, used in its retrieval mode: text in, samples and timed marks out.
+#pragma once
+
+#include "speech/SynthesizedSpeech.h"
+
+#include <QString>
+
+namespace dialoon {
+
+// espeak-ng keeps all its state in process globals and is not reentrant, so this class has no instances:
+// every use goes through these functions, which hold one lock and start the engine on first use.
+class EspeakEngine
+{
+public:
+    EspeakEngine() = delete;
+
+    // Samples per second of everything the engine makes. Throws SpeechError when the engine cannot
+    // start (its data missing); the error then stays the same for the rest of the run.
+    static int sampleRate();
+
+    // Makes voiceName (an espeak-ng voice such as "de") the current voice, so that the first sentence
+    // does not wait for its dictionary. dictionary names the voice's dictionary file ("de_dict"),
+    // checked first because espeak-ng itself only complains about a missing one on standard error.
+    static void prepareVoice(const QString& voiceName, const QString& dictionary);
+
+    // Synthesises text exactly as given. Blocks for the synthesis only (a few milliseconds per
+    // sentence). Throws SpeechError when the engine or the voice is missing.
+    static SynthesizedSpeech synthesize(const QString& text, const QString& voiceName,
+                                        const QString& dictionary);
+
+    // How wide the beak opens for an espeak-ng phoneme name ("a:", "m", "_"), 0 to 1.
+    static double mouthOpening(const char* phonemeName);
+};
+
+} // namespace dialoon

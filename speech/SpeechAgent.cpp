@@ -1,0 +1,13 @@
+// The speech agent control, Agent1 of the strip: the entry to the loaded characters.
+#include "speech/SpeechAgent.h"
+
+namespace dialoon {
+
+SpeechAgent::SpeechAgent(QObject* parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("Agent1"));
+}
+
+SpeechAgent::~SpeechAgent() = default;
+
+} // namespace dialoon

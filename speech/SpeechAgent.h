@@ -1,0 +1,24 @@
+// The speech agent control, Agent1 of the strip: the entry to the loaded characters.
+#pragma once
+
+#include "speech/CharacterCollection.h"
+
+#include <QObject>
+
+namespace dialoon {
+
+class SpeechAgent : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SpeechAgent(QObject* parent = nullptr);
+    ~SpeechAgent() override;
+
+    CharacterCollection& Characters() { return m_characters; }
+
+private:
+    CharacterCollection m_characters;
+};
+
+} // namespace dialoon

@@ -1,0 +1,223 @@
+// The balloon beside the character that shows the sentence being spoken, word by word as it is heard,
+// and fades away a little after the voice ends.
+#include "speech/SpeechBalloon.h"
+
+#include "speech/ShapeMask.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QTextLine>
+#include <algorithm>
+
+namespace dialoon {
+
+namespace {
+
+constexpr int kMaxTextWidth = 230;
+constexpr int kPadX = 12;
+constexpr int kPadY = 9;
+constexpr int kTailWidth = 20; // how far the tail reaches beyond the body, sideways
+constexpr int kTailDrop = 16;  // and downwards
+constexpr qreal kRadius = 12.0;
+constexpr qreal kPen = 2.0;
+constexpr int kFadeStepMs = 40;
+// Where the tail points, as fractions of the character's square: beside the head, level with the beak.
+constexpr qreal kAnchorLeftX = 0.22;
+constexpr qreal kAnchorRightX = 0.70;
+constexpr qreal kAnchorY = 0.44;
+
+const QColor kPaper(255, 253, 244);
+const QColor kInk(32, 44, 36);
+
+} // namespace
+
+SpeechBalloon::SpeechBalloon(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
+                          Qt::WindowTransparentForInput)
+{
+    setObjectName(QStringLiteral("PeedyBalloon"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    QFont balloonFont = font();
+    balloonFont.setPointSizeF(std::max<qreal>(balloonFont.pointSizeF(), 10.0) + 1.0);
+    setFont(balloonFont);
+
+    m_linger.setSingleShot(true);
+    m_linger.setInterval(kLingerMs);
+    connect(&m_linger, &QTimer::timeout, this, [this] {
+        m_opacity = 1.0;
+        m_fade.start();
+    });
+    m_fade.setInterval(kFadeStepMs);
+    connect(&m_fade, &QTimer::timeout, this, &SpeechBalloon::fadeStep);
+}
+
+void SpeechBalloon::say(const QString& text, const QRect& character)
+{
+    m_linger.stop();
+    m_fade.stop();
+    m_opacity = 1.0;
+    setWindowOpacity(1.0);
+    // Trailing blanks are part of the course text but would only widen the balloon.
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    m_text = text.left(end);
+    m_revealed = 0;
+    if (m_text.isEmpty()) {
+        hide();
+        return;
+    }
+    relayout();
+    follow(character);
+    show();
+    update();
+}
+
+void SpeechBalloon::reveal(int length)
+{
+    const int clamped = std::clamp(length, 0, static_cast<int>(m_text.size()));
+    if (clamped <= m_revealed)
+        return;
+    m_revealed = clamped;
+    update();
+}
+
+void SpeechBalloon::revealAll()
+{
+    reveal(static_cast<int>(m_text.size()));
+}
+
+void SpeechBalloon::linger()
+{
+    if (isVisible())
+        m_linger.start();
+}
+
+void SpeechBalloon::dismiss()
+{
+    m_linger.stop();
+    m_fade.stop();
+    hide();
+    setWindowOpacity(1.0);
+}
+
+void SpeechBalloon::fadeStep()
+{
+    m_opacity -= qreal(kFadeStepMs) / kFadeMs;
+    if (m_opacity <= 0.0) {
+        dismiss();
+        return;
+    }
+    // Only a compositing window manager shows this; without one the balloon simply goes at the end.
+    setWindowOpacity(m_opacity);
+}
+
+void SpeechBalloon::relayout()
+{
+    m_layout.clearLayout();
+    m_layout.setText(m_text);
+    m_layout.setFont(font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    m_layout.setTextOption(option);
+    m_layout.beginLayout();
+    qreal y = 0.0;
+    qreal widest = 0.0;
+    for (QTextLine line = m_layout.createLine(); line.isValid(); line = m_layout.createLine()) {
+        line.setLineWidth(kMaxTextWidth);
+        line.setPosition(QPointF(0.0, y));
+        y += line.height();
+        widest = std::max(widest, line.naturalTextWidth());
+    }
+    m_layout.endLayout();
+    m_body = QSize(qCeil(widest) + 2 * kPadX, qCeil(y) + 2 * kPadY);
+    setFixedSize(m_body.width() + kTailWidth, m_body.height() + kTailDrop);
+}
+
+void SpeechBalloon::follow(const QRect& character)
+{
+    m_character = character;
+    if (m_text.isEmpty())
+        return;
+    const QScreen* screen = QGuiApplication::screenAt(character.center());
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    const QRect free = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+
+    const int anchorY = character.top() + qRound(kAnchorY * character.height());
+    const QPoint leftAnchor(character.left() + qRound(kAnchorLeftX * character.width()), anchorY);
+    const QPoint rightAnchor(character.left() + qRound(kAnchorRightX * character.width()), anchorY);
+    // Left of the character by preference: by default it stands in the lower right corner.
+    const bool tailOnRight = leftAnchor.x() - width() >= free.left() || rightAnchor.x() + width() > free.right();
+    const QPoint anchor = tailOnRight ? leftAnchor : rightAnchor;
+    int x = tailOnRight ? anchor.x() - width() + 1 : anchor.x();
+    int y = anchor.y() - height() + 1;
+    x = std::clamp(x, free.left(), std::max(free.left(), free.right() + 1 - width()));
+    y = std::clamp(y, free.top(), std::max(free.top(), free.bottom() + 1 - height()));
+    if (tailOnRight != m_tailOnRight) {
+        m_tailOnRight = tailOnRight;
+        update();
+    }
+    move(x, y);
+
+    QImage shape(size(), QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    QPainter painter(&shape);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kInk, kPen));
+    painter.setBrush(kPaper);
+    painter.drawPath(outline());
+    painter.end();
+    setMask(shapeMaskFromAlpha(shape));
+}
+
+QPainterPath SpeechBalloon::outline() const
+{
+    const qreal half = kPen / 2.0;
+    const qreal left = m_tailOnRight ? 0.0 : kTailWidth;
+    const QRectF body(left + half, half, m_body.width() - kPen, m_body.height() - kPen);
+    QPainterPath path;
+    path.addRoundedRect(body, kRadius, kRadius);
+    QPainterPath tail;
+    const qreal bottom = body.bottom() - 1.0;
+    if (m_tailOnRight) {
+        tail.moveTo(body.right() - 34.0, bottom);
+        tail.lineTo(width() - half, height() - half);
+        tail.lineTo(body.right() - kRadius, bottom - 6.0);
+    } else {
+        tail.moveTo(body.left() + 34.0, bottom);
+        tail.lineTo(half, height() - half);
+        tail.lineTo(body.left() + kRadius, bottom - 6.0);
+    }
+    tail.closeSubpath();
+    return path.united(tail).simplified();
+}
+
+void SpeechBalloon::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(kInk, kPen));
+    painter.setBrush(kPaper);
+    painter.drawPath(outline());
+
+    // The whole sentence is laid out from the start, so that words do not jump as they appear; the
+    // words not yet heard are drawn invisible.
+    QTextLayout::FormatRange unheard;
+    unheard.start = m_revealed;
+    unheard.length = static_cast<int>(m_text.size()) - m_revealed;
+    unheard.format.setForeground(Qt::transparent);
+    painter.setPen(kInk);
+    const qreal left = (m_tailOnRight ? 0.0 : kTailWidth) + kPadX;
+    m_layout.draw(&painter, QPointF(left, kPadY), {unheard});
+}
+
+} // namespace dialoon

@@ -1,0 +1,55 @@
+// The balloon beside the character that shows the sentence being spoken, word by word as it is heard,
+// and fades away a little after the voice ends.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QTextLayout>
+#include <QTimer>
+#include <QWidget>
+
+namespace dialoon {
+
+class SpeechBalloon : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kLingerMs = 1500; // after the voice ends, before the fade
+    static constexpr int kFadeMs = 400;
+
+    explicit SpeechBalloon(QWidget* parent = nullptr);
+
+    // Shows the balloon for text beside the character's square, with none of the words yet.
+    void say(const QString& text, const QRect& character);
+    void reveal(int length); // the first length characters are shown
+    void revealAll();
+    void linger();  // fades out after a while; a new say() cancels it
+    void dismiss(); // gone at once
+
+    // Moves beside the character again, on the side where there is room.
+    void follow(const QRect& character);
+
+    QString text() const { return m_text; }
+    int revealed() const { return m_revealed; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void relayout();
+    void fadeStep();
+    QPainterPath outline() const;
+
+    QString m_text;
+    int m_revealed = 0;
+    QTextLayout m_layout;
+    QSize m_body;
+    bool m_tailOnRight = true;
+    QRect m_character;
+    QTimer m_linger;
+    QTimer m_fade;
+    qreal m_opacity = 1.0;
+};
+
+} // namespace dialoon

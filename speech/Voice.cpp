@@ -1,0 +1,258 @@
+// The character's voice: speaks texts with espeak-ng on a worker thread and reports when each is heard.
+#include "speech/Voice.h"
+
+#include "speech/AudioOutput.h"
+#include "speech/EspeakEngine.h"
+#include "speech/SpeechError.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+
+namespace dialoon {
+
+namespace {
+
+struct LanguageVoice
+{
+    int languageId;
+    const char* voiceName;
+    const char* dictionary;
+};
+
+constexpr LanguageVoice kLanguages[] = {
+    {1031, "de", "de_dict"},
+    {1033, "en-us", "en_dict"},
+};
+
+const LanguageVoice& languageVoice(int languageId)
+{
+    for (const LanguageVoice& language : kLanguages) {
+        if (language.languageId == languageId)
+            return language;
+    }
+    throw SpeechError("No voice for language id " + std::to_string(languageId));
+}
+
+// Pieces written to the sound output at a time: short, so that stop() is heard quickly.
+constexpr int kChunkMs = 40;
+
+// How long the destructor waits for the worker before leaving it behind.
+constexpr auto kWorkerExitWait = std::chrono::milliseconds(1000);
+
+} // namespace
+
+struct Voice::Worker
+{
+    struct Job
+    {
+        quint64 utterance = 0;
+        QString text;
+        QString voiceName;
+        QString dictionary;
+    };
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::optional<Job> pending;
+    bool cutShort = false; // the utterance being heard is to stop
+    bool quit = false;
+    Voice* owner = nullptr; // null once the Voice is gone: nothing is posted to it any more
+    std::promise<void> done;
+
+    // Runs f(voice) on the voice's own thread, unless the voice is gone by then.
+    template <class F> void post(F f)
+    {
+        std::lock_guard guard(mutex);
+        if (owner != nullptr)
+            QMetaObject::invokeMethod(owner, [voice = owner, f] { f(*voice); }, Qt::QueuedConnection);
+    }
+
+    bool stopping()
+    {
+        std::lock_guard guard(mutex);
+        return cutShort || quit;
+    }
+};
+
+Voice::Voice(QObject* parent) : QObject(parent), m_worker(std::make_shared<Worker>())
+{
+    m_worker->owner = this;
+    m_workerDone = m_worker->done.get_future();
+    m_thread = std::thread(&Voice::run, m_worker);
+}
+
+Voice::~Voice()
+{
+    {
+        std::lock_guard guard(m_worker->mutex);
+        m_worker->quit = true;
+        m_worker->pending.reset();
+        m_worker->owner = nullptr;
+    }
+    m_worker->wake.notify_all();
+    if (m_workerDone.wait_for(kWorkerExitWait) == std::future_status::ready)
+        m_thread.join();
+    else
+        m_thread.detach(); // it holds its own share of the state and ends with the process
+}
+
+QString Voice::voiceNameFor(int languageId)
+{
+    return QString::fromLatin1(languageVoice(languageId).voiceName);
+}
+
+SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId)
+{
+    const LanguageVoice& language = languageVoice(languageId);
+    return EspeakEngine::synthesize(text, QString::fromLatin1(language.voiceName),
+                                    QString::fromLatin1(language.dictionary));
+}
+
+quint64 Voice::speak(const QString& text, int languageId)
+{
+    const LanguageVoice& language = languageVoice(languageId);
+    const quint64 utterance = ++m_lastUtterance;
+    {
+        std::lock_guard guard(m_worker->mutex);
+        m_worker->pending = Worker::Job{utterance, text, QString::fromLatin1(language.voiceName),
+                                        QString::fromLatin1(language.dictionary)};
+    }
+    m_worker->wake.notify_all();
+    return utterance;
+}
+
+void Voice::stop()
+{
+    {
+        std::lock_guard guard(m_worker->mutex);
+        m_worker->pending.reset();
+        m_worker->cutShort = true;
+    }
+    m_worker->wake.notify_all();
+}
+
+void Voice::complain(const QString& line)
+{
+    if (m_complaints.contains(line))
+        return;
+    m_complaints.insert(line);
+    std::fprintf(stderr, "Dialoon: %s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+void Voice::run(std::shared_ptr<Worker> worker)
+{
+    using Clock = std::chrono::steady_clock;
+
+    // Everything here may take its time or hang (data on disk, a sound server that does not answer),
+    // which is why it happens on this thread and not on the caller's.
+    std::optional<QString> engineProblem;
+    int sampleRate = 0;
+    try {
+        sampleRate = EspeakEngine::sampleRate();
+    } catch (const SpeechError& e) {
+        engineProblem = QString::fromStdString(e.what());
+    }
+    if (sampleRate > 0) {
+        try {
+            const LanguageVoice& german = languageVoice(1031);
+            EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName), QString::fromLatin1(german.dictionary));
+        } catch (const SpeechError&) {
+            // Said when a German sentence comes, through failed().
+        }
+    }
+
+    AudioOutput output;
+    if (sampleRate > 0) {
+        const QString problem = output.open(sampleRate);
+        if (!problem.isEmpty()) {
+            worker->post([problem](Voice& voice) {
+                voice.complain("no sound output (" + problem + "); the character speaks without sound.");
+            });
+        }
+    }
+
+    for (;;) {
+        Worker::Job job;
+        {
+            std::unique_lock lock(worker->mutex);
+            worker->wake.wait(lock, [&] { return worker->quit || worker->pending.has_value(); });
+            if (worker->quit)
+                break;
+            job = std::move(*worker->pending);
+            worker->pending.reset();
+            worker->cutShort = false;
+        }
+        const quint64 utterance = job.utterance;
+
+        SynthesizedSpeech speech;
+        try {
+            if (engineProblem)
+                throw SpeechError(engineProblem->toStdString());
+            speech = EspeakEngine::synthesize(job.text, job.voiceName, job.dictionary);
+        } catch (const SpeechError& e) {
+            const QString reason = QString::fromStdString(e.what());
+            worker->post([utterance, reason](Voice& voice) {
+                voice.complain(reason + "; sentences are shown without speech.");
+                emit voice.failed(utterance, reason);
+            });
+            continue;
+        }
+
+        const QList<SpeechMark> marks(speech.marks.begin(), speech.marks.end());
+        const int durationMs = speech.durationMs();
+        Clock::time_point began;
+        bool announced = false;
+        const auto announce = [&] {
+            began = Clock::now();
+            announced = true;
+            worker->post([utterance, marks, durationMs](Voice& voice) {
+                emit voice.started(utterance, marks, durationMs);
+            });
+        };
+
+        if (output.isOpen()) {
+            const std::size_t chunk = static_cast<std::size_t>(speech.sampleRate * kChunkMs / 1000);
+            std::size_t offset = 0;
+            while (offset < speech.samples.size() && !worker->stopping()) {
+                const std::size_t count = std::min(chunk, speech.samples.size() - offset);
+                const QString problem = output.write(speech.samples.data() + offset, count);
+                if (!problem.isEmpty()) {
+                    output.close();
+                    worker->post([problem](Voice& voice) {
+                        voice.complain("the sound output failed (" + problem + "); the character goes on without sound.");
+                    });
+                    break;
+                }
+                offset += count;
+                // The sound server takes the first piece when it is ready to play it, so the marks'
+                // clock starts here, in step with what is heard.
+                if (!announced)
+                    announce();
+            }
+            if (worker->stopping())
+                output.discard();
+            else if (output.isOpen())
+                output.drain();
+        }
+        if (!announced)
+            announce();
+        if (!output.isOpen()) {
+            // Unheard speech still takes its time, so that the beak, the balloon and whatever is
+            // queued after the sentence keep the pace they would have with sound.
+            std::unique_lock lock(worker->mutex);
+            worker->wake.wait_until(lock, began + std::chrono::milliseconds(durationMs),
+                                    [&] { return worker->quit || worker->cutShort; });
+        }
+        worker->post([utterance](Voice& voice) { emit voice.finished(utterance); });
+    }
+    output.close();
+    worker->done.set_value();
+}
+
+} // namespace dialoon

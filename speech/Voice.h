@@ -1,0 +1,67 @@
+// The character's voice: speaks texts with espeak-ng on a worker thread and reports when each is heard.
+#pragma once
+
+#include "speech/SpeechMark.h"
+#include "speech/SynthesizedSpeech.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <future>
+#include <memory>
+#include <thread>
+
+namespace dialoon {
+
+class Voice : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Starts the worker, which readies the engine, the German voice and the sound output at once, so
+    // that the first sentence is not kept waiting. Returns without waiting for any of it.
+    explicit Voice(QObject* parent = nullptr);
+    // Waits a moment for the worker; a worker stuck in the sound device is left behind, not waited for.
+    ~Voice() override;
+
+    // The espeak-ng voice for a language id (1031 German "de", 1033 English "en-us").
+    // Throws SpeechError for any other id.
+    static QString voiceNameFor(int languageId);
+
+    // Synthesises text in the language into memory, on the calling thread. Throws SpeechError when the
+    // language is unknown or the engine or its voice is missing.
+    static SynthesizedSpeech synthesizeToBuffer(const QString& text, int languageId);
+
+    // Returns at once with the utterance's number; its progress arrives through the signals. An
+    // utterance asked for earlier that has not started yet is dropped in favour of this one.
+    // Throws SpeechError for an unknown language.
+    quint64 speak(const QString& text, int languageId);
+
+    // Cuts the utterance being heard short and drops the one waiting, if any.
+    void stop();
+
+signals:
+    // The first sound went to the output (or, without sound, the utterance's time began). The marks'
+    // times count from this moment.
+    void started(quint64 utterance, const QList<dialoon::SpeechMark>& marks, int durationMs);
+    // The utterance has been heard to its end, or was cut short.
+    void finished(quint64 utterance);
+    // The utterance cannot be spoken at all (engine or voice missing); reason says why.
+    void failed(quint64 utterance, const QString& reason);
+
+private:
+    struct Worker;
+
+    static void run(std::shared_ptr<Worker> worker);
+    // Writes a line to standard error the first time it comes up, never again.
+    void complain(const QString& line);
+
+    std::shared_ptr<Worker> m_worker;
+    std::future<void> m_workerDone;
+    std::thread m_thread;
+    quint64 m_lastUtterance = 0;
+    QSet<QString> m_complaints;
+};
+
+} // namespace dialoon

@@ -1,0 +1,202 @@
+// The real program under a real X server: started with a fresh settings folder, looked at and driven
+// with xdotool as a person would, and ended by its menu or by a signal.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+struct Geometry
+{
+    int x = -1, y = -1, width = -1, height = -1;
+};
+
+// The first visible window with this exact title.
+Geometry windowGeometry(const QString& title)
+{
+    const QString id = xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).section(u'\n', 0, 0);
+    if (id.isEmpty())
+        return {};
+    const QString out = xdotool({"getwindowgeometry", id});
+    static const QRegularExpression re(QStringLiteral(R"(Position: (-?\d+),(-?\d+).*Geometry: (\d+)x(\d+))"),
+                                       QRegularExpression::DotMatchesEverythingOption);
+    const auto m = re.match(out);
+    if (!m.hasMatch())
+        return {};
+    return {m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
+}
+
+struct Program
+{
+    QTemporaryDir home;
+    QProcess process;
+
+    QString configFile() const { return home.filePath("config/Tavo.ini"); }
+
+    void writeSettings(const QByteArray& ini)
+    {
+        QDir().mkpath(home.filePath("config"));
+        QFile file(configFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[German]\n" + ini);
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_RUNTIME_DIR", home.path());
+        env.insert("HOME", home.path());
+        return env;
+    }
+
+    void start()
+    {
+        process.setProcessEnvironment(environment());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(DIALOON_EXECUTABLE));
+        QVERIFY(process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Form1").width > 0, 10000);
+    }
+
+    QString stored(const QString& key) const
+    {
+        return QSettings(configFile(), QSettings::IniFormat).value("German/" + key).toString();
+    }
+
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+};
+
+const QByteArray kSequenceStore = "ce=1\nn=2\nctime=3\netime=5\nrd=1\npsave=1\nssave=1\nvisi=0\nvoice=0\n"
+                                  "guage=2\nguagen=10205\nred=0\nmark=0\nxxx=1\nleft=3000\nsspeed=150\n";
+
+} // namespace
+
+class ProgramTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X display");
+        xdotool({"mousemove", "0", "700"});
+    }
+
+    void firstStartShowsTheStripAtTheTopEdge()
+    {
+        Program program;
+        program.start();
+        const Geometry strip = windowGeometry("Form1");
+        QCOMPARE(strip.y, 0);
+        QCOMPARE(strip.width, 477);
+        QCOMPARE(strip.height, 23);
+        QCOMPARE(strip.x, 379); // 5680 twips on a screen 1024 pixels wide
+        QCOMPARE(program.stored("xxx"), QStringLiteral("1"));
+        QCOMPARE(program.stored("left"), QStringLiteral("5680"));
+        QCOMPARE(program.stored("guagen"), QStringLiteral("11000"));
+        // The splash is up at first and goes by itself after about 1.2 s.
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Version").width == -1, 5000);
+    }
+
+    void secondCopyEndsWithoutTouchingTheStore()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        program.start();
+        const QByteArray before = [&] {
+            QFile f(program.configFile());
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        QProcess second;
+        second.setProcessEnvironment(program.environment());
+        second.start(QStringLiteral(DIALOON_EXECUTABLE));
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(program.process.state(), QProcess::Running);
+        QFile after(program.configFile());
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+    }
+
+    void terminationKeepsThePlace()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        program.start();
+        program.process.terminate();
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+        // Start-up loaded 10205 and moved the place on.
+        QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
+        QCOMPARE(program.stored("left"), QStringLiteral("3000"));
+        QCOMPARE(program.stored("voice"), QStringLiteral("0"));
+    }
+
+    void draggingMovesTheStripAndSnapsItBack()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        program.start();
+        const Geometry before = windowGeometry("Form1");
+        QCOMPARE(before.x, 200);
+        xdotool({"mousemove", QString::number(before.x + 30), "12"});
+        QTest::qWait(150); // the strip samples the cursor every 60 ms
+        xdotool({"mousedown", "1"});
+        for (int step = 1; step <= 5; ++step) {
+            xdotool({"mousemove", QString::number(before.x + 30 + 40 * step), QString::number(12 + 40 * step)});
+            QTest::qWait(100);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Form1").y > 100, 3000);
+        xdotool({"mouseup", "1"});
+        QTRY_COMPARE_WITH_TIMEOUT(windowGeometry("Form1").y, 0, 3000);
+        // It follows the cursor as sampled on the strip's ticks, so it may lag the last step.
+        const Geometry after = windowGeometry("Form1");
+        QVERIFY2(after.x >= before.x + 160 && after.x <= before.x + 200, qPrintable(QString::number(after.x)));
+        QCOMPARE(after.height, 23);
+        xdotool({"mousemove", "0", "700"});
+        program.process.terminate();
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.stored("left"), QString::number(after.x * 15));
+    }
+
+    void exitFromTheMenuSaves()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        program.start();
+        const Geometry strip = windowGeometry("Form1");
+        // The menu opens when the mouse passes over the picture at the strip's right end.
+        xdotool({"mousemove", QString::number(strip.x + 462), "8"});
+        QTest::qWait(100);
+        xdotool({"mousemove", QString::number(strip.x + 464), "9"});
+        QTest::qWait(300);
+        xdotool({"key", "Up", "Return"}); // the last item: Exit
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.process.exitCode(), 0);
+        QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
+        xdotool({"mousemove", "0", "700"});
+    }
+};
+
+QTEST_GUILESS_MAIN(ProgramTest)
+#include "program_test.moc"

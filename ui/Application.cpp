@@ -1,0 +1,254 @@
+// Wiring of the running program.
+#include "ui/Application.h"
+
+#include "app/Errors.h"
+#include "app/ExitSave.h"
+#include "app/SettingsSave.h"
+#include "app/Startup.h"
+#include "speech/Character.h"
+#include "speech/SpeechError.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+namespace dialoon {
+namespace {
+
+const QString kTitle = QStringLiteral("Dialoon");
+const QString kCharacterId = QStringLiteral("Peedy");
+constexpr int kGerman = 1031;
+
+const QString kHideCaption = QStringLiteral("&Non Read aloud");
+const QString kShowCaption = QStringLiteral("R&ead aloud");
+const QString kHideAgainCaption = QStringLiteral("Non r&ead aloud");
+
+Catalogue loadCourse()
+{
+    try {
+        return Catalogue::fromResources();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, kTitle, QString::fromStdString(error.what()));
+        std::exit(EXIT_FAILURE);
+    }
+}
+
+// Ends the process at once: no window's closing step runs after the saves.
+[[noreturn]] void endProcess(int code)
+{
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+} // namespace
+
+void Application::CharacterSpeech::speak(const QString& text)
+{
+    if (!character)
+        throw SpeechError("no speaking character");
+    character->Speak(text);
+}
+
+void Application::CharacterSpeech::play(const QString& animation)
+{
+    if (!character)
+        throw SpeechError("no speaking character");
+    character->Play(animation);
+}
+
+Application::Application()
+    : catalogue_(loadCourse()), selector_(state_, model_, catalogue_, platform_),
+      cycle_(state_, model_, selector_, speech_), effects_(model_), watch_(state_, model_, platform_),
+      drag_(model_, platform_), form1_(model_, platform_)
+{
+    platform_.setStripWindow(&form1_);
+    form1_.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+
+    connect(&form1_, &Form1::timerTicked, this, [this](StripTimer which) { guarded([=, this] { onTimer(which); }); });
+    connect(&form1_, &Form1::captionPressed, this, [this] { guarded([this] { drag_.press(); }); });
+    connect(&form1_, &Form1::captionMoved, this, [this] { guarded([this] { drag_.move(); }); });
+    connect(&form1_, &Form1::captionReleased, this, [this] { guarded([this] { drag_.release(); }); });
+    connect(&form1_, &Form1::menuButtonHovered, this, [this] { guarded([this] { openMenu(); }); });
+
+    connect(&termination_, &TerminationWatch::terminationRequested, this, &Application::keepPlaceAndEnd);
+    // A session manager asks running programs to keep their data before the session ends.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        try {
+            ExitSave::save(state_, model_, store_);
+        } catch (const std::exception& error) {
+            std::cerr << "Dialoon: " << error.what() << std::endl;
+        }
+    });
+}
+
+Application::~Application() = default;
+
+void Application::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        refresh();
+    } catch (const std::exception& error) {
+        for (int t = 0; t < kTimerCount; ++t)
+            form1_.timer(static_cast<StripTimer>(t))->stop();
+        QMessageBox::critical(nullptr, kTitle, QString::fromStdString(error.what()));
+        endProcess(EXIT_FAILURE);
+    }
+}
+
+void Application::refresh()
+{
+    form1_.render();
+    if (!model_.splashOpen && form4_)
+        form4_->close();
+}
+
+void Application::prepareCharacter()
+{
+    try {
+        agent_.Characters().Load(kCharacterId, QString());
+        Character& character = agent_.Characters().Item(kCharacterId);
+        character.Show();
+        character.setLanguageID(kGerman);
+        speech_.character = &character;
+    } catch (const std::exception& error) {
+        // The strip plays on without the character.
+        std::cerr << "Dialoon: the speaking character is not available, playing silently (" << error.what()
+                  << ")" << std::endl;
+        speech_.character = nullptr;
+    }
+}
+
+void Application::start()
+{
+    guarded([this] {
+        Startup(state_, model_, store_, platform_, selector_).run([this] { prepareCharacter(); });
+        model_.visible = true;
+        form1_.render();
+        if (model_.splashOpen) {
+            form4_ = new Form4;
+            form4_->move(platform_.toPixelsX(model_.splashLeft), platform_.toPixelsY(model_.splashTop));
+            connect(form4_, &Form4::clicked, this, [this] {
+                guarded([this] {
+                    model_.visible = true;
+                    model_.splashOpen = false;
+                    state_.welcomeCountdown = 50;
+                });
+            });
+            form4_->show();
+        }
+    });
+}
+
+void Application::bringToFront()
+{
+    model_.visible = true;
+    form1_.render();
+    form1_.raise();
+}
+
+void Application::onTimer(StripTimer which)
+{
+    switch (which) {
+    case Timer1: watch_.tick(); break;
+    case Timer2: effects_.barTick(); break;
+    case Timer3: effects_.slideUpTick(); break;
+    case Timer4: effects_.slideInTick(); break;
+    case Timer5: cycle_.tick(); break;
+    default: break;
+    }
+}
+
+void Application::openMenu()
+{
+    if (!model_.image1Enabled)
+        return;
+    if (!form2_) {
+        form2_ = std::make_unique<Form2>();
+        connect(form2_.get(), &Form2::settingsChosen, this, [this] { guarded([this] { openSettings(); }); });
+        connect(form2_.get(), &Form2::readAloudChosen, this, [this] { guarded([this] { toggleCharacter(); }); });
+        connect(form2_.get(), &Form2::aboutChosen, this, [this] { guarded([this] { openAbout(); }); });
+        connect(form2_.get(), &Form2::webPageChosen, this, [this] { platform_.openUrl(Form2::kWebPage); });
+        connect(form2_.get(), &Form2::emailChosen, this, [this] { platform_.openUrl(Form2::kEmail); });
+        connect(form2_.get(), &Form2::exitChosen, this, [this] { guarded([this] { exitProgram(); }); });
+    }
+    const QPoint anchor(platform_.toPixelsX(StripDesign::kPlacementWidth),
+                        platform_.toPixelsY(model_.fullHeight + 10));
+    form2_->popUpRightAligned(form1_.mapToGlobal(anchor));
+}
+
+void Application::openSettings()
+{
+    if (form3_)
+        return;
+    form3_ = new Form3(state_, model_);
+    connect(form3_, &Form3::saveRequested, this, [this] {
+        try {
+            SettingsSave::save(state_, store_, platform_);
+        } catch (const StoreWriteError& error) {
+            // The choices stay in force for this run; only keeping them failed.
+            platform_.showMessage(kTitle, QString::fromStdString(error.what()));
+        }
+    });
+    connect(form3_, &Form3::closed, this, [this] { guarded([] {}); });
+    form3_->move(platform_.toPixelsX(platform_.screenWidthTwips() / 2 - 4000),
+                 platform_.toPixelsY(platform_.screenHeightTwips() / 2 - 3000));
+    form3_->show();
+}
+
+void Application::toggleCharacter()
+{
+    QAction* item = form2_->item("mnu_hlp");
+    Character* character = speech_.character;
+    if (item->text() == kHideCaption || item->text() == kHideAgainCaption) {
+        if (character)
+            character->Hide();
+        item->setText(kShowCaption);
+    } else {
+        if (character)
+            character->Show();
+        item->setText(kHideAgainCaption);
+    }
+}
+
+void Application::openAbout()
+{
+    if (form7_)
+        return;
+    form7_ = new Form7;
+    model_.image1Enabled = false;
+    connect(form7_, &Form7::clicked, this, [this] {
+        guarded([this] {
+            form7_->close();
+            model_.image1Enabled = true;
+        });
+    });
+    if (const QScreen* screen = form1_.screen()) {
+        const QRect area = screen->geometry();
+        form7_->move(area.center() - QPoint(form7_->width() / 2, form7_->height() / 2));
+    }
+    form7_->show();
+}
+
+void Application::exitProgram()
+{
+    ExitSave::save(state_, model_, store_);
+    endProcess(EXIT_SUCCESS);
+}
+
+void Application::keepPlaceAndEnd(int signalNumber)
+{
+    try {
+        ExitSave::save(state_, model_, store_);
+    } catch (const std::exception& error) {
+        std::cerr << "Dialoon: " << error.what() << std::endl;
+        endProcess(128 + signalNumber);
+    }
+    endProcess(EXIT_SUCCESS);
+}
+
+} // namespace dialoon

@@ -1,0 +1,93 @@
+// The running program: owns the state, the strip and its windows, the speaking character and the
+// logic, and connects the strip's timers, mouse and menu to the logic. Every handler runs behind an
+// edge that reports an unexpected error and ends the program.
+#pragma once
+
+#include "app/AppState.h"
+#include "app/SettingsStore.h"
+#include "app/TerminationWatch.h"
+#include "engine/CaptionEffects.h"
+#include "engine/Catalogue.h"
+#include "engine/PlaybackCycle.h"
+#include "engine/SentenceSelector.h"
+#include "engine/SpeechRequests.h"
+#include "engine/StripDrag.h"
+#include "engine/StripModel.h"
+#include "engine/WelcomeWatch.h"
+#include "platform/QtPlatform.h"
+#include "speech/SpeechAgent.h"
+#include "ui/dialogs/Form2.h"
+#include "ui/dialogs/Form3.h"
+#include "ui/dialogs/PictureWindow.h"
+#include "ui/strip/Form1.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+namespace dialoon {
+
+class Character;
+
+class Application : public QObject
+{
+    Q_OBJECT
+public:
+    Application();
+    ~Application() override;
+
+    // Start-up: from here on the strip's timers drive the program.
+    void start();
+
+    // Brings the running strip to the front (a second copy asked for it).
+    void bringToFront();
+
+    Form1& strip() { return form1_; }
+    Form2* menu() { return form2_.get(); }
+    AppState& state() { return state_; }
+    StripModel& model() { return model_; }
+
+private:
+    // Runs a handler; an error it does not handle is reported and ends the program.
+    void guarded(const std::function<void()>& handler);
+    void refresh();
+    void onTimer(StripTimer which);
+    void prepareCharacter();
+    void openMenu();
+    void openSettings();
+    void toggleCharacter();
+    void openAbout();
+    void exitProgram();
+    void keepPlaceAndEnd(int signalNumber);
+
+    // Forwards the cycle's requests to the character, if there is one.
+    class CharacterSpeech : public SpeechRequests
+    {
+    public:
+        Character* character = nullptr;
+        void speak(const QString& text) override;
+        void play(const QString& animation) override;
+    };
+
+    QtPlatform platform_;
+    SettingsStore store_;
+    AppState state_;
+    StripModel model_;
+    Catalogue catalogue_;
+    SentenceSelector selector_;
+    CharacterSpeech speech_;
+    PlaybackCycle cycle_;
+    CaptionEffects effects_;
+    WelcomeWatch watch_;
+    StripDrag drag_;
+    SpeechAgent agent_;
+    Form1 form1_;
+    std::unique_ptr<Form2> form2_;
+    QPointer<Form3> form3_;
+    QPointer<Form4> form4_;
+    QPointer<Form7> form7_;
+    TerminationWatch termination_;
+};
+
+} // namespace dialoon
