@@ -1,6 +1,8 @@
 // The splash and about windows.
 #include "ui/dialogs/PictureWindow.h"
 
+#include "platform/TaskbarHint.h"
+
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -26,6 +28,7 @@ PictureWindow::PictureWindow(const char* objectName, QColor background)
     image->setGeometry(0, 0, picture.width(), picture.height());
     image->setAttribute(Qt::WA_TransparentForMouseEvents);
     setFixedSize(picture.size());
+    keepOffTaskbar(this);
 }
 
 void PictureWindow::mousePressEvent(QMouseEvent* event)

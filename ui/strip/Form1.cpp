@@ -2,6 +2,7 @@
 #include "ui/strip/Form1.h"
 
 #include "platform/Platform.h"
+#include "platform/TaskbarHint.h"
 #include "ui/strip/Palette16.h"
 
 #include <QEvent>
@@ -81,6 +82,7 @@ Form1::Form1(StripModel& model, Platform& platform)
     setWindowTitle(QStringLiteral("Form1"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAutoFillBackground(true);
+    keepOffTaskbar(this);
 
     // Created from the bottom of the stacking order to the top: later siblings are drawn over earlier ones.
     label1_ = makeLabel(this, "Label1", false);
