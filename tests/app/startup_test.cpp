@@ -2,6 +2,7 @@
 #include "EngineRig.h"
 
 #include "app/ExitSave.h"
+#include "app/SettingsSave.h"
 #include "app/SettingsStore.h"
 #include "app/Startup.h"
 
@@ -191,6 +192,32 @@ private slots:
         QCOMPARE(rig.stored("left"), QStringLiteral("4321.25"));
         QCOMPARE(rig.stored("guagen"), guagen);
         QCOMPARE(rig.stored("ce"), QStringLiteral("0")); // nothing else is written
+    }
+
+    void dialogSaveKeepsThirteenKeysAfterTheLogonEntry()
+    {
+        StartupRig rig;
+        rig.writeStore(kSequenceStore);
+        rig.run();
+        rig.state.lessonIndex = 9;
+        rig.state.repeatCount = 4;
+        rig.state.startWithWindows = 1;
+        rig.state.sentenceId = 10999;
+        rig.state.readAloud = 1;
+        rig.strip.left = 1.0;
+        rig.state.firstRunMarker = QStringLiteral("yes");
+        SettingsSave::save(rig.state, *rig.store, rig.platform);
+        QCOMPARE(rig.platform.logonEntries, QStringList{"write /opt/dialoon/bin/dialoon"});
+        QCOMPARE(rig.stored("guage"), QStringLiteral("9"));
+        QCOMPARE(rig.stored("n"), QStringLiteral("4"));
+        QCOMPARE(rig.stored("mark"), QStringLiteral("1"));
+        QCOMPARE(rig.stored("xxx"), QStringLiteral("1"));
+        QCOMPARE(rig.stored("red"), QStringLiteral("7"));    // carried through unchanged
+        QCOMPARE(rig.stored("sspeed"), QStringLiteral("99"));
+        // Exit's keys are not the dialog's.
+        QCOMPARE(rig.stored("guagen"), QStringLiteral("10205"));
+        QCOMPARE(rig.stored("voice"), QStringLiteral("0"));
+        QCOMPARE(rig.stored("left"), QStringLiteral("1234.5"));
     }
 };
 

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 QString xdotool(const QStringList& args)
@@ -23,10 +25,11 @@ struct Geometry
     int x = -1, y = -1, width = -1, height = -1;
 };
 
-// The first visible window with this exact title.
-Geometry windowGeometry(const QString& title)
+// The visible window of this process with this exact title.
+Geometry windowGeometry(qint64 pid, const QString& title)
 {
-    const QString id = xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).section(u'\n', 0, 0);
+    const QString id = xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", "^" + title + "$"})
+                           .section(u'\n', 0, 0);
     if (id.isEmpty())
         return {};
     const QString out = xdotool({"getwindowgeometry", id});
@@ -68,8 +71,10 @@ struct Program
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(DIALOON_EXECUTABLE));
         QVERIFY(process.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Form1").width > 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(window("Form1").width > 0, 10000);
     }
+
+    Geometry window(const QString& title) const { return windowGeometry(process.processId(), title); }
 
     QString stored(const QString& key) const
     {
@@ -105,7 +110,7 @@ private slots:
     {
         Program program;
         program.start();
-        const Geometry strip = windowGeometry("Form1");
+        const Geometry strip = program.window("Form1");
         QCOMPARE(strip.y, 0);
         QCOMPARE(strip.width, 477);
         QCOMPARE(strip.height, 23);
@@ -114,7 +119,7 @@ private slots:
         QCOMPARE(program.stored("left"), QStringLiteral("5680"));
         QCOMPARE(program.stored("guagen"), QStringLiteral("11000"));
         // The splash is up at first and goes by itself after about 1.2 s.
-        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Version").width == -1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(program.window("Version").width == -1, 5000);
     }
 
     void secondCopyEndsWithoutTouchingTheStore()
@@ -138,12 +143,20 @@ private slots:
         QCOMPARE(after.readAll(), before);
     }
 
+    void terminationKeepsThePlace_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
     void terminationKeepsThePlace()
     {
+        QFETCH(int, signalNumber);
         Program program;
         program.writeSettings(kSequenceStore);
         program.start();
-        program.process.terminate();
+        ::kill(static_cast<pid_t>(program.process.processId()), signalNumber);
         QVERIFY(program.process.waitForFinished(10000));
         QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
         // Start-up loaded 10205 and moved the place on.
@@ -157,7 +170,7 @@ private slots:
         Program program;
         program.writeSettings(kSequenceStore);
         program.start();
-        const Geometry before = windowGeometry("Form1");
+        const Geometry before = program.window("Form1");
         QCOMPARE(before.x, 200);
         xdotool({"mousemove", QString::number(before.x + 30), "12"});
         QTest::qWait(150); // the strip samples the cursor every 60 ms
@@ -166,11 +179,11 @@ private slots:
             xdotool({"mousemove", QString::number(before.x + 30 + 40 * step), QString::number(12 + 40 * step)});
             QTest::qWait(100);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(windowGeometry("Form1").y > 100, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(program.window("Form1").y > 100, 3000);
         xdotool({"mouseup", "1"});
-        QTRY_COMPARE_WITH_TIMEOUT(windowGeometry("Form1").y, 0, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.window("Form1").y, 0, 3000);
         // It follows the cursor as sampled on the strip's ticks, so it may lag the last step.
-        const Geometry after = windowGeometry("Form1");
+        const Geometry after = program.window("Form1");
         QVERIFY2(after.x >= before.x + 160 && after.x <= before.x + 200, qPrintable(QString::number(after.x)));
         QCOMPARE(after.height, 23);
         xdotool({"mousemove", "0", "700"});
@@ -184,7 +197,7 @@ private slots:
         Program program;
         program.writeSettings(kSequenceStore);
         program.start();
-        const Geometry strip = windowGeometry("Form1");
+        const Geometry strip = program.window("Form1");
         // The menu opens when the mouse passes over the picture at the strip's right end.
         xdotool({"mousemove", QString::number(strip.x + 462), "8"});
         QTest::qWait(100);

@@ -1,0 +1,192 @@
+// The character's movements, stepped tick by tick: appearing, vanishing, waving, blinking, the beak
+// following the voice, and how often frames are asked for.
+#include "speech/CharacterAnimator.h"
+
+#include <QTest>
+
+using namespace dialoon;
+
+namespace {
+
+using Events = CharacterAnimator::Events;
+
+// Steps in frame-sized ticks, collecting what finished on the way.
+Events run(CharacterAnimator& animator, int ms, int tick = 10)
+{
+    Events all;
+    for (int done = 0; done < ms; done += tick) {
+        const Events e = animator.advance(std::min(tick, ms - done));
+        all.appeared |= e.appeared;
+        all.vanished |= e.vanished;
+        all.waveEnded |= e.waveEnded;
+    }
+    return all;
+}
+
+CharacterAnimator shown(std::uint32_t seed = 7)
+{
+    CharacterAnimator animator(seed);
+    animator.show();
+    run(animator, CharacterAnimator::kAppearMs);
+    return animator;
+}
+
+SpeechMark phoneme(int atMs, double mouth)
+{
+    return {SpeechMark::Kind::Phoneme, atMs, 0, 0, mouth};
+}
+
+} // namespace
+
+class AnimatorTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void appearsOverItsTimeThenStands()
+    {
+        CharacterAnimator animator(1);
+        QCOMPARE(animator.phase(), CharacterAnimator::Phase::Hidden);
+        QCOMPARE(animator.frameIntervalMs(), 0);
+        animator.show();
+        QVERIFY(animator.isVisible());
+        QVERIFY(!run(animator, CharacterAnimator::kAppearMs - 10).appeared);
+        QVERIFY(animator.pose().scale > 0.5);
+        QCOMPARE(animator.phase(), CharacterAnimator::Phase::Appearing);
+        QVERIFY(animator.advance(10).appeared);
+        QCOMPARE(animator.phase(), CharacterAnimator::Phase::Shown);
+        QCOMPARE(animator.pose().scale, 1.0);
+    }
+
+    void vanishesAndThenAsksForNoFrames()
+    {
+        CharacterAnimator animator = shown();
+        animator.hide();
+        QVERIFY(!animator.isVisible());
+        QVERIFY(!run(animator, CharacterAnimator::kVanishMs - 10).vanished);
+        QVERIFY(animator.pose().scale > 0.0);
+        QVERIFY(animator.advance(10).vanished);
+        QCOMPARE(animator.phase(), CharacterAnimator::Phase::Hidden);
+        QCOMPARE(animator.frameIntervalMs(), 0);
+        QVERIFY(!run(animator, 1000).vanished); // nothing more happens while hidden
+    }
+
+    void showAndHideTwiceChangeNothing()
+    {
+        CharacterAnimator animator = shown();
+        animator.show();
+        QCOMPARE(animator.phase(), CharacterAnimator::Phase::Shown);
+        animator.hide();
+        run(animator, 100);
+        const double scale = animator.pose().scale;
+        animator.hide();
+        QCOMPARE(animator.pose().scale, scale); // the vanishing did not start over
+    }
+
+    // Turning round half way must not make the character jump in size.
+    void turningRoundStartsFromTheCurrentSize_data()
+    {
+        QTest::addColumn<bool>("appearFirst");
+        QTest::newRow("show while vanishing") << false;
+        QTest::newRow("hide while appearing") << true;
+    }
+    void turningRoundStartsFromTheCurrentSize()
+    {
+        QFETCH(bool, appearFirst);
+        CharacterAnimator animator = appearFirst ? CharacterAnimator(3) : shown();
+        if (appearFirst)
+            animator.show();
+        else
+            animator.hide();
+        run(animator, 200);
+        const double before = animator.pose().scale;
+        if (appearFirst)
+            animator.hide();
+        else
+            animator.show();
+        QCOMPARE(animator.pose().scale, before);
+        animator.advance(10);
+        QVERIFY(std::abs(animator.pose().scale - before) < 0.1);
+    }
+
+    void waveRaisesTheWingAndEndsOnce()
+    {
+        CharacterAnimator animator = shown();
+        QCOMPARE(animator.pose().wingAngle, 0.0);
+        animator.wave();
+        run(animator, CharacterAnimator::kWaveMs / 2);
+        QVERIFY(animator.pose().wingAngle < -100.0);
+        QVERIFY(animator.frameIntervalMs() <= CharacterAnimator::kBusyFrameMs);
+        QVERIFY(run(animator, CharacterAnimator::kWaveMs / 2).waveEnded);
+        QVERIFY(!animator.isWaving());
+        QCOMPARE(animator.pose().wingAngle, 0.0);
+        QVERIFY(!run(animator, 2000).waveEnded);
+    }
+
+    void hidingEndsWaveAndSpeech()
+    {
+        CharacterAnimator animator = shown();
+        animator.wave();
+        animator.startSpeaking({phoneme(0, 1.0)});
+        run(animator, 100);
+        animator.hide();
+        QVERIFY(!animator.isWaving());
+        QVERIFY(!animator.isSpeaking());
+        QVERIFY(!run(animator, 2000).waveEnded);
+    }
+
+    void blinksEveryFewSecondsAndBriefly()
+    {
+        for (std::uint32_t seed : {1u, 2u, 3u, 4u, 5u}) {
+            CharacterAnimator animator = shown(seed);
+            int blinks = 0;
+            int closedMs = 0;
+            bool wasClosed = false;
+            for (int t = 0; t < 20000; t += 10) {
+                animator.advance(10);
+                const bool closed = animator.pose().lidClosure > 0.5;
+                if (closed && !wasClosed)
+                    ++blinks;
+                closedMs = closed ? closedMs + 10 : 0;
+                QVERIFY(closedMs <= CharacterAnimator::kBlinkMs);
+                wasClosed = closed;
+            }
+            QVERIFY2(blinks >= 3 && blinks <= 8, qPrintable(QString::number(blinks)));
+        }
+    }
+
+    void beakFollowsThePhonemesAndClosesAfterwards()
+    {
+        CharacterAnimator animator = shown();
+        animator.startSpeaking({phoneme(0, 1.0), phoneme(200, 0.0), phoneme(400, 0.65), phoneme(600, 0.0)});
+        QCOMPARE(animator.frameIntervalMs(), CharacterAnimator::kBusyFrameMs);
+        run(animator, 150);
+        QVERIFY(animator.pose().beakOpen > 0.8);
+        run(animator, 200); // 350 ms: lips closed since 200
+        QVERIFY(animator.pose().beakOpen < 0.1);
+        run(animator, 150); // 500 ms
+        QVERIFY(animator.pose().beakOpen > 0.5 && animator.pose().beakOpen < 0.8);
+        QCOMPARE(animator.speechMs(), 500);
+        animator.stopSpeaking();
+        run(animator, 200);
+        QCOMPARE(animator.pose().beakOpen, 0.0);
+    }
+
+    void idleBreathesSlowly()
+    {
+        CharacterAnimator animator = shown();
+        const int interval = animator.frameIntervalMs();
+        QVERIFY(interval > 0 && interval <= CharacterAnimator::kIdleFrameMs);
+        double low = 2.0, high = 0.0;
+        for (int t = 0; t < CharacterAnimator::kBreathMs; t += 50) {
+            animator.advance(50);
+            low = std::min(low, animator.pose().breath);
+            high = std::max(high, animator.pose().breath);
+        }
+        QVERIFY(high - low > 0.01);
+        QVERIFY(high - low < 0.05);
+    }
+};
+
+QTEST_GUILESS_MAIN(AnimatorTest)
+#include "animator_test.moc"

@@ -1,0 +1,147 @@
+// Peedy's drawing: each pose moves the right part and only that part, and the window shape taken from
+// the picture's transparency.
+#include "speech/CharacterArt.h"
+#include "speech/ShapeMask.h"
+#include "speech/SpeechError.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRegion>
+#include <QDir>
+#include <QTemporaryFile>
+#include <QTest>
+
+using namespace dialoon;
+
+Q_DECLARE_METATYPE(dialoon::CharacterPose)
+
+namespace {
+
+constexpr int kSide = 128;
+
+// How many pixels differ inside and outside a rectangle (in points of the 128 square).
+struct Difference
+{
+    int inside = 0;
+    int outside = 0;
+};
+
+Difference compare(const QImage& a, const QImage& b, const QRect& area)
+{
+    Difference d;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y))
+                ++(area.contains(x, y) ? d.inside : d.outside);
+        }
+    }
+    return d;
+}
+
+bool opaqueAt(const QImage& image, int x, int y)
+{
+    return qAlpha(image.pixel(x, y)) == 255;
+}
+
+} // namespace
+
+class ArtTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    CharacterArt art;
+    QImage rest = art.render(QSize(kSide, kSide), 1.0, CharacterPose());
+
+private slots:
+    void restingBirdFillsTheMiddleNotTheCorners()
+    {
+        QVERIFY(opaqueAt(rest, 59, 90)); // belly
+        QVERIFY(opaqueAt(rest, 59, 45)); // face
+        for (const QPoint corner : {QPoint(0, 0), QPoint(kSide - 1, 0), QPoint(0, kSide - 1), QPoint(kSide - 1, kSide - 1)})
+            QCOMPARE(qAlpha(rest.pixel(corner)), 0);
+    }
+
+    // Each movement must change its own part of the picture and leave the rest alone.
+    void eachPoseMovesItsOwnPart_data()
+    {
+        QTest::addColumn<CharacterPose>("pose");
+        QTest::addColumn<QRect>("area");
+        CharacterPose open;
+        open.beakOpen = 1.0;
+        CharacterPose shut;
+        shut.lidClosure = 1.0;
+        CharacterPose raised;
+        raised.wingAngle = -135.0;
+        QTest::newRow("beak") << open << QRect(44, 48, 30, 40);
+        QTest::newRow("lids") << shut << QRect(38, 30, 45, 28);
+        QTest::newRow("wing") << raised << QRect(70, 10, 58, 110);
+    }
+    void eachPoseMovesItsOwnPart()
+    {
+        QFETCH(CharacterPose, pose);
+        QFETCH(QRect, area);
+        const Difference d = compare(rest, art.render(QSize(kSide, kSide), 1.0, pose), area);
+        QVERIFY2(d.inside > 40, qPrintable(QString::number(d.inside)));
+        QCOMPARE(d.outside, 0);
+    }
+
+    void vanishedBirdDrawsNothing()
+    {
+        CharacterPose gone;
+        gone.scale = 0.0;
+        const QImage image = art.render(QSize(kSide, kSide), 1.0, gone);
+        QImage empty(image.size(), image.format());
+        empty.fill(Qt::transparent);
+        QCOMPARE(image, empty);
+    }
+
+    void growsAboutTheFeet()
+    {
+        CharacterPose half;
+        half.scale = 0.5;
+        const QImage image = art.render(QSize(kSide, kSide), 1.0, half);
+        QCOMPARE(qAlpha(image.pixel(59, 20)), 0); // where the crest stands at full size
+        QVERIFY(opaqueAt(image, 59, 110));       // the belly, low down
+    }
+
+    void drawingWithoutItsPartsIsRefused()
+    {
+        QTemporaryFile svg(QDir::tempPath() + QStringLiteral("/XXXXXX.svg"));
+        QVERIFY(svg.open());
+        svg.write("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 10'>"
+                  "<g id='body'><rect width='10' height='10'/></g></svg>");
+        svg.close();
+        QVERIFY_THROWS_EXCEPTION(SpeechError, CharacterArt(svg.fileName()));
+        QVERIFY_THROWS_EXCEPTION(SpeechError, CharacterArt(QStringLiteral(":/character/none.svg")));
+    }
+
+    void maskFollowsTheOpaquePixels()
+    {
+        const QRegion shape(shapeMaskFromAlpha(rest));
+        QVERIFY(shape.contains(QPoint(59, 90)));
+        QVERIFY(!shape.contains(QPoint(0, 0)));
+        QVERIFY(!shape.contains(QPoint(kSide - 1, 0)));
+        QVERIFY(shape.boundingRect().width() > kSide / 2);
+    }
+
+    void maskHasDevicePixelRatioInMind()
+    {
+        const QImage sharp = art.render(QSize(kSide, kSide), 2.0, CharacterPose{});
+        const QBitmap mask = shapeMaskFromAlpha(sharp);
+        QCOMPARE(mask.size(), QSize(kSide, kSide));
+        QVERIFY(QRegion(mask).contains(QPoint(59, 90)));
+    }
+
+    void emptyPictureStillGivesAMask()
+    {
+        QImage nothing(QSize(kSide, kSide), QImage::Format_ARGB32_Premultiplied);
+        nothing.fill(Qt::transparent);
+        const QRegion shape(shapeMaskFromAlpha(nothing));
+        QVERIFY(!shape.isEmpty()); // an empty mask would show the whole window
+        QVERIFY(shape.boundingRect().width() * shape.boundingRect().height() <= 1);
+    }
+};
+
+QTEST_MAIN(ArtTest)
+#include "art_test.moc"

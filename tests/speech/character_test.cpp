@@ -1,0 +1,263 @@
+// The speech agent as the program uses it: loading Peedy, languages, animations, the request queue,
+// silence while hidden, and the character's windows on a real display.
+#include "speech/Character.h"
+#include "speech/CharacterCollection.h"
+#include "speech/SpeechAgent.h"
+#include "speech/SpeechBalloon.h"
+#include "speech/SpeechError.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+using namespace dialoon;
+
+namespace {
+
+// Long enough for a few sentences and a wave, silent or heard, on a slow machine.
+constexpr int kPatienceMs = 30000;
+
+QWidget* topLevel(const QString& name)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == name)
+            return widget;
+    }
+    return nullptr;
+}
+
+// Every start and end of a request, in the order they came, as "+n" and "-n".
+class RequestLog : public QObject
+{
+public:
+    explicit RequestLog(Character& character)
+    {
+        connect(&character, &Character::requestStarted, this, [this](int n) { entries << QStringLiteral("+%1").arg(n); });
+        connect(&character, &Character::requestFinished, this, [this](int n) { entries << QStringLiteral("-%1").arg(n); });
+    }
+    QStringList entries;
+};
+
+} // namespace
+
+class CharacterTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SpeechAgent> agent;
+
+    Character& peedy()
+    {
+        agent->Characters().Load(QStringLiteral("Peedy"));
+        return agent->Characters().Item(QStringLiteral("Peedy"));
+    }
+
+private slots:
+    void init() { agent = std::make_unique<SpeechAgent>(); }
+    void cleanup() { agent.reset(); }
+
+    void agentIsNamedAsTheStripExpects() { QCOMPARE(agent->objectName(), QStringLiteral("Agent1")); }
+
+    void onlyPeedyLoads_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("loadKey");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("Peedy") << "Peedy" << QString() << true;
+        QTest::newRow("another character") << "Merlin" << QString() << false;
+        QTest::newRow("wrong case") << "peedy" << QString() << false;
+        QTest::newRow("trailing blank") << "Peedy " << QString() << false;
+        QTest::newRow("empty id") << "" << QString() << false;
+        QTest::newRow("a load location") << "Peedy" << "/usr/share/peedy.acs" << false;
+    }
+    void onlyPeedyLoads()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, loadKey);
+        QFETCH(bool, loads);
+        if (loads) {
+            agent->Characters().Load(id, loadKey);
+            QCOMPARE(agent->Characters().Item(id).id(), id);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(SpeechError, agent->Characters().Load(id, loadKey));
+            QVERIFY_THROWS_EXCEPTION(SpeechError, agent->Characters().Item(id));
+        }
+    }
+
+    void itemNeedsLoadAndLoadingTwiceKeepsTheCharacter()
+    {
+        QVERIFY_THROWS_EXCEPTION(SpeechError, agent->Characters().Item(QStringLiteral("Peedy")));
+        Character& first = peedy();
+        first.Show();
+        agent->Characters().Load(QStringLiteral("Peedy"));
+        QCOMPARE(&agent->Characters().Item(QStringLiteral("Peedy")), &first);
+        QVERIFY(first.isVisible());
+    }
+
+    void languageIds_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("German") << 1031 << true;
+        QTest::newRow("English") << 1033 << true;
+        QTest::newRow("nonsense") << 9999 << false;
+        QTest::newRow("French, no voice") << 1036 << false;
+        QTest::newRow("negative") << -1031 << false;
+    }
+    void languageIds()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, accepted);
+        Character& character = peedy();
+        character.setLanguageID(1033);
+        if (accepted) {
+            character.setLanguageID(language);
+            QCOMPARE(character.LanguageID(), language);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(SpeechError, character.setLanguageID(language));
+            QCOMPARE(character.LanguageID(), 1033);
+        }
+    }
+
+    void unknownAnimationsThrowShownOrHidden_data()
+    {
+        QTest::addColumn<QString>("animation");
+        QTest::newRow("other name") << "Dance";
+        QTest::newRow("wrong case") << "wave";
+        QTest::newRow("empty") << "";
+    }
+    void unknownAnimationsThrowShownOrHidden()
+    {
+        QFETCH(QString, animation);
+        Character& character = peedy();
+        QVERIFY_THROWS_EXCEPTION(SpeechError, character.Play(animation));
+        character.Show();
+        QVERIFY_THROWS_EXCEPTION(SpeechError, character.Play(animation));
+        QCOMPARE(character.pendingRequests(), 0);
+    }
+
+    void hiddenCharacterKeepsNothingForLater()
+    {
+        Character& character = peedy();
+        RequestLog log(character);
+        QCOMPARE(character.Speak(QStringLiteral("Guten Tag.  ")), 0);
+        QCOMPARE(character.Play(QStringLiteral("Wave")), 0);
+        QCOMPARE(character.pendingRequests(), 0);
+
+        character.Show();
+        const int hello = character.Speak(QStringLiteral("Hallo.  "));
+        QVERIFY(hello != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(log.entries.contains(QStringLiteral("-%1").arg(hello)), kPatienceMs);
+        QCOMPARE(log.entries, (QStringList{QStringLiteral("+%1").arg(hello), QStringLiteral("-%1").arg(hello)}));
+    }
+
+    void requestsReturnAtOnceAndPlayInOrder()
+    {
+        Character& character = peedy();
+        RequestLog log(character);
+        character.Show();
+        const int one = character.Speak(QStringLiteral("Eins.  "));
+        const int wave = character.Play(QStringLiteral("Wave"));
+        const int two = character.Speak(QStringLiteral("Zwei.  "));
+        // Nothing has started inside the calls: they only queued.
+        QCOMPARE(character.currentRequest(), 0);
+        QCOMPARE(character.pendingRequests(), 3);
+        QVERIFY(log.entries.isEmpty());
+
+        QTRY_COMPARE_WITH_TIMEOUT(log.entries.size(), 6, kPatienceMs);
+        const QStringList expected{"+" + QString::number(one),  "-" + QString::number(one),
+                                   "+" + QString::number(wave), "-" + QString::number(wave),
+                                   "+" + QString::number(two),  "-" + QString::number(two)};
+        QCOMPARE(log.entries, expected);
+        QCOMPARE(character.pendingRequests(), 0);
+        QCOMPARE(character.currentRequest(), 0);
+    }
+
+    void hidingCutsShortAndForgetsTheQueue()
+    {
+        Character& character = peedy();
+        RequestLog log(character);
+        character.Show();
+        const int first = character.Speak(QStringLiteral("Der Zug nach München fährt heute von Gleis sieben ab.  "));
+        const int second = character.Play(QStringLiteral("Wave"));
+        QTRY_COMPARE_WITH_TIMEOUT(character.currentRequest(), first, kPatienceMs);
+
+        character.Hide();
+        QCOMPARE(log.entries, (QStringList{"+" + QString::number(first), "-" + QString::number(first)}));
+        QCOMPARE(character.pendingRequests(), 0);
+        QVERIFY(!character.isVisible());
+        character.Hide(); // harmless
+        QTRY_VERIFY_WITH_TIMEOUT(!topLevel(QStringLiteral("PeedyWindow"))->isVisible(), kPatienceMs);
+        QVERIFY(!topLevel(QStringLiteral("PeedyBalloon"))->isVisible());
+
+        character.Show();
+        const int third = character.Speak(QStringLiteral("Tschüss.  "));
+        QTRY_VERIFY_WITH_TIMEOUT(log.entries.contains("-" + QString::number(third)), kPatienceMs);
+        QVERIFY(!log.entries.contains("+" + QString::number(second)));
+    }
+
+    void windowIsAFramelessTopmostToolNearTheLowerRight()
+    {
+        Character& character = peedy();
+        character.Show();
+        character.Show(); // harmless
+        QWidget* window = topLevel(QStringLiteral("PeedyWindow"));
+        QVERIFY(window);
+        QTRY_VERIFY(window->isVisible());
+        const Qt::WindowFlags flags = window->windowFlags();
+        for (const Qt::WindowType flag : {Qt::Tool, Qt::FramelessWindowHint, Qt::WindowStaysOnTopHint,
+                                          Qt::WindowDoesNotAcceptFocus})
+            QVERIFY(flags.testFlag(flag));
+        QCOMPARE(window->size(), QSize(128, 128));
+        const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(free.contains(window->frameGeometry()));
+        QVERIFY(window->geometry().right() > free.right() - 100);
+        QVERIFY(window->geometry().bottom() > free.bottom() - 100);
+        QTRY_VERIFY(!window->mask().isEmpty());
+        QVERIFY(!window->mask().contains(QPoint(0, 0)));
+        QVERIFY(window->mask().contains(QPoint(59, 90)));
+    }
+
+    void balloonShowsTheSentenceAsHeardThenFades()
+    {
+        Character& character = peedy();
+        character.Show();
+        auto* balloon = qobject_cast<SpeechBalloon*>(topLevel(QStringLiteral("PeedyBalloon")));
+        QVERIFY(balloon);
+        const int request = character.Speak(QStringLiteral("Guten Tag, wie geht es Ihnen?  "));
+        QTRY_COMPARE_WITH_TIMEOUT(character.currentRequest(), request, kPatienceMs);
+        QVERIFY(balloon->isVisible());
+        QCOMPARE(balloon->text(), QStringLiteral("Guten Tag, wie geht es Ihnen?"));
+        QVERIFY(balloon->revealed() < balloon->text().size()); // the words come as they are heard
+        QTRY_COMPARE_WITH_TIMEOUT(character.currentRequest(), 0, kPatienceMs);
+        QCOMPARE(balloon->revealed(), balloon->text().size());
+        QVERIFY(balloon->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!balloon->isVisible(), SpeechBalloon::kLingerMs + SpeechBalloon::kFadeMs + 3000);
+    }
+
+    void draggingMovesTheCharacterForTheRestOfTheRun()
+    {
+        Character& character = peedy();
+        character.Show();
+        QWidget* window = topLevel(QStringLiteral("PeedyWindow"));
+        QTRY_VERIFY(window->isVisible());
+        QTRY_VERIFY(QTest::qWaitForWindowExposed(window));
+        const QPoint before = window->pos();
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(60, 90));
+        QTest::mouseMove(window, QPoint(20, 60));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(20, 60));
+        QTRY_COMPARE(window->pos(), before - QPoint(40, 30));
+
+        character.Hide();
+        QTRY_VERIFY(!window->isVisible());
+        character.Show();
+        QTRY_VERIFY(window->isVisible());
+        QCOMPARE(window->pos(), before - QPoint(40, 30));
+    }
+};
+
+QTEST_MAIN(CharacterTest)
+#include "character_test.moc"

@@ -1,0 +1,80 @@
+// Without a sound server or sound device the character speaks silently at the voice's pace: requests
+// finish in order, nothing is thrown and one line on standard error says there is no sound.
+#include "StderrCapture.h"
+
+#include "speech/Character.h"
+#include "speech/SpeechAgent.h"
+#include "speech/Voice.h"
+
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+#include <memory>
+
+using namespace dialoon;
+
+class NoSoundTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryFile noAlsaCards;
+    std::unique_ptr<StderrCapture> errors;
+
+private slots:
+    void initTestCase()
+    {
+        // No sound server at this address, and an ALSA without devices: the same on every machine.
+        qputenv("PULSE_SERVER", "unix:/nonexistent/dialoon-test-pulse");
+        QVERIFY(noAlsaCards.open());
+        qputenv("ALSA_CONFIG_PATH", noAlsaCards.fileName().toLocal8Bit());
+        errors = std::make_unique<StderrCapture>();
+    }
+
+    void voiceStillKeepsTime()
+    {
+        Voice voice;
+        QSignalSpy started(&voice, &Voice::started);
+        QSignalSpy finished(&voice, &Voice::finished);
+        QSignalSpy failed(&voice, &Voice::failed);
+        voice.speak(QStringLiteral("Guten Tag.  "), 1031);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 15000);
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(failed.count(), 0);
+    }
+
+    void characterSpeaksSilentlyInOrder()
+    {
+        SpeechAgent agent;
+        agent.Characters().Load(QStringLiteral("Peedy"));
+        Character& peedy = agent.Characters().Item(QStringLiteral("Peedy"));
+        peedy.Show();
+        QSignalSpy finished(&peedy, &Character::requestFinished);
+        const int first = peedy.Speak(QStringLiteral("Guten Abend.  "));
+        const int wave = peedy.Play(QStringLiteral("Wave"));
+        const int second = peedy.Speak(QStringLiteral("Gute Nacht.  "));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 30000);
+        QCOMPARE(finished.at(0).at(0).toInt(), first);
+        QCOMPARE(finished.at(1).at(0).toInt(), wave);
+        QCOMPARE(finished.at(2).at(0).toInt(), second);
+    }
+
+    void bufferSynthesisNeedsNoSound()
+    {
+        QVERIFY(!Voice::synthesizeToBuffer(QStringLiteral("Hallo.  "), 1031).samples.empty());
+    }
+
+    // Last, so that it sees everything the others made the component write.
+    void oneLinePerVoiceOnStandardError()
+    {
+        const QStringList lines = errors->release();
+        // Two voices were made (one by hand, one by the character), each says it once, and nothing
+        // comes from the sound libraries underneath.
+        QCOMPARE(lines.size(), 2);
+        for (const QString& line : lines)
+            QVERIFY2(line.startsWith(QStringLiteral("Dialoon: no sound output")), qPrintable(line));
+    }
+};
+
+QTEST_MAIN(NoSoundTest)
+#include "no_sound_test.moc"

@@ -1,0 +1,139 @@
+// The running program inside the test process: the menu button, the read-aloud item, the about and
+// splash pictures, and the message that never stacks. Settings live in a temporary folder.
+#include "platform/QtPlatform.h"
+#include "ui/Application.h"
+
+#include "speech/Character.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dialoon;
+
+class ApplicationTest : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir config;
+    std::unique_ptr<Application> app;
+
+    void hoverMenuButton()
+    {
+        QWidget* button = app->strip().image1();
+        QTest::mouseMove(button, QPoint(5, 5));
+        QTest::mouseMove(button, QPoint(6, 6));
+    }
+
+    static QWidget* topLevel(const QString& name)
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == name && w->isVisible())
+                return w;
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        app = std::make_unique<Application>();
+        app->start();
+    }
+
+    void startsWithTheSplashAndTheStrip()
+    {
+        QVERIFY(app->strip().isVisible());
+        QWidget* splash = topLevel("Form4");
+        QVERIFY(splash);
+        QCOMPARE(splash->size(), QSize(210, 280));
+        // A click on the splash closes it and moves the welcome on to its middle.
+        QTest::mouseClick(splash, Qt::LeftButton);
+        QCOMPARE(app->state().welcomeCountdown, 50);
+        QTRY_VERIFY(!topLevel("Form4"));
+    }
+
+    void menuOpensWhenTheMouseMovesOverItsButton()
+    {
+        hoverMenuButton();
+        QTRY_VERIFY(app->menu() && app->menu()->mnu_file()->isVisible());
+        QMenu* menu = app->menu()->mnu_file();
+        QStringList captions;
+        for (QAction* a : menu->actions())
+            captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(captions, (QStringList{"&Settings...", "&Non Read aloud", "&About...", "-", "&Website",
+                                        "E_&mail", "-", "Exit"}));
+        // Right edge at the strip's placement width, just below the unrolled strip.
+        const QPoint anchor = app->strip().mapToGlobal(QPoint(474, 23));
+        QCOMPARE(menu->geometry().right() + 1, anchor.x());
+        QCOMPARE(menu->geometry().top(), anchor.y());
+        menu->close();
+        hoverMenuButton();
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
+    }
+
+    void readAloudItemHidesAndShowsTheCharacter()
+    {
+        QAction* item = app->menu()->item("mnu_hlp");
+        QStringList captions;
+        for (int i = 0; i < 4; ++i) {
+            item->trigger();
+            captions << item->text();
+        }
+        QCOMPARE(captions, (QStringList{"R&ead aloud", "Non r&ead aloud", "R&ead aloud", "Non r&ead aloud"}));
+        QCOMPARE(app->state().readAloud, 1); // hiding is what stops the reading, not the setting
+    }
+
+    void aboutWindowBlocksTheMenuUntilClicked()
+    {
+        app->menu()->item("mnu_veri")->trigger();
+        QWidget* about = topLevel("Form7");
+        QVERIFY(about);
+        QVERIFY(!app->strip().image1()->isEnabled());
+        QVERIFY(app->model().timerEnabled[Timer1]); // playback goes on
+        hoverMenuButton();
+        QTest::qWait(50);
+        QVERIFY(!app->menu()->mnu_file()->isVisible());
+        QTest::mouseClick(about, Qt::LeftButton);
+        QTRY_VERIFY(!topLevel("Form7"));
+        QVERIFY(app->strip().image1()->isEnabled());
+    }
+
+    void settingsDialogOpensOnceAndPausesPlayback()
+    {
+        app->model().timerEnabled[Timer5] = true;
+        app->menu()->item("mnu_sysset")->trigger();
+        QWidget* dialog = topLevel("Form3");
+        QVERIFY(dialog);
+        QVERIFY(!app->model().timerEnabled[Timer5]);
+        QVERIFY(!app->strip().timer(Timer5)->isActive());
+        app->menu()->item("mnu_sysset")->trigger();
+        int open = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            open += w->objectName() == "Form3" && w->isVisible();
+        QCOMPARE(open, 1);
+        dialog->close();
+        QTRY_VERIFY(!topLevel("Form3"));
+        QVERIFY(app->strip().image1()->isEnabled());
+    }
+
+    void messagesNeverStack()
+    {
+        QtPlatform platform;
+        platform.showMessage("Dialoon", "11000");
+        platform.showMessage("Dialoon", "11001");
+        int boxes = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                ++boxes;
+                QCOMPARE(box->text(), QStringLiteral("11000"));
+                box->accept();
+            }
+        QCOMPARE(boxes, 1);
+    }
+};
+
+QTEST_MAIN(ApplicationTest)
+#include "application_test.moc"
