@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFont>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -64,6 +65,10 @@ Form3::Form3(AppState& state, StripModel& strip)
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twips(0, 0, 5220, 5835).size());
+    // The controls are laid out for the classic dialog font, 8 points.
+    QFont dialogFont(QStringLiteral("MS Sans Serif"));
+    dialogFont.setPointSizeF(8);
+    setFont(dialogFont);
 
     auto* frame1 = new QGroupBox(QStringLiteral("Play Content"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
