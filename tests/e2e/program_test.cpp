@@ -25,20 +25,34 @@ struct Geometry
     int x = -1, y = -1, width = -1, height = -1;
 };
 
-// The visible window of this process with this exact title.
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The visible window of this process with this exact title. A search can miss while short-lived windows
+// (tooltips, the speech balloon) come and go, so it is tried a few times.
 Geometry windowGeometry(qint64 pid, const QString& title)
 {
-    const QString id = xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", "^" + title + "$"})
-                           .section(u'\n', 0, 0);
-    if (id.isEmpty())
-        return {};
-    const QString out = xdotool({"getwindowgeometry", id});
-    static const QRegularExpression re(QStringLiteral(R"(Position: (-?\d+),(-?\d+).*Geometry: (\d+)x(\d+))"),
-                                       QRegularExpression::DotMatchesEverythingOption);
-    const auto m = re.match(out);
-    if (!m.hasMatch())
-        return {};
-    return {m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const QString id = xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name",
+                                    "^" + title + "$"})
+                               .section(u'\n', 0, 0);
+        if (id.isEmpty())
+            continue;
+        // xwininfo gives the client area's true place on the screen, also inside a window frame.
+        const QString info = run(QStringLiteral("xwininfo"), {"-id", id});
+        static const QRegularExpression re(
+            QStringLiteral(R"(Absolute upper-left X:\s+(-?\d+).*Absolute upper-left Y:\s+(-?\d+).*Width:\s+(\d+).*Height:\s+(\d+))"),
+            QRegularExpression::DotMatchesEverythingOption);
+        const auto m = re.match(info);
+        if (m.hasMatch())
+            return {m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
+    }
+    return {};
 }
 
 struct Program
@@ -207,6 +221,51 @@ private slots:
         QVERIFY(program.process.waitForFinished(10000));
         QCOMPARE(program.process.exitCode(), 0);
         QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
+        xdotool({"mousemove", "0", "700"});
+    }
+
+    void twoCopiesStartedTogetherLeaveOne()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        QProcess other;
+        other.setProcessEnvironment(program.environment());
+        program.process.setProcessEnvironment(program.environment());
+        program.process.start(QStringLiteral(DIALOON_EXECUTABLE));
+        other.start(QStringLiteral(DIALOON_EXECUTABLE));
+        QVERIFY(program.process.waitForStarted() && other.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(program.process.state() == QProcess::NotRunning ||
+                                     other.state() == QProcess::NotRunning, 10000);
+        QProcess& ended = program.process.state() == QProcess::NotRunning ? program.process : other;
+        QProcess& running = &ended == &other ? program.process : other;
+        QCOMPARE(ended.exitCode(), 0);
+        QTest::qWait(500);
+        QCOMPARE(running.state(), QProcess::Running);
+        running.kill();
+        running.waitForFinished();
+    }
+
+    void settingsChosenInTheDialogAreKept()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        program.start();
+        const Geometry strip = program.window("Form1");
+        xdotool({"mousemove", QString::number(strip.x + 462), "8"});
+        QTest::qWait(100);
+        xdotool({"mousemove", QString::number(strip.x + 464), "9"});
+        QTest::qWait(300);
+        xdotool({"key", "s"}); // "&Settings..."
+        QTRY_VERIFY_WITH_TIMEOUT(program.window("Setting...").width > 0, 5000);
+        const Geometry dialog = program.window("Setting...");
+        // "Sports", in the second column of the lessons.
+        xdotool({"mousemove", QString::number(dialog.x + 176), QString::number(dialog.y + 104)});
+        xdotool({"click", "1"});
+        QTest::qWait(200);
+        xdotool({"key", "alt+F4"});
+        QTRY_VERIFY_WITH_TIMEOUT(program.window("Setting...").width == -1, 5000);
+        QCOMPARE(program.stored("guage"), QStringLiteral("12"));
+        QCOMPARE(program.stored("guagen"), QStringLiteral("10205")); // the place is exit's to keep
         xdotool({"mousemove", "0", "700"});
     }
 };

@@ -105,6 +105,38 @@ private slots:
         QVERIFY(opaqueAt(image, 59, 110));       // the belly, low down
     }
 
+    // Breathing and growing frames come from a finer picture of the bird at rest, scaled; they must
+    // stand where the drawn ones would.
+    void scaledRestFramesMatchDrawnOnes_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<double>("breath");
+        QTest::newRow("breathing in") << 1.0 << 1.015;
+        QTest::newRow("breathing out") << 1.0 << 0.985;
+        QTest::newRow("growing") << 0.6 << 1.0;
+    }
+    void scaledRestFramesMatchDrawnOnes()
+    {
+        QFETCH(double, scale);
+        QFETCH(double, breath);
+        CharacterPose pose;
+        pose.scale = scale;
+        pose.breath = breath;
+        const QImage scaled = art.render(QSize(kSide, kSide), 1.0, pose);
+        QImage drawn(QSize(kSide, kSide), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        QPainter painter(&drawn);
+        art.paint(painter, QRectF(0, 0, kSide, kSide), pose);
+        painter.end();
+        long long total = 0;
+        for (int y = 0; y < kSide; ++y) {
+            for (int x = 0; x < kSide; ++x)
+                total += std::abs(qAlpha(scaled.pixel(x, y)) - qAlpha(drawn.pixel(x, y)));
+        }
+        // A shift by one pixel would differ by the outline's length times 255.
+        QVERIFY2(total / 255 < 60, qPrintable(QString::number(total / 255)));
+    }
+
     void drawingWithoutItsPartsIsRefused()
     {
         QTemporaryFile svg(QDir::tempPath() + QStringLiteral("/XXXXXX.svg"));

@@ -5,12 +5,22 @@
 
 #include "speech/Character.h"
 
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace dialoon;
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
 
 class ApplicationTest : public QObject
 {
@@ -117,6 +127,20 @@ private slots:
         dialog->close();
         QTRY_VERIFY(!topLevel("Form3"));
         QVERIFY(app->strip().image1()->isEnabled());
+    }
+
+    void webPageAndEmailGoToTheDesktop()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        QDesktopServices::setUrlHandler("mailto", &catcher, "open");
+        app->menu()->item("mnu_page")->trigger();
+        app->menu()->item("mnu_email")->trigger();
+        QCOMPARE(catcher.opened.size(), 2);
+        QCOMPARE(catcher.opened[0].scheme(), QStringLiteral("https"));
+        QCOMPARE(catcher.opened[1].scheme(), QStringLiteral("mailto"));
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("mailto");
     }
 
     void messagesNeverStack()
