@@ -63,12 +63,12 @@ void Application::CharacterSpeech::play(const QString& animation)
 Application::Application()
     : catalogue_(loadCourse()), selector_(state_, model_, catalogue_, platform_),
       cycle_(state_, model_, selector_, speech_), effects_(model_), watch_(state_, model_, platform_),
-      drag_(model_, platform_), form1_(model_, platform_)
+      drag_(model_, platform_), ticks_(watch_, effects_, cycle_), form1_(model_, platform_)
 {
     platform_.setStripWindow(&form1_);
     form1_.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
-    connect(&form1_, &Form1::timerTicked, this, [this](StripTimer which) { guarded([=, this] { onTimer(which); }); });
+    connect(&form1_, &Form1::timerTicked, this, [this](StripTimer which) { guarded([=, this] { ticks_.tick(which); }); });
     connect(&form1_, &Form1::captionPressed, this, [this] { guarded([this] { drag_.press(); }); });
     connect(&form1_, &Form1::captionMoved, this, [this] { guarded([this] { drag_.move(); }); });
     connect(&form1_, &Form1::captionReleased, this, [this] { guarded([this] { drag_.release(); }); });
@@ -149,18 +149,6 @@ void Application::bringToFront()
     model_.visible = true;
     form1_.render();
     form1_.raise();
-}
-
-void Application::onTimer(StripTimer which)
-{
-    switch (which) {
-    case Timer1: watch_.tick(); break;
-    case Timer2: effects_.barTick(); break;
-    case Timer3: effects_.slideUpTick(); break;
-    case Timer4: effects_.slideInTick(); break;
-    case Timer5: cycle_.tick(); break;
-    default: break;
-    }
 }
 
 void Application::openMenu()

@@ -13,6 +13,7 @@
 #include "engine/SpeechRequests.h"
 #include "engine/StripDrag.h"
 #include "engine/StripModel.h"
+#include "engine/StripTicks.h"
 #include "engine/WelcomeWatch.h"
 #include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
@@ -52,7 +53,6 @@ private:
     // Runs a handler; an error it does not handle is reported and ends the program.
     void guarded(const std::function<void()>& handler);
     void refresh();
-    void onTimer(StripTimer which);
     void prepareCharacter();
     void openMenu();
     void openSettings();
@@ -81,6 +81,7 @@ private:
     CaptionEffects effects_;
     WelcomeWatch watch_;
     StripDrag drag_;
+    StripTicks ticks_;
     SpeechAgent agent_;
     Form1 form1_;
     std::unique_ptr<Form2> form2_;

@@ -90,6 +90,16 @@ struct Program
 
     Geometry window(const QString& title) const { return windowGeometry(process.processId(), title); }
 
+    // The menu opens when the mouse passes over the picture at the strip's right end.
+    void openMenu() const
+    {
+        const Geometry strip = window("Form1");
+        xdotool({"mousemove", QString::number(strip.x + 462), "8"});
+        QTest::qWait(100);
+        xdotool({"mousemove", QString::number(strip.x + 464), "9"});
+        QTest::qWait(300);
+    }
+
     QString stored(const QString& key) const
     {
         return QSettings(configFile(), QSettings::IniFormat).value("German/" + key).toString();
@@ -211,12 +221,7 @@ private slots:
         Program program;
         program.writeSettings(kSequenceStore);
         program.start();
-        const Geometry strip = program.window("Form1");
-        // The menu opens when the mouse passes over the picture at the strip's right end.
-        xdotool({"mousemove", QString::number(strip.x + 462), "8"});
-        QTest::qWait(100);
-        xdotool({"mousemove", QString::number(strip.x + 464), "9"});
-        QTest::qWait(300);
+        program.openMenu();
         xdotool({"key", "Up", "Return"}); // the last item: Exit
         QVERIFY(program.process.waitForFinished(10000));
         QCOMPARE(program.process.exitCode(), 0);
@@ -250,11 +255,7 @@ private slots:
         Program program;
         program.writeSettings(kSequenceStore);
         program.start();
-        const Geometry strip = program.window("Form1");
-        xdotool({"mousemove", QString::number(strip.x + 462), "8"});
-        QTest::qWait(100);
-        xdotool({"mousemove", QString::number(strip.x + 464), "9"});
-        QTest::qWait(300);
+        program.openMenu();
         xdotool({"key", "s"}); // "&Settings..."
         QTRY_VERIFY_WITH_TIMEOUT(program.window("Setting...").width > 0, 5000);
         const Geometry dialog = program.window("Setting...");

@@ -12,6 +12,7 @@
 #include "engine/SpeechRequests.h"
 #include "engine/StripDrag.h"
 #include "engine/StripModel.h"
+#include "engine/StripTicks.h"
 #include "engine/WelcomeWatch.h"
 
 #include <QStringList>
@@ -60,6 +61,7 @@ struct EngineRig
     CaptionEffects effects{strip};
     WelcomeWatch watch{state, strip, platform};
     StripDrag dragger{strip, platform};
+    StripTicks timers{watch, effects, cycle};
     StripDrag& drag() { return dragger; }
 
     // Virtual time in milliseconds, and when each running timer fires next.
@@ -84,16 +86,7 @@ struct EngineRig
             enabled = false;
     }
 
-    void fire(int t)
-    {
-        switch (t) {
-        case Timer1: watch.tick(); break;
-        case Timer2: effects.barTick(); break;
-        case Timer3: effects.slideUpTick(); break;
-        case Timer4: effects.slideInTick(); break;
-        case Timer5: cycle.tick(); break;
-        }
-    }
+    void fire(int t) { timers.tick(static_cast<StripTimer>(t)); }
 
     // Advances virtual time to the next firing of the timer `which` (firing every other timer due on the
     // way), and returns after that tick.
