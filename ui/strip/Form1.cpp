@@ -197,14 +197,21 @@ void Form1::render()
     image1_->setEnabled(model_.image1Enabled);
 
     if (model_.barDrawn >= 0) {
-        const int bandTop = platform_.toPixelsYTruncated(model_.height - StripDesign::kRolledUpHeight);
-        bar_->setGeometry(0, std::max(0, bandTop), width(), std::max(1, height() - std::max(0, bandTop)));
-        QPalette p = bar_->palette();
-        p.setColor(QPalette::Window, palette16(model_.barDrawn));
-        bar_->setPalette(p);
-        bar_->raise();
-        bar_->show();
-    } else {
+        const int bandTop = std::max(0, platform_.toPixelsYTruncated(model_.height - StripDesign::kRolledUpHeight));
+        const QRect band(0, bandTop, width(), std::max(1, height() - bandTop));
+        if (bar_->geometry() != band)
+            bar_->setGeometry(band);
+        if (renderedBar_ != model_.barDrawn) {
+            QPalette p = bar_->palette();
+            p.setColor(QPalette::Window, palette16(model_.barDrawn));
+            bar_->setPalette(p);
+            renderedBar_ = model_.barDrawn;
+        }
+        if (!bar_->isVisible()) {
+            bar_->raise();
+            bar_->show();
+        }
+    } else if (bar_->isVisible()) {
         bar_->hide();
     }
 

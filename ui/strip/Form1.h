@@ -54,6 +54,7 @@ private:
     QWidget* bar_;
     std::array<QTimer, kTimerCount> timers_;
     float renderedLabel2Top_ = -1.0f;
+    int renderedBar_ = -1;
 };
 
 } // namespace dialoon
