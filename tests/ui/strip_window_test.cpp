@@ -1,0 +1,110 @@
+// The strip window on a real X server: its size and place, its controls and their stacking, and the
+// blinking line of the rolled-up strip.
+#include "engine/StripGeometry.h"
+#include "engine/StripModel.h"
+#include "platform/QtPlatform.h"
+#include "ui/strip/Form1.h"
+
+#include <QTest>
+
+using namespace dialoon;
+
+class StripWindowTest : public QObject
+{
+    Q_OBJECT
+private:
+    QtPlatform platform;
+    StripModel model;
+    std::unique_ptr<Form1> strip;
+
+private slots:
+    void initTestCase()
+    {
+        strip = std::make_unique<Form1>(model, platform);
+        platform.setStripWindow(strip.get());
+        model.left = 3000;
+        model.top = 2000;
+        model.visible = true;
+        for (bool& on : model.timerEnabled)
+            on = false;
+        StripGeometry::Get_Windows_Rect(model, platform);
+        strip->render();
+        QVERIFY(QTest::qWaitForWindowExposed(strip.get()));
+    }
+
+    void snapsToTheTopEdgeAtFullHeight()
+    {
+        QCOMPARE(strip->geometry(), QRect(200, 0, 477, 23));
+        QCOMPARE(model.windowRect, (PixelRect{200, 0, 677, 23}));
+        QVERIFY(strip->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(strip->windowFlags() & Qt::FramelessWindowHint);
+    }
+
+    void controlsStandInTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        QTest::newRow("German caption, wider than the strip") << "Label1" << QRect(0, 3, 885, 19);
+        QTest::newRow("English caption below the strip") << "Label2" << QRect(0, 27, 443, 22);
+        QTest::newRow("bar along the top") << "Label3" << QRect(0, 0, 420, 1);
+        QTest::newRow("cover at the right end") << "Label4" << QRect(456, 1, 27, 22);
+        QTest::newRow("menu button") << "Image1" << QRect(456, 3, 18, 18);
+        QTest::newRow("frame") << "Shape1" << QRect(0, 1, 476, 22);
+    }
+    void controlsStandInTheirPlaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        auto* control = strip->findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), pixels);
+    }
+
+    void stackingPutsTheEnglishOnTopAndTheGermanAtTheBottom()
+    {
+        QStringList order; // bottom to top
+        for (QObject* child : strip->children())
+            if (auto* w = qobject_cast<QWidget*>(child); w && w->objectName() != "Bar")
+                order << w->objectName();
+        QCOMPARE(order, (QStringList{"Label1", "Label4", "Image1", "Label3", "Shape1", "Label2"}));
+    }
+
+    void captionsKeepTheirBlanks()
+    {
+        model.label1Text = QStringLiteral("   Guten Tag.  ");
+        strip->render();
+        QCOMPARE(strip->label(1)->text(), QStringLiteral("   Guten Tag.  "));
+    }
+
+    void rolledUpStripShowsTheLineOverEverything()
+    {
+        model.height = StripDesign::kRolledUpHeight;
+        model.barDrawn = 12;
+        strip->render();
+        QTRY_COMPARE(strip->height(), 1);
+        const QImage shot = strip->grab().toImage();
+        QCOMPARE(shot.pixelColor(10, 0), QColor(255, 0, 0));
+        QCOMPARE(shot.pixelColor(470, 0), QColor(255, 0, 0));
+        model.height = model.fullHeight;
+        model.barDrawn = -1;
+        strip->render();
+        QTRY_COMPARE(strip->height(), 23);
+        QVERIFY(strip->grab().toImage().pixelColor(10, 12) != QColor(255, 0, 0));
+    }
+
+    void timersFollowTheModel()
+    {
+        model.timerEnabled[Timer2] = true;
+        strip->render();
+        QVERIFY(strip->timer(Timer2)->isActive());
+        QCOMPARE(strip->timer(Timer2)->interval(), 1500);
+        QCOMPARE(strip->timer(Timer1)->interval(), 60);
+        QCOMPARE(strip->timer(Timer5)->timerType(), Qt::PreciseTimer);
+        model.timerEnabled[Timer2] = false;
+        strip->render();
+        QVERIFY(!strip->timer(Timer2)->isActive());
+    }
+};
+
+QTEST_MAIN(StripWindowTest)
+#include "strip_window_test.moc"
