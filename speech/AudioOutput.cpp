@@ -49,7 +49,8 @@ QString AudioOutput::open(int sampleRate)
         m_device = create_audio_device_object(nullptr, "Dialoon", "German phrases");
     if (m_device == nullptr)
         return QStringLiteral("no sound server or sound device was found");
-    const int error = audio_object_open(m_device, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
+    const int error =
+        audio_object_open(m_device, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
     if (error != 0)
         return describe(m_device, error);
     m_open = true;

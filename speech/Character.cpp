@@ -27,6 +27,11 @@ constexpr int kReadingBaseMs = 1000;
 constexpr int kReadingPerCharacterMs = 60;
 constexpr int kReadingMaxMs = 8000;
 
+int readingTimeMs(const QString& text)
+{
+    return std::min(kReadingBaseMs + kReadingPerCharacterMs * static_cast<int>(text.size()), kReadingMaxMs);
+}
+
 } // namespace
 
 Character::Character(const QString& id, QObject* parent)
@@ -156,7 +161,8 @@ void Character::begin()
     m_words.clear();
     m_balloon->say(m_current->text, m_window->geometry());
     m_utterance = m_voice->speak(m_current->text, m_current->languageId);
-    m_watchdog.start(kAnswerMs);
+    // Once the voice has failed to answer, it is not waited for again beyond the reading time.
+    m_watchdog.start(m_voiceAnswers ? kAnswerMs : readingTimeMs(m_current->text));
 }
 
 void Character::finishCurrent()
@@ -184,6 +190,7 @@ void Character::endSpeech()
 
 void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks, int durationMs)
 {
+    m_voiceAnswers = true;
     if (utterance != m_utterance || utterance == 0)
         return;
     m_words.clear();
@@ -196,27 +203,30 @@ void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks
 
 void Character::onVoiceFinished(quint64 utterance)
 {
+    m_voiceAnswers = true;
     if (utterance == m_utterance && utterance != 0)
         endSpeech();
 }
 
 void Character::onVoiceFailed(quint64 utterance)
 {
+    m_voiceAnswers = true;
     if (utterance != m_utterance || utterance == 0 || !m_current)
         return;
     m_watchdog.stop();
     m_balloon->revealAll();
-    const int reading = kReadingBaseMs + kReadingPerCharacterMs * static_cast<int>(m_current->text.size());
-    m_readingTime.start(std::min(reading, kReadingMaxMs));
+    m_readingTime.start(readingTimeMs(m_current->text));
 }
 
 void Character::onVoiceSilent()
 {
-    if (!m_complainedOfSilence) {
+    if (m_voiceAnswers && !m_complainedOfSilence) {
         m_complainedOfSilence = true;
-        std::fprintf(stderr, "Dialoon: the voice did not answer in time; the character goes on without it.\n");
+        std::fprintf(stderr,
+                     "Dialoon: the voice did not answer in time; the character goes on without it.\n");
         std::fflush(stderr);
     }
+    m_voiceAnswers = false;
     m_voice->stop();
     endSpeech();
 }

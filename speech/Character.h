@@ -96,6 +96,7 @@ private:
     bool m_placed = false;
     bool m_pumpScheduled = false;
     bool m_complainedOfSilence = false;
+    bool m_voiceAnswers = true; // false from a watchdog timeout until the voice is heard from again
     int m_languageId = kGerman;
     int m_lastRequest = 0;
     std::deque<Request> m_queue;

@@ -178,9 +178,11 @@ CharacterPose CharacterAnimator::pose() const
             pose.wingAngle = kWaveRaisedAngle * smoothstep(double(t) / kWaveRaiseMs);
         } else if (t < kWaveMs - kWaveRaiseMs) {
             const double swing = double(t - kWaveRaiseMs) / (kWaveMs - 2 * kWaveRaiseMs);
-            pose.wingAngle = kWaveRaisedAngle + kWaveSwing * std::sin(2.0 * std::numbers::pi * kWaveSwings * swing);
+            pose.wingAngle =
+                kWaveRaisedAngle + kWaveSwing * std::sin(2.0 * std::numbers::pi * kWaveSwings * swing);
         } else {
-            pose.wingAngle = kWaveRaisedAngle * (1.0 - smoothstep(double(t - (kWaveMs - kWaveRaiseMs)) / kWaveRaiseMs));
+            pose.wingAngle =
+                kWaveRaisedAngle * (1.0 - smoothstep(double(t - (kWaveMs - kWaveRaiseMs)) / kWaveRaiseMs));
         }
     }
     return pose;
@@ -190,7 +192,8 @@ int CharacterAnimator::frameIntervalMs() const
 {
     if (m_phase == Phase::Hidden)
         return 0;
-    const bool busy = m_phase != Phase::Shown || isWaving() || m_speaking || m_beakOpen > 0.0 || m_blinkMs >= 0;
+    const bool busy =
+        m_phase != Phase::Shown || isWaving() || m_speaking || m_beakOpen > 0.0 || m_blinkMs >= 0;
     if (busy)
         return kBusyFrameMs;
     // Breathing alone is slow; until the next blink it needs only a few frames a second.

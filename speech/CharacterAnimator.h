@@ -31,7 +31,7 @@ public:
     static constexpr int kBreathMs = 3400;
     // Frame intervals: smooth while something moves quickly, slow for breathing alone.
     static constexpr int kBusyFrameMs = 50;
-    static constexpr int kIdleFrameMs = 125;
+    static constexpr int kIdleFrameMs = 200;
 
     explicit CharacterAnimator(std::uint32_t seed = std::random_device{}());
 

@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QSvgRenderer>
 
+#include <algorithm>
+
 namespace dialoon {
 
 namespace {
@@ -29,7 +31,6 @@ CharacterArt::CharacterArt(const QString& svgPath) : m_svg(std::make_unique<QSvg
     m_leftEye = m_svg->boundsOnElement(QStringLiteral("eye-left"));
     m_rightEye = m_svg->boundsOnElement(QStringLiteral("eye-right"));
     m_mouth = m_svg->boundsOnElement(QStringLiteral("mouth"));
-    m_upperBeak = m_svg->boundsOnElement(QStringLiteral("beak-upper"));
     m_wingPivot = m_svg->boundsOnElement(QStringLiteral("wing-pivot")).center();
     const QRectF body = m_svg->boundsOnElement(QStringLiteral("body"));
     m_feet = QPointF(body.center().x(), body.bottom());
@@ -37,15 +38,19 @@ CharacterArt::CharacterArt(const QString& svgPath) : m_svg(std::make_unique<QSvg
 
 CharacterArt::~CharacterArt() = default;
 
-QPointF CharacterArt::beakTip() const
-{
-    return QPointF((m_upperBeak.center().x() - m_viewBox.left()) / m_viewBox.width(),
-                   (m_upperBeak.bottom() - m_viewBox.top()) / m_viewBox.height());
-}
-
 void CharacterArt::drawPart(QPainter& painter, const QString& id) const
 {
     m_svg->render(&painter, id, m_svg->boundsOnElement(id));
+}
+
+void CharacterArt::placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
+{
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / m_viewBox.width(), target.height() / m_viewBox.height());
+    painter.translate(-m_viewBox.topLeft());
+    painter.translate(m_feet);
+    painter.scale(pose.scale, pose.scale * pose.breath);
+    painter.translate(-m_feet);
 }
 
 void CharacterArt::paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
@@ -55,13 +60,7 @@ void CharacterArt::paint(QPainter& painter, const QRectF& target, const Characte
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.translate(target.topLeft());
-    painter.scale(target.width() / m_viewBox.width(), target.height() / m_viewBox.height());
-    painter.translate(-m_viewBox.topLeft());
-
-    painter.translate(m_feet);
-    painter.scale(pose.scale, pose.scale * pose.breath);
-    painter.translate(-m_feet);
+    placeAboutTheFeet(painter, target, pose);
 
     drawPart(painter, QStringLiteral("body"));
     drawPart(painter, QStringLiteral("eye-left"));
@@ -114,7 +113,22 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    paint(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)), pose);
+    const QRectF target(QPointF(0, 0), QSizeF(logicalSize));
+    const bool atRest = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.wingAngle == 0.0;
+    if (!atRest || pose.scale <= 0.0) {
+        paint(painter, target, pose);
+        return image;
+    }
+    const QSize restSize = image.size() * 2;
+    if (m_rest.size() != restSize) {
+        m_rest = QImage(restSize, QImage::Format_ARGB32_Premultiplied);
+        m_rest.fill(Qt::transparent);
+        QPainter rest(&m_rest);
+        paint(rest, QRectF(QPointF(0, 0), QSizeF(restSize)), CharacterPose{});
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    placeAboutTheFeet(painter, target, pose);
+    painter.drawImage(m_viewBox, m_rest);
     return image;
 }
 

@@ -23,27 +23,26 @@ public:
     CharacterArt(const CharacterArt&) = delete;
     CharacterArt& operator=(const CharacterArt&) = delete;
 
-    // Draws the pose into target, which stands for the drawing's whole square. Opacity is left to the
-    // caller: applied part by part it would let the parts show through each other.
+    // Draws the pose into target, which stands for the drawing's whole square.
     void paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
 
     // The pose as an image of logicalSize points at the given device pixel ratio, on transparency.
+    // Poses that only grow or breathe reuse one finer drawing of the bird at rest: they are most of the
+    // frames, and scaling a picture costs a fraction of drawing the parts again.
     QImage render(QSize logicalSize, qreal devicePixelRatio, const CharacterPose& pose) const;
-
-    // Where the beak's tip is, as a fraction of the square (for the speech balloon's tail).
-    QPointF beakTip() const;
 
 private:
     void drawPart(QPainter& painter, const QString& id) const;
+    void placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
 
     std::unique_ptr<QSvgRenderer> m_svg;
     QRectF m_viewBox;
     QRectF m_leftEye;
     QRectF m_rightEye;
     QRectF m_mouth;
-    QRectF m_upperBeak;
     QPointF m_wingPivot;
     QPointF m_feet;
+    mutable QImage m_rest; // the bird at rest, drawn at twice the size last asked for
 };
 
 } // namespace dialoon

@@ -15,7 +15,8 @@ void CharacterCollection::Load(const QString& id, const QString& loadKey)
     if (id != kPeedy)
         throw SpeechError("No character \"" + id.toStdString() + "\" can be loaded (only Peedy)");
     if (!loadKey.isEmpty())
-        throw SpeechError("Characters load from the program itself, not from \"" + loadKey.toStdString() + "\"");
+        throw SpeechError("Characters load from the program itself, not from \"" + loadKey.toStdString() +
+                          "\"");
     if (m_characters.contains(id))
         return;
     m_characters.emplace(id, std::make_unique<Character>(id));

@@ -3,8 +3,10 @@
 #include "speech/CharacterWindow.h"
 
 #include "speech/CharacterArt.h"
+#include "platform/TaskbarHint.h"
 #include "speech/ShapeMask.h"
 
+#include <QBitmap>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,6 +34,7 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, QWidget* parent)
     setFixedSize(kSide, kSide);
     setCursor(Qt::OpenHandCursor);
     m_pose.scale = 0.0;
+    keepOffTaskbar(this);
 }
 
 void CharacterWindow::setPose(const CharacterPose& pose)
@@ -46,7 +49,11 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     // The mask is set whether or not a compositing manager runs: with one, the soft edge inside the
     // mask still blends; without one, the mask is what keeps the square around the bird from showing.
     // Asking the window system which case applies would need X11 calls here for no visible gain.
-    setMask(shapeMaskFromAlpha(m_picture));
+    QImage shape = opaqueShape(m_picture);
+    if (shape != m_shape) {
+        m_shape = std::move(shape);
+        setMask(QBitmap::fromImage(m_shape, Qt::MonoOnly | Qt::ThresholdDither));
+    }
     update();
 }
 

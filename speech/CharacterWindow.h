@@ -43,6 +43,7 @@ private:
     const CharacterArt& m_art;
     CharacterPose m_pose;
     QImage m_picture;
+    QImage m_shape;
     bool m_drawn = false;
     int m_framesDrawn = 0;
     bool m_dragging = false;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -46,7 +47,8 @@ int collect(short* wav, int count, espeak_EVENT* events)
     for (espeak_EVENT* e = events; e != nullptr && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
         if (e->type == espeakEVENT_WORD && e->length > 0) {
             // Positions are in code points, counted from 1; they are turned into QString indexes later.
-            out->marks.push_back({SpeechMark::Kind::Word, e->audio_position, e->text_position - 1, e->length, 0.0});
+            out->marks.push_back(
+                {SpeechMark::Kind::Word, e->audio_position, e->text_position - 1, e->length, 0.0});
         } else if (e->type == espeakEVENT_PHONEME) {
             char name[9] = {};
             std::memcpy(name, e->id.string, sizeof e->id.string);

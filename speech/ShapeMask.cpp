@@ -15,6 +15,11 @@ constexpr int kAlphaThreshold = 40;
 
 QBitmap shapeMaskFromAlpha(const QImage& picture)
 {
+    return QBitmap::fromImage(opaqueShape(picture), Qt::MonoOnly | Qt::ThresholdDither);
+}
+
+QImage opaqueShape(const QImage& picture)
+{
     const qreal ratio = picture.devicePixelRatio();
     const QSize logical(qRound(picture.width() / ratio), qRound(picture.height() / ratio));
     QImage source = picture.convertToFormat(QImage::Format_ARGB32);
@@ -38,7 +43,7 @@ QBitmap shapeMaskFromAlpha(const QImage& picture)
     }
     if (!any && !logical.isEmpty())
         bits.setPixel(logical.width() / 2, logical.height() - 1, 1);
-    return QBitmap::fromImage(bits, Qt::MonoOnly | Qt::ThresholdDither);
+    return bits;
 }
 
 } // namespace dialoon

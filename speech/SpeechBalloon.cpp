@@ -2,6 +2,7 @@
 // and fades away a little after the voice ends.
 #include "speech/SpeechBalloon.h"
 
+#include "platform/TaskbarHint.h"
 #include "speech/ShapeMask.h"
 
 #include <QGuiApplication>
@@ -42,6 +43,7 @@ SpeechBalloon::SpeechBalloon(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
+    keepOffTaskbar(this);
     QFont balloonFont = font();
     balloonFont.setPointSizeF(std::max<qreal>(balloonFont.pointSizeF(), 10.0) + 1.0);
     setFont(balloonFont);
@@ -141,7 +143,6 @@ void SpeechBalloon::relayout()
 
 void SpeechBalloon::follow(const QRect& character)
 {
-    m_character = character;
     if (m_text.isEmpty())
         return;
     const QScreen* screen = QGuiApplication::screenAt(character.center());
@@ -153,7 +154,8 @@ void SpeechBalloon::follow(const QRect& character)
     const QPoint leftAnchor(character.left() + qRound(kAnchorLeftX * character.width()), anchorY);
     const QPoint rightAnchor(character.left() + qRound(kAnchorRightX * character.width()), anchorY);
     // Left of the character by preference: by default it stands in the lower right corner.
-    const bool tailOnRight = leftAnchor.x() - width() >= free.left() || rightAnchor.x() + width() > free.right();
+    const bool tailOnRight =
+        leftAnchor.x() - width() >= free.left() || rightAnchor.x() + width() > free.right();
     const QPoint anchor = tailOnRight ? leftAnchor : rightAnchor;
     int x = tailOnRight ? anchor.x() - width() + 1 : anchor.x();
     int y = anchor.y() - height() + 1;

@@ -46,7 +46,6 @@ private:
     QTextLayout m_layout;
     QSize m_body;
     bool m_tailOnRight = true;
-    QRect m_character;
     QTimer m_linger;
     QTimer m_fade;
     qreal m_opacity = 1.0;

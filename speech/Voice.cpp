@@ -161,7 +161,8 @@ void Voice::run(std::shared_ptr<Worker> worker)
     if (sampleRate > 0) {
         try {
             const LanguageVoice& german = languageVoice(1031);
-            EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName), QString::fromLatin1(german.dictionary));
+            EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName),
+                                       QString::fromLatin1(german.dictionary));
         } catch (const SpeechError&) {
             // Said when a German sentence comes, through failed().
         }
@@ -172,7 +173,8 @@ void Voice::run(std::shared_ptr<Worker> worker)
         const QString problem = output.open(sampleRate);
         if (!problem.isEmpty()) {
             worker->post([problem](Voice& voice) {
-                voice.complain("no sound output (" + problem + "); the character speaks without sound.");
+                voice.complain("no sound server or sound device answered (" + problem +
+                               "); the character speaks without sound.");
             });
         }
     }
@@ -225,7 +227,8 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 if (!problem.isEmpty()) {
                     output.close();
                     worker->post([problem](Voice& voice) {
-                        voice.complain("the sound output failed (" + problem + "); the character goes on without sound.");
+                        voice.complain("the sound output failed (" + problem +
+                                       "); the character goes on without sound.");
                     });
                     break;
                 }

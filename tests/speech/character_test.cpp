@@ -34,8 +34,10 @@ class RequestLog : public QObject
 public:
     explicit RequestLog(Character& character)
     {
-        connect(&character, &Character::requestStarted, this, [this](int n) { entries << QStringLiteral("+%1").arg(n); });
-        connect(&character, &Character::requestFinished, this, [this](int n) { entries << QStringLiteral("-%1").arg(n); });
+        connect(&character, &Character::requestStarted, this,
+                [this](int n) { entries << QStringLiteral("+%1").arg(n); });
+        connect(&character, &Character::requestFinished, this,
+                [this](int n) { entries << QStringLiteral("-%1").arg(n); });
     }
     QStringList entries;
 };
@@ -151,7 +153,8 @@ private slots:
         const int hello = character.Speak(QStringLiteral("Hallo.  "));
         QVERIFY(hello != 0);
         QTRY_VERIFY_WITH_TIMEOUT(log.entries.contains(QStringLiteral("-%1").arg(hello)), kPatienceMs);
-        QCOMPARE(log.entries, (QStringList{QStringLiteral("+%1").arg(hello), QStringLiteral("-%1").arg(hello)}));
+        QCOMPARE(log.entries,
+                 (QStringList{QStringLiteral("+%1").arg(hello), QStringLiteral("-%1").arg(hello)}));
     }
 
     void requestsReturnAtOnceAndPlayInOrder()
@@ -181,7 +184,8 @@ private slots:
         Character& character = peedy();
         RequestLog log(character);
         character.Show();
-        const int first = character.Speak(QStringLiteral("Der Zug nach München fährt heute von Gleis sieben ab.  "));
+        const int first =
+            character.Speak(QStringLiteral("Der Zug nach München fährt heute von Gleis sieben ab.  "));
         const int second = character.Play(QStringLiteral("Wave"));
         QTRY_COMPARE_WITH_TIMEOUT(character.currentRequest(), first, kPatienceMs);
 
@@ -235,7 +239,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(character.currentRequest(), 0, kPatienceMs);
         QCOMPARE(balloon->revealed(), balloon->text().size());
         QVERIFY(balloon->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!balloon->isVisible(), SpeechBalloon::kLingerMs + SpeechBalloon::kFadeMs + 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!balloon->isVisible(),
+                                 SpeechBalloon::kLingerMs + SpeechBalloon::kFadeMs + 3000);
     }
 
     void draggingMovesTheCharacterForTheRestOfTheRun()

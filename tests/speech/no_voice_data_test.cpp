@@ -36,7 +36,8 @@ private slots:
 
     void bufferSynthesisThrows()
     {
-        QVERIFY_THROWS_EXCEPTION(SpeechError, Voice::synthesizeToBuffer(QStringLiteral("Guten Tag.  "), 1031));
+        QVERIFY_THROWS_EXCEPTION(SpeechError,
+                                 Voice::synthesizeToBuffer(QStringLiteral("Guten Tag.  "), 1031));
     }
 
     void characterGoesOnWithoutSpeech()
@@ -51,8 +52,9 @@ private slots:
         peedy.Play(QStringLiteral("Wave"));
         const int last = peedy.Speak(QStringLiteral("Bis morgen.  "));
 
-        auto* balloon = qobject_cast<SpeechBalloon*>(
-            [] { for (QWidget* w : QApplication::topLevelWidgets()) if (w->objectName() == "PeedyBalloon") return w; return static_cast<QWidget*>(nullptr); }());
+        SpeechBalloon* balloon = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            balloon = balloon ? balloon : qobject_cast<SpeechBalloon*>(window);
         QVERIFY(balloon);
         QTRY_COMPARE_WITH_TIMEOUT(peedy.currentRequest(), last, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(balloon->revealed(), balloon->text().size(), 5000);

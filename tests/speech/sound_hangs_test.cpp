@@ -1,0 +1,67 @@
+// A sound server that accepts the connection and never answers: the worker hangs in it, yet calls
+// return at once, the queue goes on after the watchdog, one line says so, and closing does not hang.
+#include "StderrCapture.h"
+
+#include "speech/Character.h"
+#include "speech/SpeechAgent.h"
+
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace dialoon;
+
+class SoundHangsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+    QLocalServer silentServer;
+    std::unique_ptr<StderrCapture> errors;
+
+private slots:
+    void initTestCase()
+    {
+        const QString socket = folder.filePath(QStringLiteral("native"));
+        QVERIFY(silentServer.listen(socket));
+        qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
+        errors = std::make_unique<StderrCapture>();
+    }
+
+    void queueGoesOnWithoutTheVoice()
+    {
+        auto agent = std::make_unique<SpeechAgent>();
+        agent->Characters().Load(QStringLiteral("Peedy"));
+        Character& peedy = agent->Characters().Item(QStringLiteral("Peedy"));
+        peedy.Show();
+        QSignalSpy finished(&peedy, &Character::requestFinished);
+        const int first = peedy.Speak(QStringLiteral("Guten Tag.  "));
+        const int wave = peedy.Play(QStringLiteral("Wave"));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
+        QCOMPARE(finished.at(0).at(0).toInt(), first);
+        QCOMPARE(finished.at(1).at(0).toInt(), wave);
+
+        // Given up on once, the voice is not waited for again beyond the time to read the sentence.
+        peedy.Speak(QStringLiteral("Hallo.  "));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 5000);
+
+        QElapsedTimer closing;
+        closing.start();
+        agent.reset();
+        QVERIFY2(closing.elapsed() < 5000, "closing waited for the hanging sound server");
+    }
+
+    void oneLineOnStandardError()
+    {
+        const QStringList lines = errors->release();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(QStringLiteral("did not answer")), qPrintable(lines.first()));
+    }
+};
+
+QTEST_MAIN(SoundHangsTest)
+#include "sound_hangs_test.moc"
