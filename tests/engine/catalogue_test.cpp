@@ -91,8 +91,9 @@ private slots:
                     distinct.insert(*german + u'|' + *english);
                 }
             }
-            // A few lessons say one sentence twice on purpose; none says more than one twice.
-            QVERIFY2(distinct.size() >= length - 1, qPrintable(QString::number(block)));
+            // Lessons 4, 6, 8, 9 and 10 say one phrase twice, as it comes back in the situation.
+            const bool recurs = QList<int>{4, 6, 8, 9, 10}.contains(lesson);
+            QVERIFY2(distinct.size() == length - (recurs ? 1 : 0), qPrintable(QString::number(block)));
         }
     }
 
