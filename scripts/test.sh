@@ -4,11 +4,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and tells us its number.
+wm_pid=""
+numberfile="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
 xvfb_pid=$!
-trap 'kill $wm_pid $xvfb_pid 2>/dev/null || true' EXIT
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'kill ${wm_pid:-} $xvfb_pid 2>/dev/null || true; rm -f "$numberfile"' EXIT
+for _ in $(seq 100); do [ -s "$numberfile" ] && break; sleep 0.1; done
+display=":$(head -n 1 "$numberfile")"
 DISPLAY="$display" openbox >/dev/null 2>&1 &
 wm_pid=$!
 
