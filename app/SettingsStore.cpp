@@ -75,6 +75,11 @@ void SettingsStore::writeSetting(const QString& key, const QString& text)
     settings_->setValue(keyPath(key), text);
     settings_->sync();
     if (settings_->status() != QSettings::NoError) {
+        // A QSettings object keeps its error for good; a fresh one judges the next write on its own.
+        const QString fileName = settings_->fileName();
+        const QSettings::Format format = settings_->format();
+        settings_.reset();
+        settings_ = std::make_unique<QSettings>(fileName, format);
         throw StoreWriteError("The settings could not be saved to " + path().toStdString() +
                               " (the file or its folder cannot be written).");
     }

@@ -104,7 +104,11 @@ void Startup::readSettings()
     state_.speedSetting = readInteger(SettingKeys::sspeed, kFirstRunSpeed);
 
     // Display times so long that a showing could not be counted are not a setting anyone made.
-    if (state_.germanSeconds + state_.englishSeconds > kMostSecondsPerShowing) {
+    const auto countable = [](int seconds) {
+        return seconds >= -kMostSecondsPerShowing && seconds <= kMostSecondsPerShowing;
+    };
+    if (!countable(state_.germanSeconds) || !countable(state_.englishSeconds) ||
+        !countable(state_.germanSeconds + state_.englishSeconds)) {
         unreadable << QStringLiteral("%1 = \"%2\"").arg(SettingKeys::etime).arg(state_.germanSeconds)
                    << QStringLiteral("%1 = \"%2\"").arg(SettingKeys::ctime).arg(state_.englishSeconds);
         state_.germanSeconds = 5;
@@ -112,7 +116,7 @@ void Startup::readSettings()
     }
 
     if (!unreadable.isEmpty())
-        platform_.showMessage(QStringLiteral("Dialoon"),
+        platform_.showWarning(QStringLiteral("Dialoon"),
                               QStringLiteral("These settings could not be read, so their usual values are "
                                              "used instead:\n\n%1\n\nThe settings file is %2")
                                   .arg(unreadable.join(u'\n'), store_.path()));
@@ -128,7 +132,7 @@ void Startup::run(const std::function<void()>& prepareCharacter)
             writeFirstRunValues();
         } catch (const StoreWriteError& error) {
             // The program still runs with the usual values; only this run's choices cannot be kept.
-            platform_.showMessage(QStringLiteral("Dialoon"), QString::fromStdString(error.what()));
+            platform_.showWarning(QStringLiteral("Dialoon"), QString::fromStdString(error.what()));
         }
     }
     readSettings();

@@ -41,6 +41,8 @@ public:
     // A message with an OK button. While one is open, further messages are dropped so that boxes
     // never stack up.
     virtual void showMessage(const QString& title, const QString& text) = 0;
+    // A warning with an OK button that is always shown, also while a message is open.
+    virtual void showWarning(const QString& title, const QString& text) = 0;
 
     virtual void openUrl(const QString& url) = 0;
 

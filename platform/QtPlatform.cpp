@@ -24,15 +24,9 @@ QScreen* screenOf(const QWidget* w)
     return QGuiApplication::primaryScreen();
 }
 
-double twipsPerPixel(const QWidget* w)
-{
-    // Qt's logical pixels already carry the desktop's scaling; 96 of them make an inch on every screen.
-    const QScreen* s = screenOf(w);
-    const double dpi = s ? s->logicalDotsPerInch() / s->devicePixelRatio() : 96.0;
-    if (dpi < 48.0 || dpi > 480.0)
-        return kTwipsPerInch / 96.0;
-    return kTwipsPerInch / dpi;
-}
+// Qt's logical pixels already carry the desktop's scaling: 96 of them make an inch on every screen, so
+// the strip, its fonts and the character grow together on a scaled screen.
+constexpr double kTwipsPerLogicalPixel = kTwipsPerInch / 96.0;
 
 } // namespace
 
@@ -53,12 +47,12 @@ double QtPlatform::screenHeightTwips() const
 
 double QtPlatform::twipsPerPixelX() const
 {
-    return twipsPerPixel(strip_);
+    return kTwipsPerLogicalPixel;
 }
 
 double QtPlatform::twipsPerPixelY() const
 {
-    return twipsPerPixel(strip_);
+    return kTwipsPerLogicalPixel;
 }
 
 PixelPoint QtPlatform::cursorPos() const
@@ -125,6 +119,14 @@ void QtPlatform::showMessage(const QString& title, const QString& text)
     box->setWindowModality(Qt::ApplicationModal);
     box->setObjectName("message");
     openMessage_ = box;
+    box->show();
+}
+
+void QtPlatform::showWarning(const QString& title, const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName("warning");
     box->show();
 }
 

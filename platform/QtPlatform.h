@@ -28,6 +28,7 @@ public:
     void setStripTopmost(int x, int y, int cx, int cy) override;
     QColor systemColour(SystemColour which) const override;
     void showMessage(const QString& title, const QString& text) override;
+    void showWarning(const QString& title, const QString& text) override;
     void openUrl(const QString& url) override;
     QString executablePath() const override;
     void writeLogonEntry(const QString& executablePath) override;

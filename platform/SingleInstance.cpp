@@ -46,6 +46,16 @@ QString SingleInstance::defaultKey()
     return QStringLiteral("dialoon-") + (user.isEmpty() ? QStringLiteral("user") : user);
 }
 
+QString SingleInstance::socketName() const
+{
+#ifdef Q_OS_WIN
+    return key_;
+#else
+    // In the user's own runtime folder, where no other user can take the name first.
+    return lockDirectory() + u'/' + key_ + QStringLiteral(".socket");
+#endif
+}
+
 bool SingleInstance::claim()
 {
     lock_ = std::make_unique<QLockFile>(lockDirectory() + u'/' + key_ + QStringLiteral(".lock"));
@@ -55,9 +65,11 @@ bool SingleInstance::claim()
         return false;
     }
     // We hold the lock, so a socket file still lying about belongs to a dead copy.
-    QLocalServer::removeServer(key_);
+    QLocalServer::removeServer(socketName());
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    server_.listen(key_);
+    if (!server_.listen(socketName()))
+        qWarning("Dialoon: a second start cannot bring this one to the front (%s)",
+                 qPrintable(server_.errorString()));
     return true;
 }
 
@@ -66,7 +78,7 @@ bool SingleInstance::activateRunning(int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
-        socket.connectToServer(key_);
+        socket.connectToServer(socketName());
         if (socket.waitForConnected(200)) {
             socket.write(kActivate);
             socket.waitForBytesWritten(500);

@@ -32,6 +32,8 @@ signals:
     void activationRequested();
 
 private:
+    QString socketName() const;
+
     QString key_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;

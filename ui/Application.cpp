@@ -179,7 +179,7 @@ void Application::openSettings()
             SettingsSave::save(state_, store_, platform_);
         } catch (const StoreWriteError& error) {
             // The choices stay in force for this run; only keeping them failed.
-            platform_.showMessage(kTitle, QString::fromStdString(error.what()));
+            platform_.showWarning(kTitle, QString::fromStdString(error.what()));
         }
     });
     connect(form3_, &Form3::closed, this, [this] { guarded([] {}); });
@@ -209,12 +209,9 @@ void Application::openAbout()
         return;
     form7_ = new Form7;
     model_.image1Enabled = false;
-    connect(form7_, &Form7::clicked, this, [this] {
-        guarded([this] {
-            form7_->close();
-            model_.image1Enabled = true;
-        });
-    });
+    connect(form7_, &Form7::clicked, form7_, &QWidget::close);
+    // However the window goes (a click, or the window manager closing it), the menu comes back.
+    connect(form7_, &QObject::destroyed, this, [this] { guarded([this] { model_.image1Enabled = true; }); });
     if (const QScreen* screen = form1_.screen()) {
         const QRect area = screen->geometry();
         form7_->move(area.center() - QPoint(form7_->width() / 2, form7_->height() / 2));

@@ -2,6 +2,7 @@
 #include "app/Errors.h"
 #include "app/SettingsStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +84,23 @@ private slots:
         } catch (const StoreWriteError& error) {
             QVERIFY2(QString::fromStdString(error.what()).contains(path), error.what());
         }
+    }
+
+    void writeAfterAFailureIsJudgedOnItsOwn()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath("config"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString path = dir.filePath("config/Tavo.ini");
+        SettingsStore store(path);
+        QVERIFY_THROWS_EXCEPTION(StoreWriteError, store.writeSetting("n", "3"));
+        // The folder becomes writable again: the next writes succeed and say so.
+        QVERIFY(QFile::remove(dir.filePath("config")));
+        QVERIFY(QDir(dir.path()).mkdir("config"));
+        store.writeSetting("voice", "1");
+        store.writeSetting("left", "5680");
+        QCOMPARE(SettingsStore(path).readSetting("left"), QStringLiteral("5680"));
     }
 };
 

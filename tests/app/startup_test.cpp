@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(rig.strip.top, 0.0);
         QCOMPARE(rig.strip.height, 340.0);
         QCOMPARE(rig.characterPrepared, 1);
-        QVERIFY(rig.platform.messages.isEmpty());
+        QVERIFY(rig.platform.messages.isEmpty() && rig.platform.warnings.isEmpty());
         QVERIFY(rig.platform.topmost);
         QCOMPARE(rig.platform.strip, (PixelRect{379, 0, 856, 23}));
         // The splash sits near the middle of the screen.
@@ -107,7 +107,7 @@ private slots:
                              s.redSetting, s.startWithWindows, s.speedSetting}),
                  (QList<int>{0, 3, 4, 6, 1, 1, 1, 1, 0, 2, 7, 1, 99}));
         QCOMPARE(rig.strip.left, 1234.5);
-        QVERIFY(rig.platform.messages.isEmpty());
+        QVERIFY(rig.platform.messages.isEmpty() && rig.platform.warnings.isEmpty());
         // Nothing is written when the store has been set up before.
         QCOMPARE(rig.stored("red"), QStringLiteral("7"));
     }
@@ -125,6 +125,10 @@ private slots:
         QTest::newRow("left garbled") << QByteArray("xxx=1\nleft=far\n") << "left = \"far\"" << "left" << 5680;
         QTest::newRow("seconds too long to count") << QByteArray("xxx=1\netime=3000\nctime=900\n")
                                                    << "etime = \"3000\"" << "etime" << 5;
+        QTest::newRow("seconds hidden by a negative partner") << QByteArray("xxx=1\netime=4000\nctime=-1000\n")
+                                                              << "etime = \"4000\"" << "etime" << 5;
+        QTest::newRow("negative seconds too long") << QByteArray("xxx=1\netime=-4000\nctime=3\n")
+                                                   << "etime = \"-4000\"" << "etime" << 5;
     }
     void unreadableKeysUseFirstRunValues()
     {
@@ -135,9 +139,9 @@ private slots:
         StartupRig rig;
         rig.writeStore(ini);
         rig.run();
-        QCOMPARE(rig.platform.messages.size(), 1);
-        QVERIFY2(rig.platform.messages[0].contains(named), qPrintable(rig.platform.messages[0]));
-        QVERIFY(rig.platform.messages[0].contains(rig.path));
+        QCOMPARE(rig.platform.warnings.size(), 1);
+        QVERIFY2(rig.platform.warnings[0].contains(named), qPrintable(rig.platform.warnings[0]));
+        QVERIFY(rig.platform.warnings[0].contains(rig.path));
         const QMap<QString, double> inForce = {{"ce", rig.state.germanFirst}, {"n", rig.state.repeatCount},
                                                {"guagen", rig.state.sentenceId}, {"left", rig.strip.left},
                                                {"etime", rig.state.germanSeconds}};

@@ -18,6 +18,7 @@ public:
     PixelRect strip;
     bool topmost = false;
     QStringList messages;
+    QStringList warnings;
     QStringList openedUrls;
     QString executable = QStringLiteral("/opt/dialoon/bin/dialoon");
     QStringList logonEntries; // "write <path>" or "remove"
@@ -40,6 +41,7 @@ public:
     }
     QColor systemColour(SystemColour) const override { return Qt::darkBlue; }
     void showMessage(const QString&, const QString& text) override { messages << text; }
+    void showWarning(const QString&, const QString& text) override { warnings << text; }
     void openUrl(const QString& url) override { openedUrls << url; }
     QString executablePath() const override { return executable; }
     void writeLogonEntry(const QString& path) override { logonEntries << QStringLiteral("write ") + path; }

@@ -81,6 +81,8 @@ Form1::Form1(StripModel& model, Platform& platform)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The strip never takes the focus, yet its captions show the sentence as a tooltip.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);
     keepOffTaskbar(this);
 
