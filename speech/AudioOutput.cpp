@@ -84,6 +84,14 @@ void AudioOutput::close()
     m_open = false;
 }
 
+void AudioOutput::forgetDevice()
+{
+    close();
+    if (m_device != nullptr)
+        audio_object_destroy(m_device);
+    m_device = nullptr;
+}
+
 #else
 
 AudioOutput::~AudioOutput() = default;
@@ -101,6 +109,7 @@ QString AudioOutput::write(const std::int16_t*, std::size_t)
 void AudioOutput::drain() {}
 void AudioOutput::discard() {}
 void AudioOutput::close() {}
+void AudioOutput::forgetDevice() {}
 
 #endif
 

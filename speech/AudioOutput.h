@@ -27,6 +27,8 @@ public:
     void drain();   // waits until everything written has been heard
     void discard(); // drops what has been written but not yet heard
     void close();
+    // Lets go of the sound system entirely, so that the next open looks for a sound server afresh.
+    void forgetDevice();
 
 private:
     audio_object* m_device = nullptr;

@@ -108,7 +108,14 @@ int Character::Speak(const QString& text)
 {
     if (!m_animator.isVisible())
         return 0;
-    return enqueue({0, Request::Kind::Speech, text, m_languageId});
+    // A sentence is short; a text far longer than any would hold the queue, the memory and the balloon
+    // for minutes, so only its beginning is said.
+    QString said = text;
+    if (said.size() > kLongestText) {
+        const qsizetype cut = said.lastIndexOf(u' ', kLongestText);
+        said.truncate(cut > kLongestText / 2 ? cut : kLongestText);
+    }
+    return enqueue({0, Request::Kind::Speech, said, m_languageId});
 }
 
 int Character::Play(const QString& animation)

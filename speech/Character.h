@@ -27,6 +27,7 @@ class Character : public QObject
 public:
     static constexpr int kGerman = 1031;
     static constexpr int kEnglish = 1033;
+    static constexpr int kLongestText = 500; // characters said of one text
 
     // Throws SpeechError when the character's drawing cannot be read.
     explicit Character(const QString& id, QObject* parent = nullptr);

@@ -106,7 +106,9 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
     if (m_phase == Phase::Hidden)
         return events;
 
-    m_phaseMs += ms;
+    // Only the appearing and vanishing phases are timed; a count kept while shown would grow all day.
+    if (m_phase != Phase::Shown)
+        m_phaseMs += ms;
     if (m_phase == Phase::Appearing && m_phaseMs >= kAppearMs) {
         m_phase = Phase::Shown;
         events.appeared = true;

@@ -41,6 +41,13 @@ const LanguageVoice& languageVoice(int languageId)
 // Pieces written to the sound output at a time: short, so that stop() is heard quickly.
 constexpr int kChunkMs = 40;
 
+// The sound output is opened for speech and let go once the voice has been quiet this long, so that the
+// sound card can rest and other programs have the device between sentences.
+constexpr auto kOutputIdleClose = std::chrono::seconds(3);
+// After the sound output could not be opened or failed, the next try waits this long: a sound server
+// that starts after the program (as at logon) or restarts is found again.
+constexpr auto kOutputRetry = std::chrono::seconds(30);
+
 // How long the destructor waits for the worker before leaving it behind.
 constexpr auto kWorkerExitWait = std::chrono::milliseconds(1000);
 
@@ -169,21 +176,24 @@ void Voice::run(std::shared_ptr<Worker> worker)
     }
 
     AudioOutput output;
-    if (sampleRate > 0) {
-        const QString problem = output.open(sampleRate);
-        if (!problem.isEmpty()) {
-            worker->post([problem](Voice& voice) {
-                voice.complain("no sound server or sound device answered (" + problem +
-                               "); the character speaks without sound.");
-            });
-        }
-    }
+    Clock::time_point nextOutputTry{};
+    const auto giveUpOutputForAWhile = [&] {
+        output.close();
+        output.forgetDevice();
+        nextOutputTry = Clock::now() + kOutputRetry;
+    };
 
     for (;;) {
         Worker::Job job;
         {
             std::unique_lock lock(worker->mutex);
-            worker->wake.wait(lock, [&] { return worker->quit || worker->pending.has_value(); });
+            const auto hasWork = [&] { return worker->quit || worker->pending.has_value(); };
+            if (output.isOpen() && !worker->wake.wait_for(lock, kOutputIdleClose, hasWork)) {
+                lock.unlock();
+                output.close();
+                continue;
+            }
+            worker->wake.wait(lock, hasWork);
             if (worker->quit)
                 break;
             job = std::move(*worker->pending);
@@ -191,6 +201,17 @@ void Voice::run(std::shared_ptr<Worker> worker)
             worker->cutShort = false;
         }
         const quint64 utterance = job.utterance;
+
+        if (sampleRate > 0 && !output.isOpen() && Clock::now() >= nextOutputTry) {
+            const QString problem = output.open(sampleRate);
+            if (!problem.isEmpty()) {
+                giveUpOutputForAWhile();
+                worker->post([problem](Voice& voice) {
+                    voice.complain("no sound server or sound device answered (" + problem +
+                                   "); the character speaks without sound.");
+                });
+            }
+        }
 
         SynthesizedSpeech speech;
         try {
@@ -225,7 +246,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 const std::size_t count = std::min(chunk, speech.samples.size() - offset);
                 const QString problem = output.write(speech.samples.data() + offset, count);
                 if (!problem.isEmpty()) {
-                    output.close();
+                    giveUpOutputForAWhile();
                     worker->post([problem](Voice& voice) {
                         voice.complain("the sound output failed (" + problem +
                                        "); the character goes on without sound.");
