@@ -9,6 +9,19 @@
 
 using namespace dialoon;
 
+namespace {
+
+// A store in dir/config/Tavo.ini where "config" is a file: its folder cannot be made, even by root.
+QString unwritablePath(const QTemporaryDir& dir)
+{
+    QFile blocker(dir.filePath("config"));
+    if (!blocker.open(QIODevice::WriteOnly))
+        qFatal("cannot make the blocking file");
+    return dir.filePath("config/Tavo.ini");
+}
+
+} // namespace
+
 class SettingsStoreTest : public QObject
 {
     Q_OBJECT
@@ -71,12 +84,8 @@ private slots:
 
     void failedWriteRaisesAndNamesThePath()
     {
-        // A folder that cannot be created (its parent is a file) fails even for root.
         QTemporaryDir dir;
-        QFile blocker(dir.filePath("blocker"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const QString path = dir.filePath("blocker/Tavo.ini");
+        const QString path = unwritablePath(dir);
         SettingsStore store(path);
         try {
             store.writeSetting("left", "5680");
@@ -89,10 +98,7 @@ private slots:
     void writeAfterAFailureIsJudgedOnItsOwn()
     {
         QTemporaryDir dir;
-        QFile blocker(dir.filePath("config"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const QString path = dir.filePath("config/Tavo.ini");
+        const QString path = unwritablePath(dir);
         SettingsStore store(path);
         QVERIFY_THROWS_EXCEPTION(StoreWriteError, store.writeSetting("n", "3"));
         // The folder becomes writable again: the next writes succeed and say so.
