@@ -8,6 +8,7 @@
 
 #include <QBitmap>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -63,7 +64,22 @@ void CharacterWindow::placeAtDefault()
     if (screen == nullptr)
         return;
     const QRect free = screen->availableGeometry();
-    move(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
+    m_home = QPoint(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
+    m_hasHome = true;
+    move(m_home);
+}
+
+void CharacterWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Some window managers place a newly shown window by their own rules; the character goes back to
+    // where it stands once the window manager is done with it.
+    const auto returnHome = [this] {
+        if (m_hasHome && !m_dragging && pos() != m_home)
+            move(m_home);
+    };
+    QTimer::singleShot(0, this, returnHome);
+    QTimer::singleShot(300, this, returnHome);
 }
 
 void CharacterWindow::paintEvent(QPaintEvent*)
@@ -96,6 +112,8 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !m_dragging)
         return QWidget::mouseReleaseEvent(event);
     m_dragging = false;
+    m_home = pos();
+    m_hasHome = true;
     setCursor(Qt::OpenHandCursor);
 }
 

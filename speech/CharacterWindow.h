@@ -38,6 +38,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     const CharacterArt& m_art;
@@ -48,6 +49,8 @@ private:
     int m_framesDrawn = 0;
     bool m_dragging = false;
     QPoint m_dragOffset;
+    QPoint m_home; // where the character stands: its default place, or where the user last put it
+    bool m_hasHome = false;
 };
 
 } // namespace dialoon
