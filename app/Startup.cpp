@@ -25,7 +25,7 @@ struct IntegerKey
     std::int16_t firstRun;
 };
 
-// In the order the keys are read back.
+// In the order the keys are written on the first run and read back, up to mark.
 const std::vector<IntegerKey>& integerKeys()
 {
     using K = AppState;
@@ -60,13 +60,11 @@ Startup::Startup(AppState& state, StripModel& strip, SettingsStore& store, Platf
 
 void Startup::writeFirstRunValues()
 {
-    const auto& keys = integerKeys();
     const auto write = [this](const QString& key, std::int16_t value) {
         store_.writeSetting(key, SettingText::fromInt16(value));
     };
-    for (std::size_t i = 0; i < 12; ++i) // ce to red
-        write(keys[i].key, keys[i].firstRun);
-    write(SettingKeys::mark, 0);
+    for (const IntegerKey& key : integerKeys())
+        write(key.key, key.firstRun);
     store_.writeSetting(SettingKeys::xxx, QStringLiteral("1"));
     store_.writeSetting(SettingKeys::left, SettingText::fromSingle(static_cast<float>(firstRunLeft(platform_))));
     write(SettingKeys::sspeed, kFirstRunSpeed);
@@ -85,10 +83,8 @@ void Startup::readSettings()
         }
     };
 
-    const auto& keys = integerKeys();
-    for (std::size_t i = 0; i < keys.size() - 1; ++i) // up to red; mark follows xxx below
-        state_.*(keys[i].field) = readInteger(keys[i].key, keys[i].firstRun);
-    state_.startWithWindows = readInteger(SettingKeys::mark, 0);
+    for (const IntegerKey& key : integerKeys())
+        state_.*(key.field) = readInteger(key.key, key.firstRun);
     state_.firstRunMarker = store_.readSetting(SettingKeys::xxx);
 
     const QString leftText = store_.readSetting(SettingKeys::left);

@@ -40,6 +40,17 @@ void PlaybackCycle::startEnglish()
     strip_.timerEnabled[Timer3] = true;
 }
 
+void PlaybackCycle::blankGerman()
+{
+    strip_.label1Text = kBlank;
+}
+
+void PlaybackCycle::blankEnglish()
+{
+    strip_.label2Text = kBlank;
+    strip_.label2Top = StripDesign::kLabel2StartTop;
+}
+
 void PlaybackCycle::tick()
 {
     addChecked(state_.cycleTicks, 1);
@@ -65,11 +76,10 @@ void PlaybackCycle::tick()
     case 2:
         state_.cyclePhase = 3;
         if (germanFirst) {
-            strip_.label1Text = kBlank;
+            blankGerman();
             startEnglish();
         } else {
-            strip_.label2Text = kBlank;
-            strip_.label2Top = StripDesign::kLabel2StartTop;
+            blankEnglish();
             startGerman();
         }
         break;
@@ -79,12 +89,7 @@ void PlaybackCycle::tick()
         break;
     case 4:
         state_.cyclePhase = 0;
-        if (germanFirst) {
-            strip_.label2Text = kBlank;
-            strip_.label2Top = StripDesign::kLabel2StartTop;
-        } else {
-            strip_.label1Text = kBlank;
-        }
+        germanFirst ? blankEnglish() : blankGerman();
         addChecked(state_.showingsDone, 1);
         state_.cycleTicks = 0;
         break;

@@ -20,6 +20,8 @@ public:
 private:
     void startGerman();
     void startEnglish();
+    void blankGerman();
+    void blankEnglish(); // and back below the strip, where its next rise starts
 
     AppState& state_;
     StripModel& strip_;

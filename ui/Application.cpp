@@ -76,13 +76,7 @@ Application::Application()
 
     connect(&termination_, &TerminationWatch::terminationRequested, this, &Application::keepPlaceAndEnd);
     // A session manager asks running programs to keep their data before the session ends.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
-        try {
-            ExitSave::save(state_, model_, store_);
-        } catch (const std::exception& error) {
-            std::cerr << "Dialoon: " << error.what() << std::endl;
-        }
-    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &Application::keepPlace);
 }
 
 Application::~Application() = default;
@@ -173,7 +167,7 @@ void Application::openSettings()
 {
     if (form3_)
         return;
-    form3_ = new Form3(state_, model_);
+    form3_ = new Form3(state_, model_, platform_);
     connect(form3_, &Form3::saveRequested, this, [this] {
         try {
             SettingsSave::save(state_, store_, platform_);
@@ -225,15 +219,21 @@ void Application::exitProgram()
     endProcess(EXIT_SUCCESS);
 }
 
-void Application::keepPlaceAndEnd(int signalNumber)
+bool Application::keepPlace()
 {
     try {
         ExitSave::save(state_, model_, store_);
+        return true;
     } catch (const std::exception& error) {
+        // The session is ending: there is nobody to show a message to.
         std::cerr << "Dialoon: " << error.what() << std::endl;
-        endProcess(128 + signalNumber);
+        return false;
     }
-    endProcess(EXIT_SUCCESS);
+}
+
+void Application::keepPlaceAndEnd(int signalNumber)
+{
+    endProcess(keepPlace() ? EXIT_SUCCESS : 128 + signalNumber);
 }
 
 } // namespace dialoon

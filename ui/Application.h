@@ -59,6 +59,8 @@ private:
     void toggleCharacter();
     void openAbout();
     void exitProgram();
+    // Exit's saves when the session ends or the process is told to stop; false when they failed.
+    bool keepPlace();
     void keepPlaceAndEnd(int signalNumber);
 
     // Forwards the cycle's requests to the character, if there is one.

@@ -2,6 +2,7 @@
 // closing takes over.
 #include "app/AppState.h"
 #include "engine/StripModel.h"
+#include "platform/QtPlatform.h"
 #include "ui/dialogs/Form3.h"
 
 #include <QCheckBox>
@@ -46,6 +47,7 @@ struct Dialog
 {
     AppState state = usualState();
     StripModel strip;
+    QtPlatform platform;
     Form3* form = nullptr;
     std::unique_ptr<QSignalSpy> saves;
 
@@ -53,7 +55,7 @@ struct Dialog
     void open()
     {
         strip.timerEnabled[Timer5] = true;
-        form = new Form3(state, strip);
+        form = new Form3(state, strip, platform);
         saves = std::make_unique<QSignalSpy>(form, &Form3::saveRequested);
         form->show();
     }

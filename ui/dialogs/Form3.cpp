@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "engine/LessonTable.h"
 #include "engine/StripModel.h"
+#include "platform/Platform.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,8 +19,6 @@
 
 namespace dialoon {
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
 
 struct LessonButton
 {
@@ -51,14 +50,14 @@ constexpr std::array<NumberRow, 3> kNumberRows{{
 
 QRect Form3::twips(int left, int top, int width, int height) const
 {
-    const auto px = [](int t) { return static_cast<int>(t / kTwipsPerPixel + 0.5); };
-    return QRect(px(left), px(top), px(width), px(height));
+    return QRect(platform_.toPixelsX(left), platform_.toPixelsY(top), platform_.toPixelsX(width),
+                 platform_.toPixelsY(height));
 }
 
-Form3::Form3(AppState& state, StripModel& strip)
+Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowSystemMenuHint),
-      state_(state), strip_(strip)
+      state_(state), strip_(strip), platform_(platform)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Setting..."));

@@ -17,12 +17,13 @@ namespace dialoon {
 
 struct AppState;
 struct StripModel;
+class Platform;
 
 class Form3 : public QWidget
 {
     Q_OBJECT
 public:
-    Form3(AppState& state, StripModel& strip);
+    Form3(AppState& state, StripModel& strip, const Platform& platform);
     ~Form3() override;
 
 signals:
@@ -41,6 +42,7 @@ private:
 
     AppState& state_;
     StripModel& strip_;
+    const Platform& platform_;
     QButtonGroup* lessons_;
     QRadioButton* random_;
     QRadioButton* sequence_;
