@@ -37,59 +37,59 @@ QString describe(audio_object* device, int error)
 AudioOutput::~AudioOutput()
 {
     close();
-    if (m_device != nullptr)
-        audio_object_destroy(m_device);
+    if (device_ != nullptr)
+        audio_object_destroy(device_);
 }
 
 QString AudioOutput::open(int sampleRate)
 {
     close();
     silenceAlsaMessages();
-    if (m_device == nullptr)
-        m_device = create_audio_device_object(nullptr, "Dialoon", "German phrases");
-    if (m_device == nullptr)
+    if (device_ == nullptr)
+        device_ = create_audio_device_object(nullptr, "Dialoon", "German phrases");
+    if (device_ == nullptr)
         return QStringLiteral("no sound server or sound device was found");
     const int error =
-        audio_object_open(m_device, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
+        audio_object_open(device_, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
     if (error != 0)
-        return describe(m_device, error);
-    m_open = true;
+        return describe(device_, error);
+    open_ = true;
     return {};
 }
 
 QString AudioOutput::write(const std::int16_t* samples, std::size_t count)
 {
-    if (!m_open)
+    if (!open_)
         return QStringLiteral("the sound output is not open");
-    const int error = audio_object_write(m_device, samples, count * sizeof(std::int16_t));
-    return error == 0 ? QString() : describe(m_device, error);
+    const int error = audio_object_write(device_, samples, count * sizeof(std::int16_t));
+    return error == 0 ? QString() : describe(device_, error);
 }
 
 void AudioOutput::drain()
 {
-    if (m_open)
-        audio_object_drain(m_device);
+    if (open_)
+        audio_object_drain(device_);
 }
 
 void AudioOutput::discard()
 {
-    if (m_open)
-        audio_object_flush(m_device);
+    if (open_)
+        audio_object_flush(device_);
 }
 
 void AudioOutput::close()
 {
-    if (m_open)
-        audio_object_close(m_device);
-    m_open = false;
+    if (open_)
+        audio_object_close(device_);
+    open_ = false;
 }
 
 void AudioOutput::forgetDevice()
 {
     close();
-    if (m_device != nullptr)
-        audio_object_destroy(m_device);
-    m_device = nullptr;
+    if (device_ != nullptr)
+        audio_object_destroy(device_);
+    device_ = nullptr;
 }
 
 #else

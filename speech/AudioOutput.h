@@ -20,7 +20,7 @@ public:
 
     // Opens the output for mono signed 16-bit samples. Returns an empty text, or why there is no sound.
     QString open(int sampleRate);
-    bool isOpen() const { return m_open; }
+    bool isOpen() const { return open_; }
 
     // Returns once the output has taken the samples: an empty text, or why it would not.
     QString write(const std::int16_t* samples, std::size_t count);
@@ -31,8 +31,8 @@ public:
     void forgetDevice();
 
 private:
-    audio_object* m_device = nullptr;
-    bool m_open = false;
+    audio_object* device_ = nullptr;
+    bool open_ = false;
 };
 
 } // namespace dialoon

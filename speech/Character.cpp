@@ -36,77 +36,77 @@ int readingTimeMs(const QString& text)
 
 Character::Character(const QString& id, QObject* parent)
     : QObject(parent),
-      m_art(std::make_unique<CharacterArt>()),
-      m_window(std::make_unique<CharacterWindow>(*m_art)),
-      m_balloon(std::make_unique<SpeechBalloon>()),
-      m_voice(std::make_unique<Voice>())
+      art_(std::make_unique<CharacterArt>()),
+      window_(std::make_unique<CharacterWindow>(*art_)),
+      balloon_(std::make_unique<SpeechBalloon>()),
+      voice_(std::make_unique<Voice>())
 {
     setObjectName(id);
-    connect(&m_frames, &QTimer::timeout, this, &Character::onFrame);
-    m_readingTime.setSingleShot(true);
-    connect(&m_readingTime, &QTimer::timeout, this, &Character::endSpeech);
-    m_watchdog.setSingleShot(true);
-    connect(&m_watchdog, &QTimer::timeout, this, &Character::onVoiceSilent);
-    connect(m_window.get(), &CharacterWindow::moved, this,
-            [this] { m_balloon->follow(m_window->geometry()); });
-    connect(m_voice.get(), &Voice::started, this, &Character::onVoiceStarted);
-    connect(m_voice.get(), &Voice::finished, this, &Character::onVoiceFinished);
-    connect(m_voice.get(), &Voice::failed, this, [this](quint64 utterance) { onVoiceFailed(utterance); });
+    connect(&frames_, &QTimer::timeout, this, &Character::onFrame);
+    readingTime_.setSingleShot(true);
+    connect(&readingTime_, &QTimer::timeout, this, &Character::endSpeech);
+    watchdog_.setSingleShot(true);
+    connect(&watchdog_, &QTimer::timeout, this, &Character::onVoiceSilent);
+    connect(window_.get(), &CharacterWindow::moved, this,
+            [this] { balloon_->follow(window_->geometry()); });
+    connect(voice_.get(), &Voice::started, this, &Character::onVoiceStarted);
+    connect(voice_.get(), &Voice::finished, this, &Character::onVoiceFinished);
+    connect(voice_.get(), &Voice::failed, this, [this](quint64 utterance) { onVoiceFailed(utterance); });
 }
 
 Character::~Character() = default;
 
 bool Character::isVisible() const
 {
-    return m_animator.isVisible();
+    return animator_.isVisible();
 }
 
 int Character::currentRequest() const
 {
-    return m_current ? m_current->number : 0;
+    return current_ ? current_->number : 0;
 }
 
 void Character::Show()
 {
-    if (m_animator.isVisible())
+    if (animator_.isVisible())
         return;
-    if (!m_placed) {
-        m_window->placeAtDefault();
-        m_placed = true;
+    if (!placed_) {
+        window_->placeAtDefault();
+        placed_ = true;
     }
-    m_animator.show();
+    animator_.show();
     scheduleFrames();
 }
 
 void Character::Hide()
 {
-    if (!m_animator.isVisible())
+    if (!animator_.isVisible())
         return;
-    m_queue.clear();
-    if (m_current) {
-        if (m_current->kind == Request::Kind::Speech)
-            m_voice->stop();
-        m_utterance = 0;
-        m_readingTime.stop();
-        m_watchdog.stop();
-        const int number = m_current->number;
-        m_current.reset();
+    queue_.clear();
+    if (current_) {
+        if (current_->kind == Request::Kind::Speech)
+            voice_->stop();
+        utterance_ = 0;
+        readingTime_.stop();
+        watchdog_.stop();
+        const int number = current_->number;
+        current_.reset();
         emit requestFinished(number);
     }
-    m_balloon->dismiss();
-    m_animator.hide();
+    balloon_->dismiss();
+    animator_.hide();
     scheduleFrames();
 }
 
 void Character::setLanguageID(int languageId)
 {
     Voice::voiceNameFor(languageId); // throws for a language without a voice
-    m_languageId = languageId;
+    languageId_ = languageId;
 }
 
 int Character::Speak(const QString& text)
 {
-    if (!m_animator.isVisible())
+    if (!animator_.isVisible())
         return 0;
     // A sentence is short; a text far longer than any would hold the queue, the memory and the balloon
     // for minutes, so only its beginning is said.
@@ -115,134 +115,134 @@ int Character::Speak(const QString& text)
         const qsizetype cut = said.lastIndexOf(u' ', kLongestText);
         said.truncate(cut > kLongestText / 2 ? cut : kLongestText);
     }
-    return enqueue({0, Request::Kind::Speech, said, m_languageId});
+    return enqueue({0, Request::Kind::Speech, said, languageId_});
 }
 
 int Character::Play(const QString& animation)
 {
     if (animation != kWave)
         throw SpeechError("The character has no animation \"" + animation.toStdString() + "\"");
-    if (!m_animator.isVisible())
+    if (!animator_.isVisible())
         return 0;
     return enqueue({0, Request::Kind::Animation, animation, 0});
 }
 
 int Character::enqueue(Request request)
 {
-    request.number = ++m_lastRequest;
-    m_queue.push_back(std::move(request));
+    request.number = ++lastRequest_;
+    queue_.push_back(std::move(request));
     schedulePump();
-    return m_lastRequest;
+    return lastRequest_;
 }
 
 // Requests start from the event loop, never inside the caller's Speak or Play.
 void Character::schedulePump()
 {
-    if (m_pumpScheduled)
+    if (pumpScheduled_)
         return;
-    m_pumpScheduled = true;
+    pumpScheduled_ = true;
     QMetaObject::invokeMethod(this, [this] {
-        m_pumpScheduled = false;
+        pumpScheduled_ = false;
         pump();
     }, Qt::QueuedConnection);
 }
 
 void Character::pump()
 {
-    if (m_current || m_queue.empty() || m_animator.phase() != CharacterAnimator::Phase::Shown)
+    if (current_ || queue_.empty() || animator_.phase() != CharacterAnimator::Phase::Shown)
         return;
-    m_current = std::move(m_queue.front());
-    m_queue.pop_front();
-    emit requestStarted(m_current->number);
-    if (m_current)
+    current_ = std::move(queue_.front());
+    queue_.pop_front();
+    emit requestStarted(current_->number);
+    if (current_)
         begin();
 }
 
 void Character::begin()
 {
-    if (m_current->kind == Request::Kind::Animation) {
-        m_animator.wave();
+    if (current_->kind == Request::Kind::Animation) {
+        animator_.wave();
         scheduleFrames();
         return;
     }
-    m_words.clear();
-    m_balloon->say(m_current->text, m_window->geometry());
-    m_utterance = m_voice->speak(m_current->text, m_current->languageId);
+    words_.clear();
+    balloon_->say(current_->text, window_->geometry());
+    utterance_ = voice_->speak(current_->text, current_->languageId);
     // Once the voice has failed to answer, it is not waited for again beyond the reading time.
-    m_watchdog.start(m_voiceAnswers ? kAnswerMs : readingTimeMs(m_current->text));
+    watchdog_.start(voiceAnswers_ ? kAnswerMs : readingTimeMs(current_->text));
 }
 
 void Character::finishCurrent()
 {
-    if (!m_current)
+    if (!current_)
         return;
-    const int number = m_current->number;
-    m_current.reset();
+    const int number = current_->number;
+    current_.reset();
     emit requestFinished(number);
     schedulePump();
 }
 
 void Character::endSpeech()
 {
-    m_watchdog.stop();
-    m_readingTime.stop();
-    m_utterance = 0;
-    m_words.clear();
-    m_animator.stopSpeaking();
-    m_balloon->revealAll();
-    m_balloon->linger();
+    watchdog_.stop();
+    readingTime_.stop();
+    utterance_ = 0;
+    words_.clear();
+    animator_.stopSpeaking();
+    balloon_->revealAll();
+    balloon_->linger();
     scheduleFrames();
     finishCurrent();
 }
 
 void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks, int durationMs)
 {
-    m_voiceAnswers = true;
-    if (utterance != m_utterance || utterance == 0)
+    voiceAnswers_ = true;
+    if (utterance != utterance_ || utterance == 0)
         return;
-    m_words.clear();
-    std::copy_if(marks.begin(), marks.end(), std::back_inserter(m_words),
+    words_.clear();
+    std::copy_if(marks.begin(), marks.end(), std::back_inserter(words_),
                  [](const SpeechMark& mark) { return mark.kind == SpeechMark::Kind::Word; });
-    m_animator.startSpeaking(marks);
-    m_watchdog.start(durationMs + kOverrunMs);
+    animator_.startSpeaking(marks);
+    watchdog_.start(durationMs + kOverrunMs);
     scheduleFrames();
 }
 
 void Character::onVoiceFinished(quint64 utterance)
 {
-    m_voiceAnswers = true;
-    if (utterance == m_utterance && utterance != 0)
+    voiceAnswers_ = true;
+    if (utterance == utterance_ && utterance != 0)
         endSpeech();
 }
 
 void Character::onVoiceFailed(quint64 utterance)
 {
-    m_voiceAnswers = true;
-    if (utterance != m_utterance || utterance == 0 || !m_current)
+    voiceAnswers_ = true;
+    if (utterance != utterance_ || utterance == 0 || !current_)
         return;
-    m_watchdog.stop();
-    m_balloon->revealAll();
-    m_readingTime.start(readingTimeMs(m_current->text));
+    watchdog_.stop();
+    balloon_->revealAll();
+    readingTime_.start(readingTimeMs(current_->text));
 }
 
 void Character::onVoiceSilent()
 {
-    if (m_voiceAnswers && !m_complainedOfSilence) {
-        m_complainedOfSilence = true;
+    if (voiceAnswers_ && !complainedOfSilence_) {
+        complainedOfSilence_ = true;
         std::fprintf(stderr,
                      "Dialoon: the voice did not answer in time; the character goes on without it.\n");
         std::fflush(stderr);
     }
-    m_voiceAnswers = false;
-    m_voice->stop();
+    voiceAnswers_ = false;
+    voice_->stop();
     endSpeech();
 }
 
 int Character::heardLength() const
 {
     int length = 0;
-    for (const SpeechMark& word : m_words) {
-        if (word.audioMs > m_animator.speechMs())
+    for (const SpeechMark& word : words_) {
+        if (word.audioMs > animator_.speechMs())
             break;
         length = word.textStart + word.textLength;
     }
@@ -251,18 +251,18 @@ int Character::heardLength() const
 
 void Character::onFrame()
 {
-    const auto elapsed = static_cast<int>(m_frameClock.restart());
-    const CharacterAnimator::Events events = m_animator.advance(elapsed);
-    if (m_animator.phase() != CharacterAnimator::Phase::Hidden) {
-        m_window->setPose(m_animator.pose());
-        if (!m_window->isVisible())
-            m_window->show();
+    const auto elapsed = static_cast<int>(frameClock_.restart());
+    const CharacterAnimator::Events events = animator_.advance(elapsed);
+    if (animator_.phase() != CharacterAnimator::Phase::Hidden) {
+        window_->setPose(animator_.pose());
+        if (!window_->isVisible())
+            window_->show();
     }
-    if (m_animator.isSpeaking())
-        m_balloon->reveal(heardLength());
+    if (animator_.isSpeaking())
+        balloon_->reveal(heardLength());
     if (events.vanished)
-        m_window->hide();
-    if (events.waveEnded && m_current && m_current->kind == Request::Kind::Animation)
+        window_->hide();
+    if (events.waveEnded && current_ && current_->kind == Request::Kind::Animation)
         finishCurrent();
     if (events.appeared)
         schedulePump();
@@ -271,16 +271,16 @@ void Character::onFrame()
 
 void Character::scheduleFrames()
 {
-    const int interval = m_animator.frameIntervalMs();
+    const int interval = animator_.frameIntervalMs();
     if (interval <= 0) {
-        m_frames.stop();
+        frames_.stop();
         return;
     }
-    if (!m_frames.isActive()) {
-        m_frameClock.restart();
-        m_frames.start(interval);
-    } else if (m_frames.interval() != interval) {
-        m_frames.setInterval(interval);
+    if (!frames_.isActive()) {
+        frameClock_.restart();
+        frames_.start(interval);
+    } else if (frames_.interval() != interval) {
+        frames_.setInterval(interval);
     }
 }
 

@@ -44,7 +44,7 @@ public:
     // 1031 German or 1033 English, used by the Speak calls that follow. Throws SpeechError for an id
     // without a voice, leaving the language as it was.
     void setLanguageID(int languageId);
-    int LanguageID() const { return m_languageId; }
+    int LanguageID() const { return languageId_; }
 
     // Queue a request and return at once with its number, or 0 when the character is hidden: a hidden
     // character is silent and keeps nothing for later. Play throws SpeechError for an animation the
@@ -53,7 +53,7 @@ public:
     int Play(const QString& animation);
 
     // What the queue holds: requests waiting, and the one playing (0 for none).
-    int pendingRequests() const { return static_cast<int>(m_queue.size()); }
+    int pendingRequests() const { return static_cast<int>(queue_.size()); }
     int currentRequest() const;
 
 signals:
@@ -85,25 +85,25 @@ private:
     void onVoiceSilent();
     int heardLength() const;
 
-    std::unique_ptr<CharacterArt> m_art;
-    std::unique_ptr<CharacterWindow> m_window;
-    std::unique_ptr<SpeechBalloon> m_balloon;
-    std::unique_ptr<Voice> m_voice;
-    CharacterAnimator m_animator;
-    QTimer m_frames;
-    QElapsedTimer m_frameClock;
-    QTimer m_readingTime; // how long a sentence that cannot be spoken stays in the balloon
-    QTimer m_watchdog;    // a voice that never answers must not stop the queue
-    bool m_placed = false;
-    bool m_pumpScheduled = false;
-    bool m_complainedOfSilence = false;
-    bool m_voiceAnswers = true; // false from a watchdog timeout until the voice is heard from again
-    int m_languageId = kGerman;
-    int m_lastRequest = 0;
-    std::deque<Request> m_queue;
-    std::optional<Request> m_current;
-    quint64 m_utterance = 0;
-    QList<SpeechMark> m_words;
+    std::unique_ptr<CharacterArt> art_;
+    std::unique_ptr<CharacterWindow> window_;
+    std::unique_ptr<SpeechBalloon> balloon_;
+    std::unique_ptr<Voice> voice_;
+    CharacterAnimator animator_;
+    QTimer frames_;
+    QElapsedTimer frameClock_;
+    QTimer readingTime_; // how long a sentence that cannot be spoken stays in the balloon
+    QTimer watchdog_;    // a voice that never answers must not stop the queue
+    bool placed_ = false;
+    bool pumpScheduled_ = false;
+    bool complainedOfSilence_ = false;
+    bool voiceAnswers_ = true; // false from a watchdog timeout until the voice is heard from again
+    int languageId_ = kGerman;
+    int lastRequest_ = 0;
+    std::deque<Request> queue_;
+    std::optional<Request> current_;
+    quint64 utterance_ = 0;
+    QList<SpeechMark> words_;
 };
 
 } // namespace dialoon

@@ -37,61 +37,61 @@ double easeOutBack(double x)
 
 } // namespace
 
-CharacterAnimator::CharacterAnimator(std::uint32_t seed) : m_random(seed)
+CharacterAnimator::CharacterAnimator(std::uint32_t seed) : random_(seed)
 {
     scheduleBlink();
 }
 
 void CharacterAnimator::scheduleBlink()
 {
-    m_untilBlinkMs = std::uniform_int_distribution<int>(kBlinkGapMinMs, kBlinkGapMaxMs)(m_random);
+    untilBlinkMs_ = std::uniform_int_distribution<int>(kBlinkGapMinMs, kBlinkGapMaxMs)(random_);
 }
 
 void CharacterAnimator::show()
 {
     if (isVisible())
         return;
-    m_scaleFrom = m_phase == Phase::Vanishing ? pose().scale : 0.0;
-    m_phase = Phase::Appearing;
-    m_phaseMs = 0;
+    scaleFrom_ = phase_ == Phase::Vanishing ? pose().scale : 0.0;
+    phase_ = Phase::Appearing;
+    phaseMs_ = 0;
 }
 
 void CharacterAnimator::hide()
 {
-    m_waveMs = -1;
+    waveMs_ = -1;
     stopSpeaking();
     if (!isVisible())
         return;
-    m_scaleFrom = pose().scale;
-    m_phase = Phase::Vanishing;
-    m_phaseMs = 0;
+    scaleFrom_ = pose().scale;
+    phase_ = Phase::Vanishing;
+    phaseMs_ = 0;
 }
 
 void CharacterAnimator::wave()
 {
-    m_waveMs = 0;
+    waveMs_ = 0;
 }
 
 void CharacterAnimator::startSpeaking(const QList<SpeechMark>& marks)
 {
-    m_marks = marks;
-    m_speaking = true;
-    m_speechMs = 0;
+    marks_ = marks;
+    speaking_ = true;
+    speechMs_ = 0;
 }
 
 void CharacterAnimator::stopSpeaking()
 {
-    m_speaking = false;
-    m_marks.clear();
+    speaking_ = false;
+    marks_.clear();
 }
 
 double CharacterAnimator::mouthTarget() const
 {
-    if (!m_speaking)
+    if (!speaking_)
         return 0.0;
     double target = 0.0;
-    for (const SpeechMark& mark : m_marks) {
-        if (mark.audioMs > m_speechMs)
+    for (const SpeechMark& mark : marks_) {
+        if (mark.audioMs > speechMs_)
             break;
         if (mark.kind == SpeechMark::Kind::Phoneme)
             target = mark.mouth;
@@ -103,79 +103,79 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
 {
     Events events;
     const int ms = std::max(elapsedMs, 0);
-    if (m_phase == Phase::Hidden)
+    if (phase_ == Phase::Hidden)
         return events;
 
     // Only the appearing and vanishing phases are timed; a count kept while shown would grow all day.
-    if (m_phase != Phase::Shown)
-        m_phaseMs += ms;
-    if (m_phase == Phase::Appearing && m_phaseMs >= kAppearMs) {
-        m_phase = Phase::Shown;
+    if (phase_ != Phase::Shown)
+        phaseMs_ += ms;
+    if (phase_ == Phase::Appearing && phaseMs_ >= kAppearMs) {
+        phase_ = Phase::Shown;
         events.appeared = true;
-    } else if (m_phase == Phase::Vanishing && m_phaseMs >= kVanishMs) {
-        m_phase = Phase::Hidden;
-        m_beakOpen = 0.0;
-        m_blinkMs = -1;
+    } else if (phase_ == Phase::Vanishing && phaseMs_ >= kVanishMs) {
+        phase_ = Phase::Hidden;
+        beakOpen_ = 0.0;
+        blinkMs_ = -1;
         events.vanished = true;
         return events;
     }
 
-    m_breathMs = (m_breathMs + ms) % kBreathMs;
+    breathMs_ = (breathMs_ + ms) % kBreathMs;
 
-    if (m_blinkMs >= 0) {
-        m_blinkMs += ms;
-        if (m_blinkMs >= kBlinkMs) {
-            m_blinkMs = -1;
+    if (blinkMs_ >= 0) {
+        blinkMs_ += ms;
+        if (blinkMs_ >= kBlinkMs) {
+            blinkMs_ = -1;
             scheduleBlink();
         }
     } else {
-        m_untilBlinkMs -= ms;
-        if (m_untilBlinkMs <= 0)
-            m_blinkMs = 0;
+        untilBlinkMs_ -= ms;
+        if (untilBlinkMs_ <= 0)
+            blinkMs_ = 0;
     }
 
-    if (m_waveMs >= 0) {
-        m_waveMs += ms;
-        if (m_waveMs >= kWaveMs) {
-            m_waveMs = -1;
+    if (waveMs_ >= 0) {
+        waveMs_ += ms;
+        if (waveMs_ >= kWaveMs) {
+            waveMs_ = -1;
             events.waveEnded = true;
         }
     }
 
-    if (m_speaking)
-        m_speechMs += ms;
+    if (speaking_)
+        speechMs_ += ms;
     const double follow = std::min(1.0, ms * kBeakFollowPerMs);
-    m_beakOpen += (mouthTarget() - m_beakOpen) * follow;
-    if (!m_speaking && m_beakOpen < 0.02)
-        m_beakOpen = 0.0;
+    beakOpen_ += (mouthTarget() - beakOpen_) * follow;
+    if (!speaking_ && beakOpen_ < 0.02)
+        beakOpen_ = 0.0;
     return events;
 }
 
 CharacterPose CharacterAnimator::pose() const
 {
     CharacterPose pose;
-    switch (m_phase) {
+    switch (phase_) {
     case Phase::Hidden:
         pose.scale = 0.0;
         break;
     case Phase::Appearing:
-        pose.scale = m_scaleFrom + (1.0 - m_scaleFrom) * easeOutBack(double(m_phaseMs) / kAppearMs);
+        pose.scale = scaleFrom_ + (1.0 - scaleFrom_) * easeOutBack(double(phaseMs_) / kAppearMs);
         break;
     case Phase::Shown:
         pose.scale = 1.0;
         break;
     case Phase::Vanishing: {
-        const double x = std::clamp(double(m_phaseMs) / kVanishMs, 0.0, 1.0);
-        pose.scale = m_scaleFrom * (1.0 - x * x);
+        const double x = std::clamp(double(phaseMs_) / kVanishMs, 0.0, 1.0);
+        pose.scale = scaleFrom_ * (1.0 - x * x);
         break;
     }
     }
-    pose.breath = 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * m_breathMs / kBreathMs);
-    pose.beakOpen = m_beakOpen;
-    if (m_blinkMs >= 0)
-        pose.lidClosure = 1.0 - std::abs(2.0 * m_blinkMs / kBlinkMs - 1.0);
-    if (m_waveMs >= 0) {
-        const int t = m_waveMs;
+    pose.breath = 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * breathMs_ / kBreathMs);
+    pose.beakOpen = beakOpen_;
+    if (blinkMs_ >= 0)
+        pose.lidClosure = 1.0 - std::abs(2.0 * blinkMs_ / kBlinkMs - 1.0);
+    if (waveMs_ >= 0) {
+        const int t = waveMs_;
         if (t < kWaveRaiseMs) {
             pose.wingAngle = kWaveRaisedAngle * smoothstep(double(t) / kWaveRaiseMs);
         } else if (t < kWaveMs - kWaveRaiseMs) {
@@ -192,14 +192,14 @@ CharacterPose CharacterAnimator::pose() const
 
 int CharacterAnimator::frameIntervalMs() const
 {
-    if (m_phase == Phase::Hidden)
+    if (phase_ == Phase::Hidden)
         return 0;
     const bool busy =
-        m_phase != Phase::Shown || isWaving() || m_speaking || m_beakOpen > 0.0 || m_blinkMs >= 0;
+        phase_ != Phase::Shown || isWaving() || speaking_ || beakOpen_ > 0.0 || blinkMs_ >= 0;
     if (busy)
         return kBusyFrameMs;
     // Breathing alone is slow; until the next blink it needs only a few frames a second.
-    return std::clamp(m_untilBlinkMs, 1, kIdleFrameMs);
+    return std::clamp(untilBlinkMs_, 1, kIdleFrameMs);
 }
 
 } // namespace dialoon

@@ -35,21 +35,21 @@ public:
 
     explicit CharacterAnimator(std::uint32_t seed = std::random_device{}());
 
-    Phase phase() const { return m_phase; }
-    bool isVisible() const { return m_phase == Phase::Appearing || m_phase == Phase::Shown; }
+    Phase phase() const { return phase_; }
+    bool isVisible() const { return phase_ == Phase::Appearing || phase_ == Phase::Shown; }
 
     // Both turn round an opposite movement in progress from where it stands.
     void show();
     void hide(); // also ends a wave and the beak's speaking
 
     void wave();
-    bool isWaving() const { return m_waveMs >= 0; }
+    bool isWaving() const { return waveMs_ >= 0; }
 
     // The beak follows the marks' phonemes from now on; the speech clock starts at 0.
     void startSpeaking(const QList<SpeechMark>& marks);
     void stopSpeaking(); // the beak closes
-    bool isSpeaking() const { return m_speaking; }
-    int speechMs() const { return m_speechMs; }
+    bool isSpeaking() const { return speaking_; }
+    int speechMs() const { return speechMs_; }
 
     Events advance(int elapsedMs);
     CharacterPose pose() const;
@@ -61,18 +61,18 @@ private:
     double mouthTarget() const;
     void scheduleBlink();
 
-    Phase m_phase = Phase::Hidden;
-    int m_phaseMs = 0;
-    double m_scaleFrom = 0.0; // the size a turned-round appear or vanish starts from
-    int m_waveMs = -1;        // -1: not waving
-    bool m_speaking = false;
-    int m_speechMs = 0;
-    QList<SpeechMark> m_marks;
-    double m_beakOpen = 0.0;
-    int m_breathMs = 0;
-    int m_untilBlinkMs = 0;
-    int m_blinkMs = -1; // -1: eyes open
-    std::mt19937 m_random;
+    Phase phase_ = Phase::Hidden;
+    int phaseMs_ = 0;
+    double scaleFrom_ = 0.0; // the size a turned-round appear or vanish starts from
+    int waveMs_ = -1;        // -1: not waving
+    bool speaking_ = false;
+    int speechMs_ = 0;
+    QList<SpeechMark> marks_;
+    double beakOpen_ = 0.0;
+    int breathMs_ = 0;
+    int untilBlinkMs_ = 0;
+    int blinkMs_ = -1; // -1: eyes open
+    std::mt19937 random_;
 };
 
 } // namespace dialoon

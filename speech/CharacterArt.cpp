@@ -18,39 +18,39 @@ constexpr double kBeakDrop = 20.0;
 
 } // namespace
 
-CharacterArt::CharacterArt(const QString& svgPath) : m_svg(std::make_unique<QSvgRenderer>(svgPath))
+CharacterArt::CharacterArt(const QString& svgPath) : svg_(std::make_unique<QSvgRenderer>(svgPath))
 {
-    if (!m_svg->isValid())
+    if (!svg_->isValid())
         throw SpeechError("The character's drawing " + svgPath.toStdString() + " cannot be read");
     for (const char* id : {"body", "eye-left", "eye-right", "lid-left", "lid-right", "mouth", "beak-lower",
                            "beak-upper", "wing", "wing-pivot"}) {
-        if (!m_svg->elementExists(QString::fromLatin1(id)))
+        if (!svg_->elementExists(QString::fromLatin1(id)))
             throw SpeechError(std::string("The character's drawing lacks the part ") + id);
     }
-    m_viewBox = m_svg->viewBoxF();
-    m_leftEye = m_svg->boundsOnElement(QStringLiteral("eye-left"));
-    m_rightEye = m_svg->boundsOnElement(QStringLiteral("eye-right"));
-    m_mouth = m_svg->boundsOnElement(QStringLiteral("mouth"));
-    m_wingPivot = m_svg->boundsOnElement(QStringLiteral("wing-pivot")).center();
-    const QRectF body = m_svg->boundsOnElement(QStringLiteral("body"));
-    m_feet = QPointF(body.center().x(), body.bottom());
+    viewBox_ = svg_->viewBoxF();
+    leftEye_ = svg_->boundsOnElement(QStringLiteral("eye-left"));
+    rightEye_ = svg_->boundsOnElement(QStringLiteral("eye-right"));
+    mouth_ = svg_->boundsOnElement(QStringLiteral("mouth"));
+    wingPivot_ = svg_->boundsOnElement(QStringLiteral("wing-pivot")).center();
+    const QRectF body = svg_->boundsOnElement(QStringLiteral("body"));
+    feet_ = QPointF(body.center().x(), body.bottom());
 }
 
 CharacterArt::~CharacterArt() = default;
 
 void CharacterArt::drawPart(QPainter& painter, const QString& id) const
 {
-    m_svg->render(&painter, id, m_svg->boundsOnElement(id));
+    svg_->render(&painter, id, svg_->boundsOnElement(id));
 }
 
 void CharacterArt::placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
 {
     painter.translate(target.topLeft());
-    painter.scale(target.width() / m_viewBox.width(), target.height() / m_viewBox.height());
-    painter.translate(-m_viewBox.topLeft());
-    painter.translate(m_feet);
+    painter.scale(target.width() / viewBox_.width(), target.height() / viewBox_.height());
+    painter.translate(-viewBox_.topLeft());
+    painter.translate(feet_);
     painter.scale(pose.scale, pose.scale * pose.breath);
-    painter.translate(-m_feet);
+    painter.translate(-feet_);
 }
 
 void CharacterArt::paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
@@ -77,17 +77,17 @@ void CharacterArt::paint(QPainter& painter, const QRectF& target, const Characte
             drawPart(painter, id);
             painter.restore();
         };
-        drawLid(m_leftEye, QStringLiteral("lid-left"));
-        drawLid(m_rightEye, QStringLiteral("lid-right"));
+        drawLid(leftEye_, QStringLiteral("lid-left"));
+        drawLid(rightEye_, QStringLiteral("lid-right"));
     }
 
     const double open = std::clamp(pose.beakOpen, 0.0, 1.0);
     if (open > 0.0) {
         // The mouth grows downwards from under the upper beak as the lower beak drops.
         painter.save();
-        painter.translate(0.0, m_mouth.top());
+        painter.translate(0.0, mouth_.top());
         painter.scale(1.0, 0.35 + 0.65 * open);
-        painter.translate(0.0, -m_mouth.top() + open * kBeakDrop * 0.5);
+        painter.translate(0.0, -mouth_.top() + open * kBeakDrop * 0.5);
         drawPart(painter, QStringLiteral("mouth"));
         painter.restore();
     }
@@ -98,9 +98,9 @@ void CharacterArt::paint(QPainter& painter, const QRectF& target, const Characte
     drawPart(painter, QStringLiteral("beak-upper"));
 
     painter.save();
-    painter.translate(m_wingPivot);
+    painter.translate(wingPivot_);
     painter.rotate(pose.wingAngle);
-    painter.translate(-m_wingPivot);
+    painter.translate(-wingPivot_);
     drawPart(painter, QStringLiteral("wing"));
     painter.restore();
 
@@ -120,15 +120,15 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
         return image;
     }
     const QSize restSize = image.size() * 2;
-    if (m_rest.size() != restSize) {
-        m_rest = QImage(restSize, QImage::Format_ARGB32_Premultiplied);
-        m_rest.fill(Qt::transparent);
-        QPainter rest(&m_rest);
+    if (rest_.size() != restSize) {
+        rest_ = QImage(restSize, QImage::Format_ARGB32_Premultiplied);
+        rest_.fill(Qt::transparent);
+        QPainter rest(&rest_);
         paint(rest, QRectF(QPointF(0, 0), QSizeF(restSize)), CharacterPose{});
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     placeAboutTheFeet(painter, target, pose);
-    painter.drawImage(m_viewBox, m_rest);
+    painter.drawImage(viewBox_, rest_);
     return image;
 }
 

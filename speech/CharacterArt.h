@@ -35,14 +35,14 @@ private:
     void drawPart(QPainter& painter, const QString& id) const;
     void placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
 
-    std::unique_ptr<QSvgRenderer> m_svg;
-    QRectF m_viewBox;
-    QRectF m_leftEye;
-    QRectF m_rightEye;
-    QRectF m_mouth;
-    QPointF m_wingPivot;
-    QPointF m_feet;
-    mutable QImage m_rest; // the bird at rest, drawn at twice the size last asked for
+    std::unique_ptr<QSvgRenderer> svg_;
+    QRectF viewBox_;
+    QRectF leftEye_;
+    QRectF rightEye_;
+    QRectF mouth_;
+    QPointF wingPivot_;
+    QPointF feet_;
+    mutable QImage rest_; // the bird at rest, drawn at twice the size last asked for
 };
 
 } // namespace dialoon

@@ -17,15 +17,15 @@ void CharacterCollection::Load(const QString& id, const QString& loadKey)
     if (!loadKey.isEmpty())
         throw SpeechError("Characters load from the program itself, not from \"" + loadKey.toStdString() +
                           "\"");
-    if (m_characters.contains(id))
+    if (characters_.contains(id))
         return;
-    m_characters.emplace(id, std::make_unique<Character>(id));
+    characters_.emplace(id, std::make_unique<Character>(id));
 }
 
 Character& CharacterCollection::Item(const QString& id)
 {
-    const auto found = m_characters.find(id);
-    if (found == m_characters.end())
+    const auto found = characters_.find(id);
+    if (found == characters_.end())
         throw SpeechError("The character \"" + id.toStdString() + "\" is not loaded");
     return *found->second;
 }

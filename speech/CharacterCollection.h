@@ -28,7 +28,7 @@ public:
     Character& Item(const QString& id);
 
 private:
-    std::map<QString, std::unique_ptr<Character>> m_characters;
+    std::map<QString, std::unique_ptr<Character>> characters_;
 };
 
 } // namespace dialoon

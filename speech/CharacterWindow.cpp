@@ -25,7 +25,7 @@ constexpr int kCornerGap = 24;
 CharacterWindow::CharacterWindow(const CharacterArt& art, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
-      m_art(art)
+      art_(art)
 {
     setObjectName(QStringLiteral("PeedyWindow"));
     setWindowTitle(QStringLiteral("Peedy"));
@@ -34,26 +34,26 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(kSide, kSide);
     setCursor(Qt::OpenHandCursor);
-    m_pose.scale = 0.0;
+    pose_.scale = 0.0;
     keepOffTaskbar(this);
 }
 
 void CharacterWindow::setPose(const CharacterPose& pose)
 {
     const CharacterPose shown = pose.quantized();
-    if (m_drawn && shown == m_pose)
+    if (drawn_ && shown == pose_)
         return;
-    m_pose = shown;
-    m_drawn = true;
-    ++m_framesDrawn;
-    m_picture = m_art.render(size(), devicePixelRatioF(), m_pose);
+    pose_ = shown;
+    drawn_ = true;
+    ++framesDrawn_;
+    picture_ = art_.render(size(), devicePixelRatioF(), pose_);
     // The mask is set whether or not a compositing manager runs: with one, the soft edge inside the
     // mask still blends; without one, the mask is what keeps the square around the bird from showing.
     // Asking the window system which case applies would need X11 calls here for no visible gain.
-    QImage shape = opaqueShape(m_picture);
-    if (shape != m_shape) {
-        m_shape = std::move(shape);
-        setMask(QBitmap::fromImage(m_shape, Qt::MonoOnly | Qt::ThresholdDither));
+    QImage shape = opaqueShape(picture_);
+    if (shape != shape_) {
+        shape_ = std::move(shape);
+        setMask(QBitmap::fromImage(shape_, Qt::MonoOnly | Qt::ThresholdDither));
     }
     update();
 }
@@ -64,9 +64,9 @@ void CharacterWindow::placeAtDefault()
     if (screen == nullptr)
         return;
     const QRect free = screen->availableGeometry();
-    m_home = QPoint(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
-    m_hasHome = true;
-    move(m_home);
+    home_ = QPoint(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
+    hasHome_ = true;
+    move(home_);
 }
 
 void CharacterWindow::showEvent(QShowEvent* event)
@@ -75,8 +75,8 @@ void CharacterWindow::showEvent(QShowEvent* event)
     // Some window managers place a newly shown window by their own rules; the character goes back to
     // where it stands once the window manager is done with it.
     const auto returnHome = [this] {
-        if (m_hasHome && !m_dragging && pos() != m_home)
-            move(m_home);
+        if (hasHome_ && !dragging_ && pos() != home_)
+            move(home_);
     };
     QTimer::singleShot(0, this, returnHome);
     QTimer::singleShot(300, this, returnHome);
@@ -88,32 +88,32 @@ void CharacterWindow::paintEvent(QPaintEvent*)
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect(), Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(QPoint(0, 0), m_picture);
+    painter.drawImage(QPoint(0, 0), picture_);
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
-    m_dragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - pos();
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - pos();
     setCursor(Qt::ClosedHandCursor);
 }
 
 void CharacterWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_dragging)
+    if (!dragging_)
         return QWidget::mouseMoveEvent(event);
-    move(event->globalPosition().toPoint() - m_dragOffset);
+    move(event->globalPosition().toPoint() - dragOffset_);
 }
 
 void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_dragging)
+    if (event->button() != Qt::LeftButton || !dragging_)
         return QWidget::mouseReleaseEvent(event);
-    m_dragging = false;
-    m_home = pos();
-    m_hasHome = true;
+    dragging_ = false;
+    home_ = pos();
+    hasHome_ = true;
     setCursor(Qt::OpenHandCursor);
 }
 

@@ -23,8 +23,8 @@ public:
 
     // Draws the pose; nothing is repainted when it looks the same as the one on screen.
     void setPose(const CharacterPose& pose);
-    const CharacterPose& pose() const { return m_pose; }
-    int framesDrawn() const { return m_framesDrawn; }
+    const CharacterPose& pose() const { return pose_; }
+    int framesDrawn() const { return framesDrawn_; }
 
     // Near the lower right corner of the primary screen's area free of panels.
     void placeAtDefault();
@@ -41,16 +41,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    const CharacterArt& m_art;
-    CharacterPose m_pose;
-    QImage m_picture;
-    QImage m_shape;
-    bool m_drawn = false;
-    int m_framesDrawn = 0;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
-    QPoint m_home; // where the character stands: its default place, or where the user last put it
-    bool m_hasHome = false;
+    const CharacterArt& art_;
+    CharacterPose pose_;
+    QImage picture_;
+    QImage shape_;
+    bool drawn_ = false;
+    int framesDrawn_ = 0;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+    QPoint home_; // where the character stands: its default place, or where the user last put it
+    bool hasHome_ = false;
 };
 
 } // namespace dialoon

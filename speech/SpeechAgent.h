@@ -15,10 +15,10 @@ public:
     explicit SpeechAgent(QObject* parent = nullptr);
     ~SpeechAgent() override;
 
-    CharacterCollection& Characters() { return m_characters; }
+    CharacterCollection& Characters() { return characters_; }
 
 private:
-    CharacterCollection m_characters;
+    CharacterCollection characters_;
 };
 
 } // namespace dialoon

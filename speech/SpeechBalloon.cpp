@@ -48,29 +48,29 @@ SpeechBalloon::SpeechBalloon(QWidget* parent)
     balloonFont.setPointSizeF(std::max<qreal>(balloonFont.pointSizeF(), 10.0) + 1.0);
     setFont(balloonFont);
 
-    m_linger.setSingleShot(true);
-    m_linger.setInterval(kLingerMs);
-    connect(&m_linger, &QTimer::timeout, this, [this] {
-        m_opacity = 1.0;
-        m_fade.start();
+    linger_.setSingleShot(true);
+    linger_.setInterval(kLingerMs);
+    connect(&linger_, &QTimer::timeout, this, [this] {
+        opacity_ = 1.0;
+        fade_.start();
     });
-    m_fade.setInterval(kFadeStepMs);
-    connect(&m_fade, &QTimer::timeout, this, &SpeechBalloon::fadeStep);
+    fade_.setInterval(kFadeStepMs);
+    connect(&fade_, &QTimer::timeout, this, &SpeechBalloon::fadeStep);
 }
 
 void SpeechBalloon::say(const QString& text, const QRect& character)
 {
-    m_linger.stop();
-    m_fade.stop();
-    m_opacity = 1.0;
+    linger_.stop();
+    fade_.stop();
+    opacity_ = 1.0;
     setWindowOpacity(1.0);
     // Trailing blanks are part of the course text but would only widen the balloon.
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1).isSpace())
         --end;
-    m_text = text.left(end);
-    m_revealed = 0;
-    if (m_text.isEmpty()) {
+    text_ = text.left(end);
+    revealed_ = 0;
+    if (text_.isEmpty()) {
         hide();
         return;
     }
@@ -82,68 +82,68 @@ void SpeechBalloon::say(const QString& text, const QRect& character)
 
 void SpeechBalloon::reveal(int length)
 {
-    const int clamped = std::clamp(length, 0, static_cast<int>(m_text.size()));
-    if (clamped <= m_revealed)
+    const int clamped = std::clamp(length, 0, static_cast<int>(text_.size()));
+    if (clamped <= revealed_)
         return;
-    m_revealed = clamped;
+    revealed_ = clamped;
     update();
 }
 
 void SpeechBalloon::revealAll()
 {
-    reveal(static_cast<int>(m_text.size()));
+    reveal(static_cast<int>(text_.size()));
 }
 
 void SpeechBalloon::linger()
 {
     if (isVisible())
-        m_linger.start();
+        linger_.start();
 }
 
 void SpeechBalloon::dismiss()
 {
-    m_linger.stop();
-    m_fade.stop();
+    linger_.stop();
+    fade_.stop();
     hide();
     setWindowOpacity(1.0);
 }
 
 void SpeechBalloon::fadeStep()
 {
-    m_opacity -= qreal(kFadeStepMs) / kFadeMs;
-    if (m_opacity <= 0.0) {
+    opacity_ -= qreal(kFadeStepMs) / kFadeMs;
+    if (opacity_ <= 0.0) {
         dismiss();
         return;
     }
     // Only a compositing window manager shows this; without one the balloon simply goes at the end.
-    setWindowOpacity(m_opacity);
+    setWindowOpacity(opacity_);
 }
 
 void SpeechBalloon::relayout()
 {
-    m_layout.clearLayout();
-    m_layout.setText(m_text);
-    m_layout.setFont(font());
+    layout_.clearLayout();
+    layout_.setText(text_);
+    layout_.setFont(font());
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
-    m_layout.setTextOption(option);
-    m_layout.beginLayout();
+    layout_.setTextOption(option);
+    layout_.beginLayout();
     qreal y = 0.0;
     qreal widest = 0.0;
-    for (QTextLine line = m_layout.createLine(); line.isValid(); line = m_layout.createLine()) {
+    for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
         line.setLineWidth(kMaxTextWidth);
         line.setPosition(QPointF(0.0, y));
         y += line.height();
         widest = std::max(widest, line.naturalTextWidth());
     }
-    m_layout.endLayout();
-    m_body = QSize(qCeil(widest) + 2 * kPadX, qCeil(y) + 2 * kPadY);
-    setFixedSize(m_body.width() + kTailWidth, m_body.height() + kTailDrop);
+    layout_.endLayout();
+    body_ = QSize(qCeil(widest) + 2 * kPadX, qCeil(y) + 2 * kPadY);
+    setFixedSize(body_.width() + kTailWidth, body_.height() + kTailDrop);
 }
 
 void SpeechBalloon::follow(const QRect& character)
 {
-    if (m_text.isEmpty())
+    if (text_.isEmpty())
         return;
     const QScreen* screen = QGuiApplication::screenAt(character.center());
     if (screen == nullptr)
@@ -161,8 +161,8 @@ void SpeechBalloon::follow(const QRect& character)
     int y = anchor.y() - height() + 1;
     x = std::clamp(x, free.left(), std::max(free.left(), free.right() + 1 - width()));
     y = std::clamp(y, free.top(), std::max(free.top(), free.bottom() + 1 - height()));
-    if (tailOnRight != m_tailOnRight) {
-        m_tailOnRight = tailOnRight;
+    if (tailOnRight != tailOnRight_) {
+        tailOnRight_ = tailOnRight;
         update();
     }
     move(x, y);
@@ -181,13 +181,13 @@ void SpeechBalloon::follow(const QRect& character)
 QPainterPath SpeechBalloon::outline() const
 {
     const qreal half = kPen / 2.0;
-    const qreal left = m_tailOnRight ? 0.0 : kTailWidth;
-    const QRectF body(left + half, half, m_body.width() - kPen, m_body.height() - kPen);
+    const qreal left = tailOnRight_ ? 0.0 : kTailWidth;
+    const QRectF body(left + half, half, body_.width() - kPen, body_.height() - kPen);
     QPainterPath path;
     path.addRoundedRect(body, kRadius, kRadius);
     QPainterPath tail;
     const qreal bottom = body.bottom() - 1.0;
-    if (m_tailOnRight) {
+    if (tailOnRight_) {
         tail.moveTo(body.right() - 34.0, bottom);
         tail.lineTo(width() - half, height() - half);
         tail.lineTo(body.right() - kRadius, bottom - 6.0);
@@ -214,12 +214,12 @@ void SpeechBalloon::paintEvent(QPaintEvent*)
     // The whole sentence is laid out from the start, so that words do not jump as they appear; the
     // words not yet heard are drawn invisible.
     QTextLayout::FormatRange unheard;
-    unheard.start = m_revealed;
-    unheard.length = static_cast<int>(m_text.size()) - m_revealed;
+    unheard.start = revealed_;
+    unheard.length = static_cast<int>(text_.size()) - revealed_;
     unheard.format.setForeground(Qt::transparent);
     painter.setPen(kInk);
-    const qreal left = (m_tailOnRight ? 0.0 : kTailWidth) + kPadX;
-    m_layout.draw(&painter, QPointF(left, kPadY), {unheard});
+    const qreal left = (tailOnRight_ ? 0.0 : kTailWidth) + kPadX;
+    layout_.draw(&painter, QPointF(left, kPadY), {unheard});
 }
 
 } // namespace dialoon

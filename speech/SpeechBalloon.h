@@ -30,8 +30,8 @@ public:
     // Moves beside the character again, on the side where there is room.
     void follow(const QRect& character);
 
-    QString text() const { return m_text; }
-    int revealed() const { return m_revealed; }
+    QString text() const { return text_; }
+    int revealed() const { return revealed_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,14 +41,14 @@ private:
     void fadeStep();
     QPainterPath outline() const;
 
-    QString m_text;
-    int m_revealed = 0;
-    QTextLayout m_layout;
-    QSize m_body;
-    bool m_tailOnRight = true;
-    QTimer m_linger;
-    QTimer m_fade;
-    qreal m_opacity = 1.0;
+    QString text_;
+    int revealed_ = 0;
+    QTextLayout layout_;
+    QSize body_;
+    bool tailOnRight_ = true;
+    QTimer linger_;
+    QTimer fade_;
+    qreal opacity_ = 1.0;
 };
 
 } // namespace dialoon

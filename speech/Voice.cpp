@@ -86,26 +86,26 @@ struct Voice::Worker
     }
 };
 
-Voice::Voice(QObject* parent) : QObject(parent), m_worker(std::make_shared<Worker>())
+Voice::Voice(QObject* parent) : QObject(parent), worker_(std::make_shared<Worker>())
 {
-    m_worker->owner = this;
-    m_workerDone = m_worker->done.get_future();
-    m_thread = std::thread(&Voice::run, m_worker);
+    worker_->owner = this;
+    workerDone_ = worker_->done.get_future();
+    thread_ = std::thread(&Voice::run, worker_);
 }
 
 Voice::~Voice()
 {
     {
-        std::lock_guard guard(m_worker->mutex);
-        m_worker->quit = true;
-        m_worker->pending.reset();
-        m_worker->owner = nullptr;
+        std::lock_guard guard(worker_->mutex);
+        worker_->quit = true;
+        worker_->pending.reset();
+        worker_->owner = nullptr;
     }
-    m_worker->wake.notify_all();
-    if (m_workerDone.wait_for(kWorkerExitWait) == std::future_status::ready)
-        m_thread.join();
+    worker_->wake.notify_all();
+    if (workerDone_.wait_for(kWorkerExitWait) == std::future_status::ready)
+        thread_.join();
     else
-        m_thread.detach(); // it holds its own share of the state and ends with the process
+        thread_.detach(); // it holds its own share of the state and ends with the process
 }
 
 QString Voice::voiceNameFor(int languageId)
@@ -123,31 +123,31 @@ SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId)
 quint64 Voice::speak(const QString& text, int languageId)
 {
     const LanguageVoice& language = languageVoice(languageId);
-    const quint64 utterance = ++m_lastUtterance;
+    const quint64 utterance = ++lastUtterance_;
     {
-        std::lock_guard guard(m_worker->mutex);
-        m_worker->pending = Worker::Job{utterance, text, QString::fromLatin1(language.voiceName),
+        std::lock_guard guard(worker_->mutex);
+        worker_->pending = Worker::Job{utterance, text, QString::fromLatin1(language.voiceName),
                                         QString::fromLatin1(language.dictionary)};
     }
-    m_worker->wake.notify_all();
+    worker_->wake.notify_all();
     return utterance;
 }
 
 void Voice::stop()
 {
     {
-        std::lock_guard guard(m_worker->mutex);
-        m_worker->pending.reset();
-        m_worker->cutShort = true;
+        std::lock_guard guard(worker_->mutex);
+        worker_->pending.reset();
+        worker_->cutShort = true;
     }
-    m_worker->wake.notify_all();
+    worker_->wake.notify_all();
 }
 
 void Voice::complain(const QString& line)
 {
-    if (m_complaints.contains(line))
+    if (complaints_.contains(line))
         return;
-    m_complaints.insert(line);
+    complaints_.insert(line);
     std::fprintf(stderr, "Dialoon: %s\n", qPrintable(line));
     std::fflush(stderr);
 }

@@ -57,11 +57,11 @@ private:
     // Writes a line to standard error the first time it comes up, never again.
     void complain(const QString& line);
 
-    std::shared_ptr<Worker> m_worker;
-    std::future<void> m_workerDone;
-    std::thread m_thread;
-    quint64 m_lastUtterance = 0;
-    QSet<QString> m_complaints;
+    std::shared_ptr<Worker> worker_;
+    std::future<void> workerDone_;
+    std::thread thread_;
+    quint64 lastUtterance_ = 0;
+    QSet<QString> complaints_;
 };
 
 } // namespace dialoon

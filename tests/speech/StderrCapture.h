@@ -12,30 +12,30 @@ class StderrCapture
 public:
     StderrCapture()
     {
-        m_file.open();
+        file_.open();
         std::fflush(stderr);
-        m_saved = ::dup(STDERR_FILENO);
-        ::dup2(m_file.handle(), STDERR_FILENO);
+        saved_ = ::dup(STDERR_FILENO);
+        ::dup2(file_.handle(), STDERR_FILENO);
     }
     ~StderrCapture() { release(); }
 
     // Gives standard error back and returns the lines written meanwhile.
     QStringList release()
     {
-        if (m_saved >= 0) {
+        if (saved_ >= 0) {
             std::fflush(stderr);
-            ::dup2(m_saved, STDERR_FILENO);
-            ::close(m_saved);
-            m_saved = -1;
-            QFile written(m_file.fileName());
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+            saved_ = -1;
+            QFile written(file_.fileName());
             written.open(QIODevice::ReadOnly);
-            m_lines = QString::fromLocal8Bit(written.readAll()).split('\n', Qt::SkipEmptyParts);
+            lines_ = QString::fromLocal8Bit(written.readAll()).split('\n', Qt::SkipEmptyParts);
         }
-        return m_lines;
+        return lines_;
     }
 
 private:
-    QTemporaryFile m_file;
-    int m_saved = -1;
-    QStringList m_lines;
+    QTemporaryFile file_;
+    int saved_ = -1;
+    QStringList lines_;
 };
