@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/CheckedInt16.h"
 #include "engine/StripModel.h"
+#include "platform/BuildInfo.h"
 #include "platform/Platform.h"
 
 namespace dialoon {
@@ -14,7 +15,8 @@ const QString kBlank = QStringLiteral(" ");
 
 } // namespace
 
-const QString WelcomeWatch::kBanner = QStringLiteral(" Welcome to use Dialoon V1.01.");
+const QString WelcomeWatch::kBanner = QStringLiteral(" Welcome to use %1 V%2.")
+                                           .arg(QLatin1String(BuildInfo::kTitle), QLatin1String(BuildInfo::kVersion));
 
 WelcomeWatch::WelcomeWatch(AppState& state, StripModel& strip, Platform& platform)
     : state_(state), strip_(strip), platform_(platform)

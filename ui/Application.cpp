@@ -5,6 +5,7 @@
 #include "app/ExitSave.h"
 #include "app/SettingsSave.h"
 #include "app/Startup.h"
+#include "platform/BuildInfo.h"
 #include "speech/Character.h"
 #include "speech/SpeechError.h"
 
@@ -19,7 +20,7 @@
 namespace dialoon {
 namespace {
 
-const QString kTitle = QStringLiteral("Dialoon");
+const QString kTitle = QString::fromLatin1(BuildInfo::kTitle);
 const QString kCharacterId = QStringLiteral("Peedy");
 constexpr int kGerman = 1031;
 

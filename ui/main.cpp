@@ -1,4 +1,5 @@
 // Dialoon: a German phrase player that rests at the top edge of the screen.
+#include "platform/BuildInfo.h"
 #include "platform/SingleInstance.h"
 #include "ui/Application.h"
 
@@ -12,8 +13,8 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Dialoon"));
-    QApplication::setApplicationVersion(QStringLiteral("1.01"));
+    QApplication::setApplicationName(QString::fromLatin1(dialoon::BuildInfo::kTitle));
+    QApplication::setApplicationVersion(QString::fromLatin1(dialoon::BuildInfo::kVersion));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
