@@ -1,7 +1,7 @@
 // Saving at exit.
 #include "app/ExitSave.h"
 
-#include "app/AppState.h"
+#include "engine/AppState.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"

@@ -1,7 +1,7 @@
 // Conversions between stored text and 16-bit integers or single-precision numbers.
 #include "app/SettingText.h"
 
-#include "app/Errors.h"
+#include "engine/Errors.h"
 #include "platform/Twips.h"
 
 #include <QLocale>

@@ -1,7 +1,7 @@
 // Saving the dialog's settings.
 #include "app/SettingsSave.h"
 
-#include "app/AppState.h"
+#include "engine/AppState.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"

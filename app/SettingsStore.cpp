@@ -2,15 +2,11 @@
 // crash in the middle of a write leaves the old file whole.
 #include "app/SettingsStore.h"
 
-#include "app/Errors.h"
+#include "engine/Errors.h"
+#include "platform/DurableFile.h"
+#include "platform/UserSettings.h"
 
-#include <QFileInfo>
 #include <QStringList>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace dialoon {
 namespace {
@@ -22,32 +18,9 @@ QString keyPath(const QString& key)
     return kSection + u'/' + key;
 }
 
-// The rename that replaced the file is durable only once its directory is on disk too.
-void syncDirectoryOf(const QString& filePath)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray dir = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(filePath);
-#endif
-}
-
 } // namespace
 
-SettingsStore::SettingsStore()
-#ifdef Q_OS_WIN
-    : settings_(std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\Tavo"),
-                                            QSettings::NativeFormat))
-#else
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tavo")))
-#endif
-{
-}
+SettingsStore::SettingsStore() : settings_(openUserSettings(QStringLiteral("Tavo"))) {}
 
 SettingsStore::SettingsStore(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
@@ -83,7 +56,7 @@ void SettingsStore::writeSetting(const QString& key, const QString& text)
         throw StoreWriteError("The settings could not be saved to " + path().toStdString() +
                               " (the file or its folder cannot be written).");
     }
-    syncDirectoryOf(path());
+    DurableFile::syncFolderOf(path());
 }
 
 } // namespace dialoon

@@ -1,8 +1,8 @@
 // Start-up sequence.
 #include "app/Startup.h"
 
-#include "app/AppState.h"
-#include "app/Errors.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"
@@ -11,6 +11,7 @@
 #include "engine/StripGeometry.h"
 #include "engine/StripModel.h"
 #include "platform/Platform.h"
+#include "platform/BuildInfo.h"
 
 #include <cstdint>
 #include <vector>
@@ -112,7 +113,7 @@ void Startup::readSettings()
     }
 
     if (!unreadable.isEmpty())
-        platform_.showWarning(QStringLiteral("Dialoon"),
+        platform_.showWarning(QString::fromLatin1(BuildInfo::kTitle),
                               QStringLiteral("These settings could not be read, so their usual values are "
                                              "used instead:\n\n%1\n\nThe settings file is %2")
                                   .arg(unreadable.join(u'\n'), store_.path()));
@@ -128,7 +129,7 @@ void Startup::run(const std::function<void()>& prepareCharacter)
             writeFirstRunValues();
         } catch (const StoreWriteError& error) {
             // The program still runs with the usual values; only this run's choices cannot be kept.
-            platform_.showWarning(QStringLiteral("Dialoon"), QString::fromStdString(error.what()));
+            platform_.showWarning(QString::fromLatin1(BuildInfo::kTitle), QString::fromStdString(error.what()));
         }
     }
     readSettings();

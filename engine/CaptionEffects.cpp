@@ -1,7 +1,7 @@
 // Caption effects.
 #include "engine/CaptionEffects.h"
 
-#include "app/CheckedInt16.h"
+#include "engine/CheckedInt16.h"
 #include "engine/StripModel.h"
 
 namespace dialoon {

@@ -9,8 +9,8 @@
 namespace dialoon {
 namespace {
 
-constexpr int kGermanBase = 10000;
-constexpr int kEnglishOffset = 10000;
+constexpr int kGermanBase = LessonTable::kIdBase;
+using LessonTable::kEnglishOffset;
 constexpr int kCopiedBlocks = 3; // blocks 17 to 19 repeat blocks 1 to 3
 
 [[noreturn]] void fail(int lesson, int line, const QString& what)

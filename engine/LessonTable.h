@@ -22,6 +22,13 @@ inline constexpr int kLessonCount = 16;     // selectable lessons
 inline constexpr int kBlockCount = 19;      // blocks 17 to 19 repeat blocks 1 to 3
 inline constexpr int kBlockSize = 40;
 
+// Sentence ids: block b holds the German text of position k at kIdBase + 100 b + k, its English
+// kEnglishOffset higher.
+inline constexpr int kIdBase = 10000;
+inline constexpr int kEnglishOffset = 10000;
+inline constexpr int kFirstSentenceId = kIdBase + 100 + 1;                       // 10101
+inline constexpr int kLastSentenceId = kIdBase + 100 * kBlockCount + kBlockSize; // 11940
+
 inline constexpr std::array<Lesson, kLessonCount + 1> kLessons{{
     {0, "Entire", 0, 0},
     {1, "Greeting someone", 1, 21},

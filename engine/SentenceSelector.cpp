@@ -1,11 +1,12 @@
 // Sentence selection.
 #include "engine/SentenceSelector.h"
 
-#include "app/AppState.h"
+#include "engine/AppState.h"
 #include "engine/Catalogue.h"
 #include "engine/LessonTable.h"
 #include "engine/StripModel.h"
 #include "platform/Platform.h"
+#include "platform/BuildInfo.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,9 +16,10 @@
 namespace dialoon {
 namespace {
 
-constexpr int kFirstSentence = 10101;
-constexpr int kLastSentence = 11940;
-constexpr int kEnglishOffset = 10000;
+constexpr int kFirstSentence = LessonTable::kFirstSentenceId;
+constexpr int kLastSentence = LessonTable::kLastSentenceId;
+using LessonTable::kEnglishOffset;
+using LessonTable::kIdBase;
 
 int floorDiv(int value, int divisor)
 {
@@ -50,11 +52,11 @@ void SentenceSelector::Load_Next_Sentence()
         int id = state_.sentenceId;
         if (lesson != 0) {
             const int first = 100 * lesson + kFirstSentence - 100;
-            if (floorDiv(id - 10000, 100) != lesson || id > first + LessonTable::kBlockSize - 1)
+            if (floorDiv(id - kIdBase, 100) != lesson || id > first + LessonTable::kBlockSize - 1)
                 id = first;
         } else {
             if (id - floorDiv(id, 100) * 100 > LessonTable::kBlockSize)
-                id = (floorDiv(id - 10000, 100) + 101) * 100 + 1;
+                id = (floorDiv(id - kIdBase, 100) + 101) * 100 + 1;
             if (id > kLastSentence)
                 id = kFirstSentence;
         }
@@ -72,7 +74,7 @@ void SentenceSelector::Load_Next_Sentence()
         // chance.
         block = static_cast<int>(std::floor(draw_() * LessonTable::kLessonCount)) + 1;
     }
-    const int id = 10000 + 100 * block + position;
+    const int id = kIdBase + 100 * block + position;
     strip_.randomSentenceId = static_cast<std::int16_t>(std::clamp(id, -32768, 32767));
     loadTexts(id);
 }
@@ -91,7 +93,7 @@ void SentenceSelector::loadTexts(int id)
     if (english)
         strip_.englishText = *english;
     if (!german || !english)
-        platform_.showMessage(QStringLiteral("Dialoon"), QString::number(id));
+        platform_.showMessage(QString::fromLatin1(BuildInfo::kTitle), QString::number(id));
 }
 
 } // namespace dialoon

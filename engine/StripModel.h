@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 
 namespace dialoon {
@@ -29,6 +30,9 @@ enum StripTimer
     Timer5,
     kTimerCount
 };
+
+// Each timer's interval in milliseconds, by timer.
+inline constexpr std::array<int, kTimerCount> kTimerIntervalsMs{60, 1500, 50, 80, 100};
 
 struct StripModel
 {

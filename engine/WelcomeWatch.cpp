@@ -1,8 +1,8 @@
 // Auto-hide and the welcome banner.
 #include "engine/WelcomeWatch.h"
 
-#include "app/AppState.h"
-#include "app/CheckedInt16.h"
+#include "engine/AppState.h"
+#include "engine/CheckedInt16.h"
 #include "engine/StripModel.h"
 #include "platform/BuildInfo.h"
 #include "platform/Platform.h"

@@ -1,21 +1,18 @@
-// The one interface through which the logic reaches the window system and the operating system.
+// The one interface through which the logic reaches the window system and the operating system, in
+// plain types only (QtCore at most), so that the engine sees nothing of the graphical toolkit. The
+// windows' own needs (colours, screens, the taskbar) are in DesktopPlatform.
 #pragma once
 
 #include "platform/Geometry.h"
+#include "platform/Twips.h"
 
-#include <QColor>
+#include <QRect>
 #include <QString>
 
-namespace dialoon {
+#include <algorithm>
+#include <functional>
 
-// Colours of the user's desktop scheme, by their classic index.
-enum class SystemColour
-{
-    Desktop = 1,
-    InactiveTitleBar = 3,
-    WindowBackground = 5,
-    WindowText = 8,
-};
+namespace dialoon {
 
 class Platform
 {
@@ -36,8 +33,6 @@ public:
     // Pins the strip above all other windows at a position and size in pixels.
     virtual void setStripTopmost(int x, int y, int cx, int cy) = 0;
 
-    virtual QColor systemColour(SystemColour which) const = 0;
-
     // A message with an OK button. While one is open, further messages are dropped so that boxes
     // never stack up.
     virtual void showMessage(const QString& title, const QString& text) = 0;
@@ -48,15 +43,29 @@ public:
 
     virtual QString executablePath() const = 0;
 
+    // One running copy per user. claimSingleInstance is true for the first copy, which from then on
+    // hears later copies through the activation handler; a later copy asks the running one to come to
+    // the front with activateRunningInstance, true when the request was delivered.
+    virtual bool claimSingleInstance() = 0;
+    virtual bool activateRunningInstance() = 0;
+    virtual void setActivationHandler(std::function<void()> handler) = 0;
+
     // Start at logon: writes or replaces the entry that starts the executable, or removes it. Silent.
     virtual void writeLogonEntry(const QString& executablePath) = 0;
     virtual void removeLogonEntry() = 0;
 
     // Conversions of the model's twips to pixels, following the placement rules of the window system.
-    int toPixelsX(double twips) const;            // rounded to nearest, halves to even
-    int toPixelsY(double twips) const;
-    int toPixelsXTruncated(double twips) const;   // both rounded, integer division
-    int toPixelsYTruncated(double twips) const;
+    // A position: rounded to nearest, halves to even.
+    int toPixelsX(double twips) const { return twipsToPixelsRounded(twips, twipsPerPixelX()); }
+    int toPixelsY(double twips) const { return twipsToPixelsRounded(twips, twipsPerPixelY()); }
+    // Both rounded, then an integer division.
+    int toPixelsXTruncated(double twips) const { return twipsToPixelsTruncated(twips, twipsPerPixelX()); }
+    int toPixelsYTruncated(double twips) const { return twipsToPixelsTruncated(twips, twipsPerPixelY()); }
+    // A control's rectangle laid out in twips. A size below one pixel still shows as one pixel.
+    QRect toPixelRect(double left, double top, double width, double height) const
+    {
+        return QRect(toPixelsX(left), toPixelsY(top), std::max(1, toPixelsX(width)), std::max(1, toPixelsY(height)));
+    }
 };
 
 } // namespace dialoon

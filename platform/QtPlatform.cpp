@@ -2,6 +2,8 @@
 #include "platform/QtPlatform.h"
 
 #include "platform/LogonEntry.h"
+#include "platform/SingleInstance.h"
+#include "platform/TaskbarHint.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -31,6 +33,7 @@ constexpr double kTwipsPerLogicalPixel = kTwipsPerInch / 96.0;
 } // namespace
 
 QtPlatform::QtPlatform() = default;
+// The single-instance holder is complete here.
 QtPlatform::~QtPlatform() = default;
 
 double QtPlatform::screenWidthTwips() const
@@ -148,6 +151,53 @@ void QtPlatform::writeLogonEntry(const QString& executablePath)
 void QtPlatform::removeLogonEntry()
 {
     LogonEntry::remove();
+}
+
+} // namespace dialoon
+
+namespace dialoon {
+
+bool QtPlatform::claimSingleInstance()
+{
+    if (!instance_) {
+        instance_ = std::make_unique<SingleInstance>(SingleInstance::defaultKey());
+        QObject::connect(instance_.get(), &SingleInstance::activationRequested, instance_.get(), [this] {
+            if (activationHandler_)
+                activationHandler_();
+        });
+    }
+    return instance_->claim();
+}
+
+bool QtPlatform::activateRunningInstance()
+{
+    if (!instance_)
+        instance_ = std::make_unique<SingleInstance>(SingleInstance::defaultKey());
+    return instance_->activateRunning();
+}
+
+void QtPlatform::setActivationHandler(std::function<void()> handler)
+{
+    activationHandler_ = std::move(handler);
+}
+
+QRect QtPlatform::availableArea(std::optional<QPoint> near) const
+{
+    const QScreen* screen = near ? QGuiApplication::screenAt(*near) : nullptr;
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+}
+
+QRect QtPlatform::stripScreenArea() const
+{
+    const QScreen* screen = screenOf(strip_);
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+void QtPlatform::keepOffTaskbar(QWidget& window) const
+{
+    dialoon::keepOffTaskbar(&window);
 }
 
 } // namespace dialoon

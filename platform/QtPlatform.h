@@ -1,22 +1,28 @@
 // The platform interface on Qt: X11 (also through XWayland), Windows and macOS.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/DesktopPlatform.h"
 
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QMessageBox;
 
 namespace dialoon {
+class SingleInstance;
+}
 
-class QtPlatform : public Platform
+namespace dialoon {
+
+class QtPlatform : public DesktopPlatform
 {
 public:
     QtPlatform();
     ~QtPlatform() override;
 
-    void setStripWindow(QWidget* strip) { strip_ = strip; }
+    void setStripWindow(QWidget* strip) override { strip_ = strip; }
 
     double screenWidthTwips() const override;
     double screenHeightTwips() const override;
@@ -33,6 +39,12 @@ public:
     QString executablePath() const override;
     void writeLogonEntry(const QString& executablePath) override;
     void removeLogonEntry() override;
+    bool claimSingleInstance() override;
+    bool activateRunningInstance() override;
+    void setActivationHandler(std::function<void()> handler) override;
+    QRect availableArea(std::optional<QPoint> near) const override;
+    QRect stripScreenArea() const override;
+    void keepOffTaskbar(QWidget& window) const override;
 
     // The colour used where the desktop has no colour of its own to give.
     static QColor defaultDesktopColour();
@@ -40,6 +52,8 @@ public:
 private:
     QPointer<QWidget> strip_;
     QPointer<QMessageBox> openMessage_;
+    std::unique_ptr<SingleInstance> instance_;
+    std::function<void()> activationHandler_;
 };
 
 } // namespace dialoon

@@ -1,5 +1,6 @@
 // The desktop's sound output, through pcaudiolib: the library espeak-ng itself plays its sound with.
 #include "speech/AudioOutput.h"
+#include "platform/BuildInfo.h"
 
 #ifdef DIALOON_HAVE_PCAUDIOLIB
 #include <pcaudiolib/audio.h>
@@ -46,7 +47,7 @@ QString AudioOutput::open(int sampleRate)
     close();
     silenceAlsaMessages();
     if (device_ == nullptr)
-        device_ = create_audio_device_object(nullptr, "Dialoon", "German phrases");
+        device_ = create_audio_device_object(nullptr, BuildInfo::kTitle, "German phrases");
     if (device_ == nullptr)
         return QStringLiteral("no sound server or sound device was found");
     const int error =

@@ -2,6 +2,7 @@
 // all queued and played in order while the caller goes on.
 #include "speech/Character.h"
 
+#include "platform/BuildInfo.h"
 #include "speech/CharacterArt.h"
 #include "speech/CharacterWindow.h"
 #include "speech/SpeechBalloon.h"
@@ -34,11 +35,11 @@ int readingTimeMs(const QString& text)
 
 } // namespace
 
-Character::Character(const QString& id, QObject* parent)
+Character::Character(const QString& id, DesktopPlatform& platform, QObject* parent)
     : QObject(parent),
       art_(std::make_unique<CharacterArt>()),
-      window_(std::make_unique<CharacterWindow>(*art_)),
-      balloon_(std::make_unique<SpeechBalloon>()),
+      window_(std::make_unique<CharacterWindow>(*art_, platform)),
+      balloon_(std::make_unique<SpeechBalloon>(platform)),
       voice_(std::make_unique<Voice>())
 {
     setObjectName(id);
@@ -229,8 +230,8 @@ void Character::onVoiceSilent()
 {
     if (voiceAnswers_ && !complainedOfSilence_) {
         complainedOfSilence_ = true;
-        std::fprintf(stderr,
-                     "Dialoon: the voice did not answer in time; the character goes on without it.\n");
+        std::fprintf(stderr, "%s: the voice did not answer in time; the character goes on without it.\n",
+                     BuildInfo::kTitle);
         std::fflush(stderr);
     }
     voiceAnswers_ = false;

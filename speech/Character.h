@@ -17,6 +17,7 @@ namespace dialoon {
 
 class CharacterArt;
 class CharacterWindow;
+class DesktopPlatform;
 class SpeechBalloon;
 class Voice;
 
@@ -30,7 +31,7 @@ public:
     static constexpr int kLongestText = 500; // characters said of one text
 
     // Throws SpeechError when the character's drawing cannot be read.
-    explicit Character(const QString& id, QObject* parent = nullptr);
+    Character(const QString& id, DesktopPlatform& platform, QObject* parent = nullptr);
     ~Character() override;
 
     QString id() const { return objectName(); }

@@ -6,7 +6,7 @@
 
 namespace dialoon {
 
-CharacterCollection::CharacterCollection() = default;
+CharacterCollection::CharacterCollection(DesktopPlatform& platform) : platform_(platform) {}
 
 CharacterCollection::~CharacterCollection() = default;
 
@@ -19,7 +19,7 @@ void CharacterCollection::Load(const QString& id, const QString& loadKey)
                           "\"");
     if (characters_.contains(id))
         return;
-    characters_.emplace(id, std::make_unique<Character>(id));
+    characters_.emplace(id, std::make_unique<Character>(id, platform_));
 }
 
 Character& CharacterCollection::Item(const QString& id)

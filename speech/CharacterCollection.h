@@ -8,13 +8,14 @@
 namespace dialoon {
 
 class Character;
+class DesktopPlatform;
 
 class CharacterCollection
 {
 public:
     static inline const QString kPeedy = QStringLiteral("Peedy");
 
-    CharacterCollection();
+    explicit CharacterCollection(DesktopPlatform& platform);
     ~CharacterCollection();
     CharacterCollection(const CharacterCollection&) = delete;
     CharacterCollection& operator=(const CharacterCollection&) = delete;
@@ -28,6 +29,7 @@ public:
     Character& Item(const QString& id);
 
 private:
+    DesktopPlatform& platform_;
     std::map<QString, std::unique_ptr<Character>> characters_;
 };
 

@@ -3,15 +3,13 @@
 #include "speech/CharacterWindow.h"
 
 #include "speech/CharacterArt.h"
-#include "platform/TaskbarHint.h"
+#include "platform/DesktopPlatform.h"
 #include "speech/ShapeMask.h"
 
 #include <QBitmap>
-#include <QGuiApplication>
 #include <QTimer>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 
 namespace dialoon {
 
@@ -22,10 +20,10 @@ constexpr int kCornerGap = 24;
 
 } // namespace
 
-CharacterWindow::CharacterWindow(const CharacterArt& art, QWidget* parent)
+CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform& platform, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
-      art_(art)
+      art_(art), platform_(platform)
 {
     setObjectName(QStringLiteral("PeedyWindow"));
     setWindowTitle(QStringLiteral("Peedy"));
@@ -35,7 +33,7 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, QWidget* parent)
     setFixedSize(kSide, kSide);
     setCursor(Qt::OpenHandCursor);
     pose_.scale = 0.0;
-    keepOffTaskbar(this);
+    platform_.keepOffTaskbar(*this);
 }
 
 void CharacterWindow::setPose(const CharacterPose& pose)
@@ -60,10 +58,7 @@ void CharacterWindow::setPose(const CharacterPose& pose)
 
 void CharacterWindow::placeAtDefault()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    const QRect free = screen->availableGeometry();
+    const QRect free = platform_.availableArea(std::nullopt);
     home_ = QPoint(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
     hasHome_ = true;
     move(home_);

@@ -11,6 +11,7 @@
 namespace dialoon {
 
 class CharacterArt;
+class DesktopPlatform;
 
 class CharacterWindow : public QWidget
 {
@@ -19,7 +20,7 @@ class CharacterWindow : public QWidget
 public:
     static constexpr int kSide = 128; // device-independent pixels
 
-    explicit CharacterWindow(const CharacterArt& art, QWidget* parent = nullptr);
+    CharacterWindow(const CharacterArt& art, const DesktopPlatform& platform, QWidget* parent = nullptr);
 
     // Draws the pose; nothing is repainted when it looks the same as the one on screen.
     void setPose(const CharacterPose& pose);
@@ -42,6 +43,7 @@ protected:
 
 private:
     const CharacterArt& art_;
+    const DesktopPlatform& platform_;
     CharacterPose pose_;
     QImage picture_;
     QImage shape_;

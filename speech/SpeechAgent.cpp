@@ -3,7 +3,7 @@
 
 namespace dialoon {
 
-SpeechAgent::SpeechAgent(QObject* parent) : QObject(parent)
+SpeechAgent::SpeechAgent(DesktopPlatform& platform, QObject* parent) : QObject(parent), characters_(platform)
 {
     setObjectName(QStringLiteral("Agent1"));
 }

@@ -6,13 +6,18 @@
 #include <QObject>
 
 namespace dialoon {
+class DesktopPlatform;
+}
+
+namespace dialoon {
 
 class SpeechAgent : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit SpeechAgent(QObject* parent = nullptr);
+    // The characters' windows ask the desktop through the platform, which outlives the agent.
+    explicit SpeechAgent(DesktopPlatform& platform, QObject* parent = nullptr);
     ~SpeechAgent() override;
 
     CharacterCollection& Characters() { return characters_; }

@@ -2,13 +2,11 @@
 // and fades away a little after the voice ends.
 #include "speech/SpeechBalloon.h"
 
-#include "platform/TaskbarHint.h"
+#include "platform/DesktopPlatform.h"
 #include "speech/ShapeMask.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QTextLine>
 #include <algorithm>
 
@@ -34,16 +32,17 @@ const QColor kInk(32, 44, 36);
 
 } // namespace
 
-SpeechBalloon::SpeechBalloon(QWidget* parent)
+SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
-                          Qt::WindowTransparentForInput)
+                          Qt::WindowTransparentForInput),
+      platform_(platform)
 {
     setObjectName(QStringLiteral("PeedyBalloon"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
-    keepOffTaskbar(this);
+    platform_.keepOffTaskbar(*this);
     QFont balloonFont = font();
     balloonFont.setPointSizeF(std::max<qreal>(balloonFont.pointSizeF(), 10.0) + 1.0);
     setFont(balloonFont);
@@ -145,10 +144,7 @@ void SpeechBalloon::follow(const QRect& character)
 {
     if (text_.isEmpty())
         return;
-    const QScreen* screen = QGuiApplication::screenAt(character.center());
-    if (screen == nullptr)
-        screen = QGuiApplication::primaryScreen();
-    const QRect free = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    const QRect free = platform_.availableArea(character.center());
 
     const int anchorY = character.top() + qRound(kAnchorY * character.height());
     const QPoint leftAnchor(character.left() + qRound(kAnchorLeftX * character.width()), anchorY);

@@ -10,6 +10,8 @@
 
 namespace dialoon {
 
+class DesktopPlatform;
+
 class SpeechBalloon : public QWidget
 {
     Q_OBJECT
@@ -18,7 +20,7 @@ public:
     static constexpr int kLingerMs = 1500; // after the voice ends, before the fade
     static constexpr int kFadeMs = 400;
 
-    explicit SpeechBalloon(QWidget* parent = nullptr);
+    explicit SpeechBalloon(const DesktopPlatform& platform, QWidget* parent = nullptr);
 
     // Shows the balloon for text beside the character's square, with none of the words yet.
     void say(const QString& text, const QRect& character);
@@ -37,6 +39,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    const DesktopPlatform& platform_;
     void relayout();
     void fadeStep();
     QPainterPath outline() const;

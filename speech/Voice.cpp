@@ -4,6 +4,7 @@
 #include "speech/AudioOutput.h"
 #include "speech/EspeakEngine.h"
 #include "speech/SpeechError.h"
+#include "platform/BuildInfo.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -148,7 +149,7 @@ void Voice::complain(const QString& line)
     if (complaints_.contains(line))
         return;
     complaints_.insert(line);
-    std::fprintf(stderr, "Dialoon: %s\n", qPrintable(line));
+    std::fprintf(stderr, "%s: %s\n", BuildInfo::kTitle, qPrintable(line));
     std::fflush(stderr);
 }
 

@@ -1,7 +1,7 @@
 // Wiring of the running program.
 #include "ui/Application.h"
 
-#include "app/Errors.h"
+#include "engine/Errors.h"
 #include "app/ExitSave.h"
 #include "app/SettingsSave.h"
 #include "app/Startup.h"
@@ -11,7 +11,6 @@
 
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +20,6 @@ namespace dialoon {
 namespace {
 
 const QString kTitle = QString::fromLatin1(BuildInfo::kTitle);
-const QString kCharacterId = QStringLiteral("Peedy");
-constexpr int kGerman = 1031;
 
 const QString kHideCaption = QStringLiteral("&Non Read aloud");
 const QString kShowCaption = QStringLiteral("R&ead aloud");
@@ -61,13 +58,13 @@ void Application::CharacterSpeech::play(const QString& animation)
     character->Play(animation);
 }
 
-Application::Application()
-    : catalogue_(loadCourse()), selector_(state_, model_, catalogue_, platform_),
+Application::Application(DesktopPlatform& platform, SettingsStore& store)
+    : platform_(platform), store_(store), catalogue_(loadCourse()), selector_(state_, model_, catalogue_, platform_),
       cycle_(state_, model_, selector_, speech_), effects_(model_), watch_(state_, model_, platform_),
-      drag_(model_, platform_), ticks_(watch_, effects_, cycle_), form1_(model_, platform_)
+      drag_(model_, platform_), ticks_(watch_, effects_, cycle_), agent_(platform_), form1_(model_, platform_)
 {
     platform_.setStripWindow(&form1_);
-    form1_.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    form1_.setWindowIcon(QIcon(kIconResource));
 
     connect(&form1_, &Form1::timerTicked, this, [this](StripTimer which) { guarded([=, this] { ticks_.tick(which); }); });
     connect(&form1_, &Form1::captionPressed, this, [this] { guarded([this] { drag_.press(); }); });
@@ -105,14 +102,14 @@ void Application::refresh()
 void Application::prepareCharacter()
 {
     try {
-        agent_.Characters().Load(kCharacterId, QString());
-        Character& character = agent_.Characters().Item(kCharacterId);
+        agent_.Characters().Load(CharacterCollection::kPeedy, QString());
+        Character& character = agent_.Characters().Item(CharacterCollection::kPeedy);
         character.Show();
-        character.setLanguageID(kGerman);
+        character.setLanguageID(Character::kGerman);
         speech_.character = &character;
     } catch (const std::exception& error) {
         // The strip plays on without the character.
-        std::cerr << "Dialoon: the speaking character is not available, playing silently (" << error.what()
+        std::cerr << BuildInfo::kTitle << ": the speaking character is not available, playing silently (" << error.what()
                   << ")" << std::endl;
         speech_.character = nullptr;
     }
@@ -125,7 +122,7 @@ void Application::start()
         model_.visible = true;
         form1_.render();
         if (model_.splashOpen) {
-            form4_ = new Form4;
+            form4_ = new Form4(platform_);
             form4_->move(platform_.toPixelsX(model_.splashLeft), platform_.toPixelsY(model_.splashTop));
             connect(form4_, &Form4::clicked, this, [this] {
                 guarded([this] {
@@ -202,15 +199,13 @@ void Application::openAbout()
 {
     if (form7_)
         return;
-    form7_ = new Form7;
+    form7_ = new Form7(platform_);
     model_.image1Enabled = false;
     connect(form7_, &Form7::clicked, form7_, &QWidget::close);
     // However the window goes (a click, or the window manager closing it), the menu comes back.
     connect(form7_, &QObject::destroyed, this, [this] { guarded([this] { model_.image1Enabled = true; }); });
-    if (const QScreen* screen = form1_.screen()) {
-        const QRect area = screen->geometry();
-        form7_->move(area.center() - QPoint(form7_->width() / 2, form7_->height() / 2));
-    }
+    const QRect area = platform_.stripScreenArea();
+    form7_->move(area.center() - QPoint(form7_->width() / 2, form7_->height() / 2));
     form7_->show();
 }
 
@@ -227,7 +222,7 @@ bool Application::keepPlace()
         return true;
     } catch (const std::exception& error) {
         // The session is ending: there is nobody to show a message to.
-        std::cerr << "Dialoon: " << error.what() << std::endl;
+        std::cerr << BuildInfo::kTitle << ": " << error.what() << std::endl;
         return false;
     }
 }

@@ -3,9 +3,8 @@
 // edge that reports an unexpected error and ends the program.
 #pragma once
 
-#include "app/AppState.h"
 #include "app/SettingsStore.h"
-#include "app/TerminationWatch.h"
+#include "engine/AppState.h"
 #include "engine/CaptionEffects.h"
 #include "engine/Catalogue.h"
 #include "engine/PlaybackCycle.h"
@@ -15,7 +14,8 @@
 #include "engine/StripModel.h"
 #include "engine/StripTicks.h"
 #include "engine/WelcomeWatch.h"
-#include "platform/QtPlatform.h"
+#include "platform/DesktopPlatform.h"
+#include "platform/TerminationWatch.h"
 #include "speech/SpeechAgent.h"
 #include "ui/dialogs/Form2.h"
 #include "ui/dialogs/Form3.h"
@@ -35,7 +35,8 @@ class Application : public QObject
 {
     Q_OBJECT
 public:
-    Application();
+    // The platform and the store are the program's (or a test's) and outlive the application.
+    Application(DesktopPlatform& platform, SettingsStore& store);
     ~Application() override;
 
     // Start-up: from here on the strip's timers drive the program.
@@ -72,8 +73,8 @@ private:
         void play(const QString& animation) override;
     };
 
-    QtPlatform platform_;
-    SettingsStore store_;
+    DesktopPlatform& platform_;
+    SettingsStore& store_;
     AppState state_;
     StripModel model_;
     Catalogue catalogue_;

@@ -1,7 +1,9 @@
 // Dialoon: a German phrase player that rests at the top edge of the screen.
+#include "app/SettingsStore.h"
 #include "platform/BuildInfo.h"
-#include "platform/SingleInstance.h"
+#include "platform/QtPlatform.h"
 #include "ui/Application.h"
+#include "ui/dialogs/PictureWindow.h"
 
 #include <QApplication>
 #include <QFont>
@@ -15,21 +17,21 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(dialoon::BuildInfo::kTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(dialoon::BuildInfo::kVersion));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    QApplication::setWindowIcon(QIcon(dialoon::kIconResource));
     QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
 
-    dialoon::SingleInstance instance(dialoon::SingleInstance::defaultKey());
-    if (!instance.claim()) {
-        instance.activateRunning();
+    // The composition root: the real platform and the user's own store.
+    dialoon::QtPlatform platform;
+    if (!platform.claimSingleInstance()) {
+        platform.activateRunningInstance();
         return 0;
     }
-
-    dialoon::Application dialoon;
-    QObject::connect(&instance, &dialoon::SingleInstance::activationRequested, &dialoon,
-                     &dialoon::Application::bringToFront);
+    dialoon::SettingsStore store;
+    dialoon::Application dialoon(platform, store);
+    platform.setActivationHandler([&dialoon] { dialoon.bringToFront(); });
     dialoon.start();
     return app.exec();
 }

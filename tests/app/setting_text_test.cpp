@@ -1,5 +1,5 @@
 // Stored text to numbers and back.
-#include "app/Errors.h"
+#include "engine/Errors.h"
 #include "app/SettingText.h"
 #include "platform/Twips.h"
 

@@ -1,5 +1,5 @@
 // The settings store on a real INI file in a temporary directory.
-#include "app/Errors.h"
+#include "engine/Errors.h"
 #include "app/SettingsStore.h"
 
 #include <QDir>

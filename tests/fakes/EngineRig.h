@@ -4,7 +4,7 @@
 
 #include "FakePlatform.h"
 
-#include "app/AppState.h"
+#include "engine/AppState.h"
 #include "engine/CaptionEffects.h"
 #include "engine/Catalogue.h"
 #include "engine/PlaybackCycle.h"
@@ -68,7 +68,6 @@ struct EngineRig
     long long now = 0;
     std::array<long long, kTimerCount> due{};
     std::array<bool, kTimerCount> wasEnabled{};
-    static constexpr std::array<int, kTimerCount> kInterval{60, 1500, 50, 80, 100};
 
     EngineRig()
     {
@@ -95,7 +94,7 @@ struct EngineRig
         for (;;) {
             for (int t = 0; t < kTimerCount; ++t) {
                 if (strip.timerEnabled[t] && !wasEnabled[t])
-                    due[t] = now + kInterval[t];
+                    due[t] = now + kTimerIntervalsMs[t];
                 wasEnabled[t] = strip.timerEnabled[t];
             }
             int next = -1;
@@ -105,7 +104,7 @@ struct EngineRig
             if (next < 0)
                 return;
             now = due[next];
-            due[next] += kInterval[next];
+            due[next] += kTimerIntervalsMs[next];
             fire(next);
             if (next == which)
                 return;

@@ -2,13 +2,13 @@
 // the test moves, and a record of what the logic asked for.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/DesktopPlatform.h"
 
 #include <QStringList>
 
 namespace dialoon {
 
-class FakePlatform : public Platform
+class FakePlatform : public DesktopPlatform
 {
 public:
     double screenWidthPixels = 1024;
@@ -46,6 +46,16 @@ public:
     QString executablePath() const override { return executable; }
     void writeLogonEntry(const QString& path) override { logonEntries << QStringLiteral("write ") + path; }
     void removeLogonEntry() override { logonEntries << QStringLiteral("remove"); }
+    bool claimSingleInstance() override { return true; }
+    bool activateRunningInstance() override { return false; }
+    void setActivationHandler(std::function<void()>) override {}
+    void setStripWindow(QWidget*) override {}
+    QRect availableArea(std::optional<QPoint>) const override
+    {
+        return QRect(0, 0, static_cast<int>(screenWidthPixels), static_cast<int>(screenHeightPixels));
+    }
+    QRect stripScreenArea() const override { return availableArea(std::nullopt); }
+    void keepOffTaskbar(QWidget&) const override {}
 };
 
 } // namespace dialoon

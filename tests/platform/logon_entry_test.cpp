@@ -1,6 +1,6 @@
 // The start-at-logon entry: a desktop entry in the XDG autostart folder that starts the program by its
 // absolute path, whatever characters that path holds.
-#include "app/AppState.h"
+#include "engine/AppState.h"
 #include "app/SettingsSave.h"
 #include "platform/LogonEntry.h"
 #include "platform/QtPlatform.h"

@@ -2,6 +2,7 @@
 // silence while hidden, and the character's windows on a real display.
 #include "speech/Character.h"
 #include "speech/CharacterCollection.h"
+#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
 #include "speech/SpeechError.h"
@@ -48,6 +49,8 @@ class CharacterTest : public QObject
 {
     Q_OBJECT
 
+    QtPlatform platform;
+
 private:
     std::unique_ptr<SpeechAgent> agent;
 
@@ -58,7 +61,7 @@ private:
     }
 
 private slots:
-    void init() { agent = std::make_unique<SpeechAgent>(); }
+    void init() { agent = std::make_unique<SpeechAgent>(platform); }
     void cleanup() { agent.reset(); }
 
     void agentIsNamedAsTheStripExpects() { QCOMPARE(agent->objectName(), QStringLiteral("Agent1")); }

@@ -3,6 +3,7 @@
 #include "StderrCapture.h"
 
 #include "speech/Character.h"
+#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 
 #include <QSignalSpy>
@@ -15,6 +16,8 @@ using namespace dialoon;
 class NoSoundTest : public QObject
 {
     Q_OBJECT
+
+    QtPlatform platform;
 
 private:
     QTemporaryFile noAlsaCards;
@@ -32,7 +35,7 @@ private slots:
 
     void characterSpeaksSilentlyInOrder()
     {
-        SpeechAgent agent;
+        SpeechAgent agent(platform);
         agent.Characters().Load(QStringLiteral("Peedy"));
         Character& peedy = agent.Characters().Item(QStringLiteral("Peedy"));
         peedy.Show();

@@ -3,6 +3,7 @@
 #include "StderrCapture.h"
 
 #include "speech/Character.h"
+#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
 #include "speech/SpeechError.h"
@@ -20,6 +21,8 @@ using namespace dialoon;
 class NoVoiceDataTest : public QObject
 {
     Q_OBJECT
+
+    QtPlatform platform;
 
 private:
     QTemporaryDir emptyData;
@@ -42,7 +45,7 @@ private slots:
 
     void characterGoesOnWithoutSpeech()
     {
-        SpeechAgent agent;
+        SpeechAgent agent(platform);
         agent.Characters().Load(QStringLiteral("Peedy"));
         Character& peedy = agent.Characters().Item(QStringLiteral("Peedy"));
         peedy.Show();

@@ -3,6 +3,7 @@
 #include "StderrCapture.h"
 
 #include "speech/Character.h"
+#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 
 #include <QElapsedTimer>
@@ -17,6 +18,8 @@ using namespace dialoon;
 class SoundHangsTest : public QObject
 {
     Q_OBJECT
+
+    QtPlatform platform;
 
 private:
     QTemporaryDir folder;
@@ -34,7 +37,7 @@ private slots:
 
     void queueGoesOnWithoutTheVoice()
     {
-        auto agent = std::make_unique<SpeechAgent>();
+        auto agent = std::make_unique<SpeechAgent>(platform);
         agent->Characters().Load(QStringLiteral("Peedy"));
         Character& peedy = agent->Characters().Item(QStringLiteral("Peedy"));
         peedy.Show();

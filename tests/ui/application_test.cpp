@@ -27,6 +27,8 @@ class ApplicationTest : public QObject
     Q_OBJECT
 private:
     QTemporaryDir config;
+    QtPlatform platform;
+    std::unique_ptr<SettingsStore> store;
     std::unique_ptr<Application> app;
 
     void hoverMenuButton()
@@ -47,8 +49,8 @@ private:
 private slots:
     void initTestCase()
     {
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        app = std::make_unique<Application>();
+        store = std::make_unique<SettingsStore>(config.filePath(QStringLiteral("Tavo.ini")));
+        app = std::make_unique<Application>(platform, *store);
         app->start();
     }
 

@@ -1,6 +1,6 @@
 // The settings dialog on real widgets: what it loads, what its controls change at once, and what its
 // closing takes over.
-#include "app/AppState.h"
+#include "engine/AppState.h"
 #include "engine/StripModel.h"
 #include "platform/QtPlatform.h"
 #include "ui/dialogs/Form3.h"

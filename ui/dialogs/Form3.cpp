@@ -1,10 +1,12 @@
 // Settings dialog.
 #include "ui/dialogs/Form3.h"
 
-#include "app/AppState.h"
+#include "app/SettingsDialogSession.h"
+#include "engine/AppState.h"
 #include "engine/LessonTable.h"
 #include "engine/StripModel.h"
 #include "platform/Platform.h"
+#include "ui/dialogs/PictureWindow.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -48,12 +50,6 @@ constexpr std::array<NumberRow, 3> kNumberRows{{
 
 } // namespace
 
-QRect Form3::twips(int left, int top, int width, int height) const
-{
-    return QRect(platform_.toPixelsX(left), platform_.toPixelsY(top), platform_.toPixelsX(width),
-                 platform_.toPixelsY(height));
-}
-
 Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowSystemMenuHint),
@@ -61,9 +57,9 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Setting..."));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    setWindowIcon(QIcon(kIconResource));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(twips(0, 0, 5220, 5835).size());
+    setFixedSize(platform_.toPixelRect(0, 0, 5220, 5835).size());
     // The controls are laid out for the classic dialog font, 8 points.
     QFont dialogFont(QStringLiteral("MS Sans Serif"));
     dialogFont.setPointSizeF(8);
@@ -71,37 +67,37 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
 
     auto* frame1 = new QGroupBox(QStringLiteral("Play Content"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twips(120, 120, 4905, 3135));
+    frame1->setGeometry(platform_.toPixelRect(120, 120, 4905, 3135));
     lessons_ = new QButtonGroup(this);
     std::array<QRadioButton*, 17> lessonButtons{};
     for (int i = 0; i <= LessonTable::kLessonCount; ++i) {
         const LessonButton& b = kLessonButtons[static_cast<std::size_t>(i)];
         auto* button = new QRadioButton(LessonTable::caption(i), frame1);
         button->setObjectName(QStringLiteral("Option1(%1)").arg(i));
-        button->setGeometry(twips(b.left, b.top, b.width, 195 + 60));
+        button->setGeometry(platform_.toPixelRect(b.left, b.top, b.width, 195 + 60));
         lessons_->addButton(button, i);
         lessonButtons[static_cast<std::size_t>(i)] = button;
     }
 
     auto* frame2 = new QGroupBox(QStringLiteral("Play mode"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(twips(120, 3345, 1635, 855));
+    frame2->setGeometry(platform_.toPixelRect(120, 3345, 1635, 855));
     random_ = new QRadioButton(QStringLiteral("at random"), frame2);
     random_->setObjectName(QStringLiteral("Option2(0)"));
-    random_->setGeometry(twips(120, 240, 1335, 285));
+    random_->setGeometry(platform_.toPixelRect(120, 240, 1335, 285));
     sequence_ = new QRadioButton(QStringLiteral("Sequence"), frame2);
     sequence_->setObjectName(QStringLiteral("Option2(1)"));
-    sequence_->setGeometry(twips(135, 495, 1095, 285));
+    sequence_->setGeometry(platform_.toPixelRect(135, 495, 1095, 285));
 
     auto* frame3 = new QGroupBox(QStringLiteral("Order of German and English"), this);
     frame3->setObjectName(QStringLiteral("Frame3"));
-    frame3->setGeometry(twips(1920, 3360, 3105, 855));
+    frame3->setGeometry(platform_.toPixelRect(1920, 3360, 3105, 855));
     germanFirst_ = new QRadioButton(QStringLiteral("First German, then English"), frame3);
     germanFirst_->setObjectName(QStringLiteral("Option3(0)"));
-    germanFirst_->setGeometry(twips(120, 225, 2535, 285));
+    germanFirst_->setGeometry(platform_.toPixelRect(120, 225, 2535, 285));
     englishFirst_ = new QRadioButton(QStringLiteral("First English, then German"), frame3);
     englishFirst_->setObjectName(QStringLiteral("Option3(1)"));
-    englishFirst_->setGeometry(twips(135, 495, 2430, 285));
+    englishFirst_->setGeometry(platform_.toPixelRect(135, 495, 2430, 285));
 
     std::array<QLabel*, 3> rowLabels{};
     for (std::size_t i = 0; i < kNumberRows.size(); ++i) {
@@ -109,14 +105,14 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
         auto* label = new QLabel(QString::fromLatin1(row.caption), this);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         label->setTextFormat(Qt::PlainText);
-        label->setGeometry(twips(240, row.labelTop, row.labelWidth, 195 + 60));
+        label->setGeometry(platform_.toPixelRect(240, row.labelTop, row.labelWidth, 195 + 60));
         rowLabels[i] = label;
 
         auto* text = new QLineEdit(this);
         text->setObjectName(QStringLiteral("Text1(%1)").arg(i));
         text->setReadOnly(true);
         text->setAlignment(Qt::AlignCenter);
-        text->setGeometry(twips(row.textLeft, row.textTop - 15, 315, 270 + 15));
+        text->setGeometry(platform_.toPixelRect(row.textLeft, row.textTop - 15, 315, 270 + 15));
         numbers_[i] = text;
 
         auto* scroll = new QScrollBar(Qt::Vertical, this);
@@ -127,7 +123,7 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
         // The upper arrow raises the number, as a person expects of a counter.
         scroll->setInvertedAppearance(true);
         scroll->setInvertedControls(true);
-        scroll->setGeometry(twips(row.scrollLeft, row.scrollTop - 15, 135 + 60, 255 + 30));
+        scroll->setGeometry(platform_.toPixelRect(row.scrollLeft, row.scrollTop - 15, 135 + 60, 255 + 30));
         connect(scroll, &QScrollBar::valueChanged, text, [text](int value) { text->setText(QString::number(value)); });
         scrolls_[i] = scroll;
         label->lower();
@@ -137,7 +133,7 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
                                   std::int16_t AppState::*field) {
         auto* box = new QCheckBox(QString::fromLatin1(caption), this);
         box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(twips(left, top, width, 255));
+        box->setGeometry(platform_.toPixelRect(left, top, width, 255));
         connect(box, &QCheckBox::clicked, this, [this, field](bool on) { state_.*field = on ? 1 : 0; });
         return box;
     };
@@ -167,8 +163,7 @@ Form3::~Form3() = default;
 
 void Form3::load()
 {
-    strip_.image1Enabled = false;
-    strip_.timerEnabled[Timer5] = false;
+    SettingsDialogSession::opened(strip_);
 
     check1_->setChecked(state_.saveSettings != 0);
     check3_->setChecked(state_.saveSchedule != 0);
@@ -203,23 +198,15 @@ void Form3::closeEvent(QCloseEvent* event)
     }
     closing_ = true;
 
-    strip_.image1Enabled = true;
-    if (state_.welcomeCountdown <= 2)
-        strip_.timerEnabled[Timer5] = true;
-
-    const int selectedLesson = lessons_->checkedId();
-    if (state_.lessonIndex != 0 && check3_->isChecked() && selectedLesson == 0)
-        state_.sentenceId = 10101;
-    // With no lesson button selected (a hand-edited lesson outside the course) the lesson stays.
-    if (selectedLesson >= 0)
-        state_.lessonIndex = static_cast<std::int16_t>(selectedLesson);
-    state_.sequentialPlay = random_->isChecked() ? 0 : 1;
-    state_.germanFirst = germanFirst_->isChecked() ? 1 : 0;
-    state_.repeatCount = static_cast<std::int16_t>(scrolls_[0]->value());
-    state_.germanSeconds = static_cast<std::int16_t>(scrolls_[1]->value());
-    state_.englishSeconds = static_cast<std::int16_t>(scrolls_[2]->value());
-
-    if (state_.saveSettings != 0)
+    DialogChoices choices;
+    choices.lessonIndex = lessons_->checkedId();
+    choices.sequence = !random_->isChecked();
+    choices.germanFirst = germanFirst_->isChecked();
+    choices.repeatCount = static_cast<std::int16_t>(scrolls_[0]->value());
+    choices.germanSeconds = static_cast<std::int16_t>(scrolls_[1]->value());
+    choices.englishSeconds = static_cast<std::int16_t>(scrolls_[2]->value());
+    choices.keepSchedule = check3_->isChecked();
+    if (SettingsDialogSession::closed(state_, strip_, choices))
         emit saveRequested();
     emit closed();
     event->accept();

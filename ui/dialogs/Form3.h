@@ -37,7 +37,6 @@ protected:
 
 private:
     void load();
-    QRect twips(int left, int top, int width, int height) const;
     void updateScheduleBox();
 
     AppState& state_;

@@ -1,7 +1,7 @@
 // The splash and about windows.
 #include "ui/dialogs/PictureWindow.h"
 
-#include "platform/TaskbarHint.h"
+#include "platform/DesktopPlatform.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -9,7 +9,7 @@
 
 namespace dialoon {
 
-PictureWindow::PictureWindow(const char* objectName, QColor background)
+PictureWindow::PictureWindow(const char* objectName, QColor background, const DesktopPlatform& platform)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
 {
     setObjectName(QString::fromLatin1(objectName));
@@ -28,7 +28,7 @@ PictureWindow::PictureWindow(const char* objectName, QColor background)
     image->setGeometry(0, 0, picture.width(), picture.height());
     image->setAttribute(Qt::WA_TransparentForMouseEvents);
     setFixedSize(picture.size());
-    keepOffTaskbar(this);
+    platform.keepOffTaskbar(*this);
 }
 
 void PictureWindow::mousePressEvent(QMouseEvent* event)

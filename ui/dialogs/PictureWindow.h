@@ -2,15 +2,21 @@
 // and the about window.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 namespace dialoon {
+
+class DesktopPlatform;
+
+// The program's icon, for every window that shows one.
+inline const QString kIconResource = QStringLiteral(":/pictures/icon.png");
 
 class PictureWindow : public QWidget
 {
     Q_OBJECT
 public:
-    PictureWindow(const char* objectName, QColor background);
+    PictureWindow(const char* objectName, QColor background, const DesktopPlatform& platform);
 
 signals:
     void clicked();
@@ -23,14 +29,14 @@ class Form4 : public PictureWindow
 {
     Q_OBJECT
 public:
-    Form4() : PictureWindow("Form4", QColor()) {}
+    explicit Form4(const DesktopPlatform& platform) : PictureWindow("Form4", QColor(), platform) {}
 };
 
 class Form7 : public PictureWindow
 {
     Q_OBJECT
 public:
-    Form7() : PictureWindow("Form7", Qt::white) {}
+    explicit Form7(const DesktopPlatform& platform) : PictureWindow("Form7", Qt::white, platform) {}
 };
 
 } // namespace dialoon

@@ -1,8 +1,7 @@
 // The strip window and its controls, laid out in twips and drawn from the model.
 #include "ui/strip/Form1.h"
 
-#include "platform/Platform.h"
-#include "platform/TaskbarHint.h"
+#include "platform/DesktopPlatform.h"
 #include "ui/strip/Palette16.h"
 
 #include <QEvent>
@@ -14,7 +13,6 @@
 namespace dialoon {
 namespace {
 
-constexpr std::array<int, kTimerCount> kIntervalsMs{60, 1500, 50, 80, 100};
 const char* const kTimerNames[kTimerCount] = {"Timer1", "Timer2", "Timer3", "Timer4", "Timer5"};
 
 // A rectangle outline with a transparent inside; it never takes the mouse.
@@ -73,7 +71,7 @@ QFont captionFont()
 
 } // namespace
 
-Form1::Form1(StripModel& model, Platform& platform)
+Form1::Form1(StripModel& model, DesktopPlatform& platform)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus),
       model_(model), platform_(platform)
@@ -84,18 +82,18 @@ Form1::Form1(StripModel& model, Platform& platform)
     // The strip never takes the focus, yet its captions show the sentence as a tooltip.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);
-    keepOffTaskbar(this);
+    platform_.keepOffTaskbar(*this);
 
     // Created from the bottom of the stacking order to the top: later siblings are drawn over earlier ones.
     label1_ = makeLabel(this, "Label1", false);
     label1_->setFont(captionFont());
-    label1_->setGeometry(childRect(0, 50, 13280, 280));
+    label1_->setGeometry(platform_.toPixelRect(0, 50, 13280, 280));
 
     label4_ = makeLabel(this, "Label4", true);
     QFont small(QStringLiteral("MS Serif"));
     small.setPointSizeF(6.75);
     label4_->setFont(small);
-    label4_->setGeometry(childRect(6840, 15, 405, 330));
+    label4_->setGeometry(platform_.toPixelRect(6840, 15, 405, 330));
 
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
@@ -103,15 +101,15 @@ Form1::Form1(StripModel& model, Platform& platform)
     image1_->setLineWidth(1);
     image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image1_->setPixmap(QPixmap(QStringLiteral(":/pictures/menu.jpg")));
-    image1_->setGeometry(childRect(6840, 45, 270, 270));
+    image1_->setGeometry(platform_.toPixelRect(6840, 45, 270, 270));
     image1_->setMouseTracking(true);
 
     label3_ = makeLabel(this, "Label3", true);
-    label3_->setGeometry(childRect(0, 0, 6300, 10));
+    label3_->setGeometry(platform_.toPixelRect(0, 0, 6300, 10));
 
     shape1_ = new Outline(this, Qt::black);
     shape1_->setObjectName(QStringLiteral("Shape1"));
-    shape1_->setGeometry(childRect(0, 15, 7140, 330));
+    shape1_->setGeometry(platform_.toPixelRect(0, 15, 7140, 330));
 
     label2_ = makeLabel(this, "Label2", false);
     label2_->setFont(captionFont());
@@ -129,7 +127,7 @@ Form1::Form1(StripModel& model, Platform& platform)
         QTimer& timer = timers_[static_cast<std::size_t>(t)];
         timer.setObjectName(QString::fromLatin1(kTimerNames[t]));
         timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(kIntervalsMs[static_cast<std::size_t>(t)]);
+        timer.setInterval(kTimerIntervalsMs[static_cast<std::size_t>(t)]);
         connect(&timer, &QTimer::timeout, this, [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
     }
 }
@@ -145,13 +143,6 @@ QLabel* Form1::label(int number) const
     case 4: return label4_;
     default: return nullptr;
     }
-}
-
-QRect Form1::childRect(double left, double top, double width, double height) const
-{
-    // At least one pixel, so that the thin bar along the top edge stays visible.
-    return QRect(platform_.toPixelsX(left), platform_.toPixelsY(top), std::max(1, platform_.toPixelsX(width)),
-                 std::max(1, platform_.toPixelsY(height)));
 }
 
 void Form1::applyColours()
@@ -193,7 +184,7 @@ void Form1::render()
     if (label2_->toolTip() != model_.label2ToolTip)
         label2_->setToolTip(model_.label2ToolTip);
     if (renderedLabel2Top_ != model_.label2Top) {
-        label2_->setGeometry(childRect(0, model_.label2Top, 6650, 330));
+        label2_->setGeometry(platform_.toPixelRect(0, model_.label2Top, 6650, 330));
         renderedLabel2Top_ = model_.label2Top;
     }
     image1_->setEnabled(model_.image1Enabled);

@@ -13,13 +13,13 @@
 
 namespace dialoon {
 
-class Platform;
+class DesktopPlatform;
 
 class Form1 : public QWidget
 {
     Q_OBJECT
 public:
-    Form1(StripModel& model, Platform& platform);
+    Form1(StripModel& model, DesktopPlatform& platform);
     ~Form1() override;
 
     // Brings the window, its captions and its timers in line with the model.
@@ -40,11 +40,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QRect childRect(double left, double top, double width, double height) const;
     void applyColours();
 
     StripModel& model_;
-    Platform& platform_;
+    DesktopPlatform& platform_;
     QLabel* label1_;
     QLabel* label2_;
     QLabel* label3_;

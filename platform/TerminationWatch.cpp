@@ -1,5 +1,5 @@
 // Signal handling through a pipe: the handler only writes one byte, everything else runs in the event loop.
-#include "app/TerminationWatch.h"
+#include "platform/TerminationWatch.h"
 
 #include <QSocketNotifier>
 

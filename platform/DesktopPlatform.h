@@ -1,0 +1,45 @@
+// What the windows need of the desktop beyond the plain platform interface: the colours of the user's
+// scheme, the area of a screen that panels leave free, keeping a window out of the taskbar, and being
+// the one running copy of the program.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+
+#include <optional>
+
+class QWidget;
+
+namespace dialoon {
+
+// Colours of the user's desktop scheme, by their classic index.
+enum class SystemColour
+{
+    Desktop = 1,
+    InactiveTitleBar = 3,
+    WindowBackground = 5,
+    WindowText = 8,
+};
+
+class DesktopPlatform : public Platform
+{
+public:
+    // The window the strip placement acts on.
+    virtual void setStripWindow(QWidget* strip) = 0;
+
+    virtual QColor systemColour(SystemColour which) const = 0;
+
+    // The part of the screen at this point that panels leave free; without a point, or where no screen
+    // is at that point, of the primary screen.
+    virtual QRect availableArea(std::optional<QPoint> near) const = 0;
+    // The whole of the screen the strip stands on.
+    virtual QRect stripScreenArea() const = 0;
+
+    // Keeps a top-level window out of the taskbar and the pager. Call before the window is first shown.
+    virtual void keepOffTaskbar(QWidget& window) const = 0;
+};
+
+} // namespace dialoon
