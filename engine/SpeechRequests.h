@@ -12,6 +12,8 @@ public:
     virtual ~SpeechRequests() = default;
     virtual void speak(const QString& text) = 0;
     virtual void play(const QString& animation) = 0;
+    // Silences what is being said and drops what waits.
+    virtual void stop() = 0;
 };
 
 } // namespace dialoon

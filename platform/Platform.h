@@ -50,6 +50,13 @@ public:
     virtual bool activateRunningInstance() = 0;
     virtual void setActivationHandler(std::function<void()> handler) = 0;
 
+    // Whether the active window on the strip's screen is fullscreen (a film, a presentation); our own
+    // windows never count. The handler hears every change, as it happens.
+    virtual bool fullscreenActive() const = 0;
+    virtual void setFullscreenHandler(std::function<void(bool active)> handler) = 0;
+    // Brings the program's always-on-top windows (the strip, the character) back above the others.
+    virtual void raiseOurWindows() = 0;
+
     // Start at logon: writes or replaces the entry that starts the executable, or removes it. Silent.
     virtual void writeLogonEntry(const QString& executablePath) = 0;
     virtual void removeLogonEntry() = 0;

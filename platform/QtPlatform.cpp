@@ -1,10 +1,12 @@
 // Qt implementation of the platform interface.
 #include "platform/QtPlatform.h"
 
+#include "platform/FullscreenWatch.h"
 #include "platform/LogonEntry.h"
 #include "platform/SingleInstance.h"
 #include "platform/TaskbarHint.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -179,6 +181,25 @@ bool QtPlatform::activateRunningInstance()
 void QtPlatform::setActivationHandler(std::function<void()> handler)
 {
     activationHandler_ = std::move(handler);
+}
+
+bool QtPlatform::fullscreenActive() const
+{
+    return fullscreen_ && fullscreen_->active();
+}
+
+void QtPlatform::setFullscreenHandler(std::function<void(bool active)> handler)
+{
+    fullscreen_.reset();
+    if (handler)
+        fullscreen_ = std::make_unique<FullscreenWatch>([this] { return stripScreenArea(); }, std::move(handler));
+}
+
+void QtPlatform::raiseOurWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            window->raise();
 }
 
 QRect QtPlatform::availableArea(std::optional<QPoint> near) const

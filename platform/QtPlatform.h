@@ -11,6 +11,7 @@
 class QMessageBox;
 
 namespace dialoon {
+class FullscreenWatch;
 class SingleInstance;
 }
 
@@ -42,6 +43,9 @@ public:
     bool claimSingleInstance() override;
     bool activateRunningInstance() override;
     void setActivationHandler(std::function<void()> handler) override;
+    bool fullscreenActive() const override;
+    void setFullscreenHandler(std::function<void(bool active)> handler) override;
+    void raiseOurWindows() override;
     QRect availableArea(std::optional<QPoint> near) const override;
     QRect stripScreenArea() const override;
     void keepOffTaskbar(QWidget& window) const override;
@@ -54,6 +58,7 @@ private:
     QPointer<QMessageBox> openMessage_;
     std::unique_ptr<SingleInstance> instance_;
     std::function<void()> activationHandler_;
+    std::unique_ptr<FullscreenWatch> fullscreen_;
 };
 
 } // namespace dialoon

@@ -83,6 +83,13 @@ void Character::Hide()
 {
     if (!animator_.isVisible())
         return;
+    StopAll();
+    animator_.hide();
+    scheduleFrames();
+}
+
+void Character::StopAll()
+{
     queue_.clear();
     if (current_) {
         if (current_->kind == Request::Kind::Speech)
@@ -90,12 +97,13 @@ void Character::Hide()
         utterance_ = 0;
         readingTime_.stop();
         watchdog_.stop();
+        words_.clear();
+        animator_.stopSpeaking();
         const int number = current_->number;
         current_.reset();
         emit requestFinished(number);
     }
     balloon_->dismiss();
-    animator_.hide();
     scheduleFrames();
 }
 

@@ -58,9 +58,15 @@ void Application::CharacterSpeech::play(const QString& animation)
     character->Play(animation);
 }
 
+void Application::CharacterSpeech::stop()
+{
+    if (character)
+        character->StopAll();
+}
+
 Application::Application(DesktopPlatform& platform, SettingsStore& store)
     : platform_(platform), store_(store), catalogue_(loadCourse()), selector_(state_, model_, catalogue_, platform_),
-      cycle_(state_, model_, selector_, speech_), effects_(model_), watch_(state_, model_, platform_),
+      stepAside_(platform_, speech_), cycle_(state_, model_, selector_, stepAside_), effects_(model_), watch_(state_, model_, platform_),
       drag_(model_, platform_), ticks_(watch_, effects_, cycle_), agent_(platform_), form1_(model_, platform_)
 {
     platform_.setStripWindow(&form1_);

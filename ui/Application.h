@@ -3,6 +3,7 @@
 // edge that reports an unexpected error and ends the program.
 #pragma once
 
+#include "app/FullscreenStepAside.h"
 #include "app/SettingsStore.h"
 #include "engine/AppState.h"
 #include "engine/CaptionEffects.h"
@@ -71,6 +72,7 @@ private:
         Character* character = nullptr;
         void speak(const QString& text) override;
         void play(const QString& animation) override;
+        void stop() override;
     };
 
     DesktopPlatform& platform_;
@@ -80,6 +82,7 @@ private:
     Catalogue catalogue_;
     SentenceSelector selector_;
     CharacterSpeech speech_;
+    FullscreenStepAside stepAside_;
     PlaybackCycle cycle_;
     CaptionEffects effects_;
     WelcomeWatch watch_;

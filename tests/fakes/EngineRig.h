@@ -9,6 +9,7 @@
 #include "engine/Catalogue.h"
 #include "engine/PlaybackCycle.h"
 #include "engine/SentenceSelector.h"
+#include "app/FullscreenStepAside.h"
 #include "engine/SpeechRequests.h"
 #include "engine/StripDrag.h"
 #include "engine/StripModel.h"
@@ -34,6 +35,7 @@ public:
         if (failing)
             throw std::runtime_error("no voice");
     }
+    void stop() override { requests << QStringLiteral("stop"); }
     void play(const QString& animation) override
     {
         requests << QStringLiteral("play:") + animation;
@@ -57,7 +59,8 @@ struct EngineRig
                                   return r;
                               }};
     SpeechLog speech;
-    PlaybackCycle cycle{state, strip, selector, speech};
+    FullscreenStepAside stepAside{platform, speech}; // as in the program, between the cycle and the character
+    PlaybackCycle cycle{state, strip, selector, stepAside};
     CaptionEffects effects{strip};
     WelcomeWatch watch{state, strip, platform};
     StripDrag dragger{strip, platform};

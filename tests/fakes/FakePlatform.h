@@ -50,6 +50,19 @@ public:
     bool activateRunningInstance() override { return false; }
     void setActivationHandler(std::function<void()>) override {}
     void setStripWindow(QWidget*) override {}
+    bool fullscreen = false;
+    std::function<void(bool)> fullscreenHandler;
+    int raises = 0;
+    bool fullscreenActive() const override { return fullscreen; }
+    void setFullscreenHandler(std::function<void(bool)> handler) override { fullscreenHandler = std::move(handler); }
+    void raiseOurWindows() override { ++raises; }
+    // As the window system would report a fullscreen window coming or going.
+    void setFullscreen(bool on)
+    {
+        fullscreen = on;
+        if (fullscreenHandler)
+            fullscreenHandler(on);
+    }
     QRect availableArea(std::optional<QPoint>) const override
     {
         return QRect(0, 0, static_cast<int>(screenWidthPixels), static_cast<int>(screenHeightPixels));

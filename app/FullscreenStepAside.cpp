@@ -1,0 +1,52 @@
+// Quiet while a fullscreen window is active.
+#include "app/FullscreenStepAside.h"
+
+#include "platform/Platform.h"
+
+namespace dialoon {
+
+FullscreenStepAside::FullscreenStepAside(Platform& platform, SpeechRequests& character)
+    : platform_(platform), character_(character), steppedAside_(platform.fullscreenActive())
+{
+    platform_.setFullscreenHandler([this](bool active) { fullscreenChanged(active); });
+}
+
+FullscreenStepAside::~FullscreenStepAside()
+{
+    platform_.setFullscreenHandler({});
+}
+
+void FullscreenStepAside::speak(const QString& text)
+{
+    if (!steppedAside_)
+        character_.speak(text);
+}
+
+void FullscreenStepAside::play(const QString& animation)
+{
+    // A gesture shows nothing new above the fullscreen window: the character stays where it is.
+    character_.play(animation);
+}
+
+void FullscreenStepAside::stop()
+{
+    character_.stop();
+}
+
+void FullscreenStepAside::fullscreenChanged(bool active)
+{
+    if (active == steppedAside_)
+        return;
+    steppedAside_ = active;
+    if (active) {
+        // The character's error would only end the program over someone's film: being quiet is enough.
+        try {
+            character_.stop();
+        } catch (const std::exception&) {
+        }
+    } else {
+        platform_.raiseOurWindows();
+    }
+}
+
+} // namespace dialoon

@@ -1,0 +1,36 @@
+// Steps aside for a fullscreen window (a film, a presentation): while one is active the character is not
+// asked to speak, so neither voice nor balloon comes up over it, and a sentence being spoken when it
+// begins is stopped. The course plays on underneath. When it ends, the strip and the character come
+// back on top and the next sentence is spoken again.
+#pragma once
+
+#include "engine/SpeechRequests.h"
+
+namespace dialoon {
+
+class Platform;
+
+class FullscreenStepAside : public SpeechRequests
+{
+public:
+    // Passes the cycle's requests on to the character while no fullscreen window is active.
+    FullscreenStepAside(Platform& platform, SpeechRequests& character);
+    ~FullscreenStepAside() override;
+    FullscreenStepAside(const FullscreenStepAside&) = delete;
+    FullscreenStepAside& operator=(const FullscreenStepAside&) = delete;
+
+    void speak(const QString& text) override;
+    void play(const QString& animation) override;
+    void stop() override;
+
+    bool steppedAside() const { return steppedAside_; }
+
+private:
+    void fullscreenChanged(bool active);
+
+    Platform& platform_;
+    SpeechRequests& character_;
+    bool steppedAside_;
+};
+
+} // namespace dialoon
