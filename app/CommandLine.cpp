@@ -45,8 +45,8 @@ std::optional<Answer> answer(const std::vector<std::string>& arguments)
             if (!known)
                 known = Answer{0, std::string(BuildInfo::kTitle) + ' ' + BuildInfo::kVersion + '\n', {}};
         } else {
-            return Answer{kUsageError, {},
-                          kProgram + ": unknown argument " + shown(argument) + " (try '" + kProgram + " --help')\n"};
+            const std::string hint = " (try '" + kProgram + " --help')\n";
+            return Answer{kUsageError, {}, kProgram + ": unknown argument " + shown(argument) + hint};
         }
     }
     return known;
@@ -54,8 +54,8 @@ std::optional<Answer> answer(const std::vector<std::string>& arguments)
 
 std::string noDesktopMessage()
 {
-    return kProgram + ": " + BuildInfo::kTitle +
-           " needs a graphical desktop (X11, or XWayland on a Wayland session) and found no display to open\n";
+    return kProgram + ": " + BuildInfo::kTitle + " needs a graphical desktop (X11, or XWayland on a Wayland" +
+           " session) and found no display to open\n";
 }
 
 } // namespace dialoon::CommandLine

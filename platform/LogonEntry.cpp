@@ -73,8 +73,8 @@ QString location()
 #ifdef Q_OS_WIN
     return QString::fromLatin1(kRunKey) + u'\\' + QString::fromLatin1(kRunValueName);
 #else
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart/") +
-           QString::fromLatin1(BuildInfo::kAppId) + QStringLiteral(".desktop");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/") + QString::fromLatin1(BuildInfo::kAppId) + QStringLiteral(".desktop");
 #endif
 }
 

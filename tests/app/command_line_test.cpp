@@ -47,7 +47,8 @@ private slots:
         QTest::newRow("Qt's own options are not ours") << QStringList{"-platform", "offscreen"} << 2 << ""
                                                        << unknown + "'-platform'";
         QTest::newRow("unknown after --help") << QStringList{"--help", "x"} << 2 << "" << unknown + "'x'";
-        QTest::newRow("unknown before --version") << QStringList{"-v", "--version"} << 2 << "" << unknown + "'-v'";
+        QTest::newRow("unknown before --version") << QStringList{"-v", "--version"} << 2 << ""
+                                                  << unknown + "'-v'";
         QTest::newRow("--version=2") << QStringList{"--version=2"} << 2 << "" << unknown + "'--version=2'";
         QTest::newRow("a line break stays one line") << QStringList{"a\nb"} << 2 << "" << unknown + "'a?b'";
     }
