@@ -1,6 +1,8 @@
 // Start-at-logon entry on each platform.
 #include "platform/LogonEntry.h"
 
+#include "platform/BuildInfo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,6 +74,16 @@ QString location()
     return QString::fromLatin1(kRunKey) + u'\\' + QString::fromLatin1(kRunValueName);
 #else
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/") + QString::fromLatin1(BuildInfo::kAppId) + QStringLiteral(".desktop");
+#endif
+}
+
+QString earlierLocation()
+{
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/autostart/dialoon.desktop");
 #endif
 }
@@ -95,11 +107,14 @@ void write(const QString& executablePath)
                                          "Name=Dialoon\n"
                                          "Comment=German phrase player\n"
                                          "Exec=%1\n"
+                                         "Icon=%2\n"
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
-                              .arg(desktopExecValue(executablePath));
+                              .arg(desktopExecValue(executablePath), QString::fromLatin1(BuildInfo::kAppId));
     file.write(entry.toUtf8());
-    file.commit();
+    // An entry left under the earlier name would start a second copy at logon.
+    if (file.commit())
+        QFile::remove(earlierLocation());
 #endif
 }
 
@@ -111,6 +126,7 @@ void remove()
     run.sync();
 #else
     QFile::remove(location());
+    QFile::remove(earlierLocation());
 #endif
 }
 

@@ -11,8 +11,11 @@ void write(const QString& executablePath);
 // Removes the entry if there is one. Failures are silent.
 void remove();
 
-// Where the entry lives (the autostart file on Linux).
+// Where the entry lives (the autostart file on Linux, named after the application id).
 QString location();
+// Where versions up to 1.01 kept the autostart file ("dialoon.desktop"); writing and removing the entry
+// both remove a file there, so that an upgrade neither keeps it nor starts the program twice.
+QString earlierLocation();
 
 // The Exec value of a desktop entry that starts this program with no arguments: quoted and escaped
 // as the Desktop Entry Specification asks, ready to stand after "Exec=".

@@ -2,5 +2,5 @@
 # Sets up, builds and starts Dialoon on the current X display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh run
 exec ./build/dialoon

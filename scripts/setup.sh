@@ -1,18 +1,38 @@
 #!/usr/bin/env bash
-# Installs what Dialoon needs to build, run and test on Debian 12, then configures and builds it.
+# Installs what Dialoon needs on Debian 12, then configures and builds it.
+#   bash scripts/setup.sh          what building and running need (the default, "run")
+#   bash scripts/setup.sh test     that and the tools the test suite drives
+#   bash scripts/setup.sh package  that, the test tools and Debian's packaging tools; no build here
 # As root it installs the missing Debian packages itself; otherwise it prints the one apt line to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+set_name="${1:-run}"
 
-packages=(
+run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libespeak-ng-dev espeak-ng-data libpcaudio-dev
   libxcb1-dev fonts-liberation fonts-dejavu-core
+  librsvg2-bin
+)
+test_packages=(
   xvfb xauth openbox xdotool x11-utils imagemagick
   hunspell hunspell-de-de hunspell-en-us
-  desktop-file-utils
+  desktop-file-utils appstream groff-base
 )
+package_packages=(
+  dpkg-dev debhelper fakeroot lintian
+)
+
+case "$set_name" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  package) packages=("${run_packages[@]}" "${test_packages[@]}" "${package_packages[@]}") ;;
+  *)
+    echo "setup: unknown set '$set_name'; use run, test or package" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -31,5 +51,7 @@ if ((${#missing[@]})); then
   fi
 fi
 
+# The package is built by dpkg-buildpackage in its own folder.
+[ "$set_name" = package ] && exit 0
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"

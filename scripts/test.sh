@@ -2,7 +2,7 @@
 # Sets up, builds and runs the whole test suite under its own virtual X server and window manager.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 
 # Xvfb picks a free display itself and tells us its number.
 wm_pid=""

@@ -1,6 +1,7 @@
 // Wiring of the running program.
 #include "ui/Application.h"
 
+#include "app/ContactLinks.h"
 #include "engine/Errors.h"
 #include "app/ExitSave.h"
 #include "app/SettingsSave.h"
@@ -158,8 +159,9 @@ void Application::openMenu()
         connect(form2_.get(), &Form2::settingsChosen, this, [this] { guarded([this] { openSettings(); }); });
         connect(form2_.get(), &Form2::readAloudChosen, this, [this] { guarded([this] { toggleCharacter(); }); });
         connect(form2_.get(), &Form2::aboutChosen, this, [this] { guarded([this] { openAbout(); }); });
-        connect(form2_.get(), &Form2::webPageChosen, this, [this] { platform_.openUrl(Form2::kWebPage); });
-        connect(form2_.get(), &Form2::emailChosen, this, [this] { platform_.openUrl(Form2::kEmail); });
+        connect(form2_.get(), &Form2::webPageChosen, this,
+                [this] { platform_.openUrl(ContactLinks::webPage(platform_.executablePath())); });
+        connect(form2_.get(), &Form2::emailChosen, this, [this] { platform_.openUrl(ContactLinks::email()); });
         connect(form2_.get(), &Form2::exitChosen, this, [this] { guarded([this] { exitProgram(); }); });
     }
     const QPoint anchor(platform_.toPixelsX(StripDesign::kPlacementWidth),

@@ -1,6 +1,8 @@
 // Dialoon: a German phrase player that rests at the top edge of the screen.
+#include "app/CommandLine.h"
 #include "app/SettingsStore.h"
 #include "platform/BuildInfo.h"
+#include "platform/DisplayProbe.h"
 #include "platform/QtPlatform.h"
 #include "ui/Application.h"
 #include "ui/dialogs/PictureWindow.h"
@@ -9,8 +11,20 @@
 #include <QFont>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    // Answered before any window, lock or settings file exists, so that they work without a display.
+    if (const auto answer = dialoon::CommandLine::answer({argv + 1, argv + argc})) {
+        std::fputs(answer->out.c_str(), stdout);
+        std::fputs(answer->err.c_str(), stderr);
+        return answer->exitCode;
+    }
+    if (!dialoon::DisplayProbe::graphicalDesktopReachable()) {
+        std::fputs(dialoon::CommandLine::noDesktopMessage().c_str(), stderr);
+        return dialoon::CommandLine::kNoDesktop;
+    }
     // The strip places itself and reads the cursor, which a Wayland session allows only through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");

@@ -2,9 +2,11 @@
 // absolute path, whatever characters that path holds.
 #include "engine/AppState.h"
 #include "app/SettingsSave.h"
+#include "platform/BuildInfo.h"
 #include "platform/LogonEntry.h"
 #include "platform/QtPlatform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -70,7 +72,44 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        QCOMPARE(LogonEntry::location(), config.path() + "/autostart/dialoon.desktop");
+        QCOMPARE(LogonEntry::location(), config.path() + "/autostart/" + BuildInfo::kAppId + ".desktop");
+        QCOMPARE(LogonEntry::earlierLocation(), config.path() + "/autostart/dialoon.desktop");
+    }
+
+    // An entry left by an earlier version under "dialoon.desktop" is taken away by both a write and a
+    // removal, so that an upgrade never starts the program twice nor keeps an entry the user turned off.
+    void earlierEntryNeverStays_data()
+    {
+        QTest::addColumn<int>("flag");
+        QTest::addColumn<bool>("existsAfter");
+        QTest::newRow("1 replaces it") << 1 << true;
+        QTest::newRow("0 removes it") << 0 << false;
+    }
+    void earlierEntryNeverStays()
+    {
+        QFETCH(int, flag);
+        QFETCH(bool, existsAfter);
+        QFile::remove(LogonEntry::location());
+        QDir().mkpath(config.path() + "/autostart");
+        QFile earlier(LogonEntry::earlierLocation());
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("[Desktop Entry]\nType=Application\nName=Dialoon\nExec=/old/dialoon\n");
+        earlier.close();
+        QtPlatform platform;
+        AppState state;
+        state.startWithWindows = static_cast<std::int16_t>(flag);
+        Set_Auto_Start(state, platform);
+        QVERIFY(!QFile::exists(LogonEntry::earlierLocation()));
+        QCOMPARE(QFile::exists(LogonEntry::location()), existsAfter);
+    }
+
+    void entryShowsTheProgramsIcon()
+    {
+        LogonEntry::write("/usr/bin/dialoon");
+        QFile file(LogonEntry::location());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        QVERIFY(lines.contains(QStringLiteral("Icon=") + BuildInfo::kAppId));
     }
 
     void pathsSurviveTheEntry_data()

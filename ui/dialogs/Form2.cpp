@@ -3,9 +3,6 @@
 
 namespace dialoon {
 
-const QString Form2::kWebPage = QStringLiteral("https://dialoon.example.org/");
-const QString Form2::kEmail = QStringLiteral("mailto:support@dialoon.example.org");
-
 Form2::Form2()
 {
     setObjectName(QStringLiteral("Form2"));

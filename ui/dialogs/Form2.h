@@ -19,9 +19,6 @@ public:
     // Shows the menu with its right edge at x and its top at y (screen pixels) unless it is open already.
     void popUpRightAligned(QPoint topRight);
 
-    static const QString kWebPage;
-    static const QString kEmail;
-
 signals:
     void settingsChosen();
     void readAloudChosen();

@@ -1,0 +1,33 @@
+// The X display probe: one short xcb connection, closed at once.
+#include "platform/DisplayProbe.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#ifdef DIALOON_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
+namespace dialoon::DisplayProbe {
+
+bool graphicalDesktopReachable()
+{
+    // Another platform plugin chosen on purpose is that plugin's business; only the xcb platform, which
+    // the program takes by itself, is probed here.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return true;
+#ifdef DIALOON_HAVE_XCB
+    // An empty or unset DISPLAY makes xcb_connect fail, as it would inside Qt.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+#else
+    return true;
+#endif
+}
+
+} // namespace dialoon::DisplayProbe
