@@ -14,6 +14,11 @@ packages=(
   desktop-file-utils
 )
 
+# Test tools only: clang with libFuzzer and its sanitizer runtimes, and llvm-symbolizer for readable
+# reports (scripts/fuzz.sh); the gcc sanitizer build (scripts/sanitize.sh) needs nothing beyond g++.
+test_packages=(clang libclang-rt-14-dev llvm)
+packages+=("${test_packages[@]}")
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
