@@ -23,3 +23,4 @@ cd ..
 # The second pass, on the same display: the tests built with the address and undefined-behaviour
 # sanitizers, then a few seconds of fuzzing for each reader of outside text.
 bash scripts/sanitize.sh
+bash scripts/fuzz.sh 5
