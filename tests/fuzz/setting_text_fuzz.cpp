@@ -1,5 +1,6 @@
 // The stored-text conversions on any text: reading a number either gives a value or raises one of the two
-// errors it names, and what is written reads back as the same value. The input's first bytes also serve
+// errors it names, the value is the one the C library reads from the same text, and what is written reads
+// back as the same value. The input's first bytes also serve
 // as a raw 16-bit integer and a raw single, so that writing is tried on every value, not only on those
 // some text spells.
 #include "FuzzCheck.h"
@@ -9,8 +10,10 @@
 
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -28,6 +31,19 @@ auto readOrNothing(Read read, const QString& text) -> std::optional<decltype(rea
     } catch (const OverflowError&) {
     }
     return std::nullopt;
+}
+
+// A second opinion on a number's value: the C library's reading of the trimmed text (this process keeps
+// the "C" locale), or nothing when it does not read the whole text.
+std::optional<double> libraryReading(const QString& text)
+{
+    const QByteArray ascii = text.trimmed().toLatin1();
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(ascii.constData(), &end);
+    if (ascii.isEmpty() || end != ascii.constData() + ascii.size())
+        return std::nullopt;
+    return value;
 }
 
 void int16RoundTrip(std::int16_t value)
@@ -56,7 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto integer = readOrNothing(&SettingText::toInt16, text);
     const auto single = readOrNothing(&SettingText::toSingle, text);
+    const auto reference = integer || single ? libraryReading(text) : std::nullopt;
     if (integer) {
+        check(reference && std::nearbyint(*reference) == *integer,
+              "an integer is the number rounded half to even", text);
         int16RoundTrip(*integer);
         // Any text that reads as a 16-bit integer is a number well within single precision.
         check(single.has_value(), "an integer's text reads as a single too", text);
@@ -64,6 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (single) {
         check(std::isfinite(*single), "a single read from text is finite", text);
+        check(reference && static_cast<float>(*reference) == *single, "a single is the number in single precision",
+              text);
         singleRoundTrip(*single);
     }
 
