@@ -18,3 +18,9 @@ wm_pid=$!
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 cd build
 ctest --output-on-failure -j2 --timeout 300
+cd ..
+
+# The second pass, on the same display: the tests built with the address and undefined-behaviour
+# sanitizers, then a few seconds of fuzzing for each reader of outside text.
+bash scripts/sanitize.sh
+bash scripts/fuzz.sh 5
