@@ -58,6 +58,7 @@ fresh_home() {
   shift
   rm -rf "$home"
   mkdir -p "$home/config"
+  chmod 700 "$home"
   {
     echo "[German]"
     local -A v=([ce]=1 [n]=2 [ctime]=3 [etime]=5 [rd]=0 [psave]=1 [ssave]=1 [visi]=0 [voice]=1 [guage]=1

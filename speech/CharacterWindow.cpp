@@ -7,6 +7,7 @@
 #include "speech/ShapeMask.h"
 
 #include <QBitmap>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QMouseEvent>
@@ -19,6 +20,15 @@ namespace {
 
 // Gap between the character and the corner of the free screen area.
 constexpr int kCornerGap = 24;
+// Frames kept for reuse: the poses of the bird standing and breathing, which come back every breath
+// all day (some 16 of them). Moving poses seldom come back exactly and are put together anew.
+// 64 KiB each at 128 x 128.
+constexpr std::size_t kFramesKept = 24;
+
+bool breathingOnly(const CharacterPose& pose)
+{
+    return pose.scale == 1.0 && pose.beakOpen == 0.0 && pose.lidClosure == 0.0 && pose.wingAngle == 0.0;
+}
 
 } // namespace
 
@@ -46,16 +56,40 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     pose_ = shown;
     drawn_ = true;
     ++framesDrawn_;
-    picture_ = art_.render(size(), devicePixelRatioF(), pose_);
+    const Frame& frame = frameFor(pose_);
+    picture_ = frame.picture;
     // The mask is set whether or not a compositing manager runs: with one, the soft edge inside the
     // mask still blends; without one, the mask is what keeps the square around the bird from showing.
     // Asking the window system which case applies would need X11 calls here for no visible gain.
-    QImage shape = opaqueShape(picture_);
-    if (shape != shape_) {
-        shape_ = std::move(shape);
-        setMask(QBitmap::fromImage(shape_, Qt::MonoOnly | Qt::ThresholdDither));
+    if (frame.shape != shape_) {
+        shape_ = frame.shape;
+        ++masksSet_;
+        setMask(shape_);
     }
     update();
+}
+
+const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pose)
+{
+    const qreal ratio = devicePixelRatioF();
+    const auto kept = std::find_if(frames_.begin(), frames_.end(), [&](const Frame& frame) {
+        return frame.pose == pose && frame.picture.devicePixelRatio() == ratio && frame.picture.size() == size() * ratio;
+    });
+    if (kept != frames_.end()) {
+        std::rotate(frames_.begin(), kept, kept + 1);
+        return frames_.front();
+    }
+    ++framesRendered_;
+    QImage picture = art_.render(size(), ratio, pose);
+    QRegion shape(QBitmap::fromImage(opaqueShape(picture), Qt::MonoOnly | Qt::ThresholdDither));
+    if (!breathingOnly(pose)) {
+        moving_ = Frame{pose, std::move(picture), std::move(shape)};
+        return moving_;
+    }
+    if (frames_.size() >= kFramesKept)
+        frames_.pop_back();
+    frames_.insert(frames_.begin(), Frame{pose, std::move(picture), std::move(shape)});
+    return frames_.front();
 }
 
 void CharacterWindow::placeAtDefault()
@@ -84,11 +118,13 @@ void CharacterWindow::showEvent(QShowEvent* event)
 
 void CharacterWindow::paintEvent(QPaintEvent*)
 {
+    // The frame covers the whole window, transparency included: copied as it is, in one pass.
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(QPoint(0, 0), picture_);
+    if (picture_.isNull())
+        painter.fillRect(rect(), Qt::transparent);
+    else
+        painter.drawImage(QPoint(0, 0), picture_);
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event)
