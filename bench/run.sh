@@ -152,9 +152,14 @@ situation() { # NAME SETUP-FUNCTION key=value...
   wait "$pid" 2>/dev/null || true
 }
 nothing() { :; }
-hide_character() { # the menu's "Non Read aloud", as a person would choose it
+# The menu's read-aloud item, as a person would choose it: the mouse onto the top edge above the menu
+# button (which unrolls a rolled-up strip), then over the button, and the item's key. Reading aloud off
+# is the character hidden: hiding is what stops the reading.
+reading_aloud_off() {
   local x
   x=$(strip_x "$1")
+  xdotool mousemove $((x + 464)) 1
+  sleep 0.3
   xdotool mousemove $((x + 462)) 8
   sleep 0.1
   xdotool mousemove $((x + 464)) 9
@@ -171,9 +176,9 @@ hide_character() { # the menu's "Non Read aloud", as a person would choose it
 if [[ " $parts " == *" load "* || " $parts " == *" memory "* ]]; then
   situation speaking nothing
   if [[ " $parts " == *" load "* ]]; then
-    situation hidden hide_character voice=0
+    situation hidden reading_aloud_off
     situation rolled_voice nothing visi=1
-    situation rolled_silent nothing visi=1 voice=0
+    situation rolled_silent reading_aloud_off visi=1
   fi
 fi
 
@@ -199,9 +204,9 @@ row "start: exec to first frame drawn, median of $starts (ms)" "$(r start_bare)"
 row "start: exec to window mapped, median (ms)" "$(r map_bare)" "$(r map_dialoon) ($(r map_ratio)x)"
 row "peak resident memory, VmHWM (MiB)" "$(r rss_bare)" "$(r rss_speaking)"
 row "playing, character shown and speaking: CPU % / wake-ups/s" "" "$(r cpu_speaking) / $(r wake_speaking)"
-row "playing, character hidden: CPU % / wake-ups/s" "" "$(r cpu_hidden) / $(r wake_hidden)"
+row "playing, reading aloud off (hidden): CPU % / wake-ups/s" "" "$(r cpu_hidden) / $(r wake_hidden)"
 row "rolled up, reading aloud on: CPU % / wake-ups/s" "" "$(r cpu_rolled_voice) / $(r wake_rolled_voice)"
-row "rolled up, reading aloud off: CPU % / wake-ups/s" "" "$(r cpu_rolled_silent) / $(r wake_rolled_silent)"
+row "rolled up, reading aloud off (hidden): CPU % / wake-ups/s" "" "$(r cpu_rolled_silent) / $(r wake_rolled_silent)"
 row "  of which threads other than the GUI thread (wake-ups/s)" "" "$(r other_rolled_silent)"
 row "showing period over $showings showings: nominal / measured ms" "" "$(r period_nominal) / $(r period_measured)"
 row "  drift from nominal (%)" "" "$(r period_drift)"

@@ -2,6 +2,7 @@
 #include "platform/QtPlatform.h"
 
 #include "platform/LogonEntry.h"
+#include "platform/PointerWatch.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -57,8 +58,13 @@ double QtPlatform::twipsPerPixelY() const
 
 PixelPoint QtPlatform::cursorPos() const
 {
+    if (!pointerWatch_ && QGuiApplication::instance())
+        pointerWatch_ = std::make_unique<PointerWatch>();
+    if (cursor_ && pointerWatch_ && !pointerWatch_->movedSinceLastLook())
+        return *cursor_;
     const QPoint p = QCursor::pos();
-    return {p.x(), p.y()};
+    cursor_ = PixelPoint{p.x(), p.y()};
+    return *cursor_;
 }
 
 PixelRect QtPlatform::stripRect() const

@@ -6,9 +6,14 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+#include <optional>
+
 class QMessageBox;
 
 namespace dialoon {
+
+class PointerWatch;
 
 class QtPlatform : public Platform
 {
@@ -40,6 +45,9 @@ public:
 private:
     QPointer<QWidget> strip_;
     QPointer<QMessageBox> openMessage_;
+    // The pointer as last asked for, asked again only when it may have moved.
+    mutable std::unique_ptr<PointerWatch> pointerWatch_;
+    mutable std::optional<PixelPoint> cursor_;
 };
 
 } // namespace dialoon

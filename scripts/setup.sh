@@ -8,7 +8,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libespeak-ng-dev espeak-ng-data libpcaudio-dev
-  libxcb1-dev fonts-liberation fonts-dejavu-core
+  libxcb1-dev libxcb-xinput-dev fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool x11-utils imagemagick
   hunspell hunspell-de-de hunspell-en-us
   desktop-file-utils

@@ -1,0 +1,42 @@
+// Tells whether the mouse pointer may have moved since the last look, so that the strip's 60 ms watch
+// asks the window system where the pointer is only when the answer can have changed. Asking costs a
+// round trip to the X server that wakes two threads; on an idle desktop the answer is always the same.
+#pragma once
+
+#include <QObject>
+
+namespace dialoon {
+
+class PointerWatch : public QObject
+{
+public:
+    // After this many looks without news the pointer is looked at anyway: a program may warp the pointer,
+    // which no device reports.
+    static constexpr int kLooksWithoutNews = 16;
+
+    PointerWatch();
+    ~PointerWatch() override;
+    PointerWatch(const PointerWatch&) = delete;
+    PointerWatch& operator=(const PointerWatch&) = delete;
+
+    // True when the pointer may have moved since the previous call (always true for the first call, and
+    // always where the window system tells of no movements). Never blocks: it only reads what the window
+    // system has already sent.
+    bool movedSinceLastLook();
+
+    // Whether pointing devices' movements are being heard of (X11 with XInput 2).
+    bool hearsDevices() const { return connection_ != nullptr; }
+
+protected:
+    // Any pointer event on a window of this program counts as a movement.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool devicesMoved();
+
+    void* connection_ = nullptr; // a connection of its own, read only by movedSinceLastLook()
+    bool moved_ = true;
+    int looksWithoutNews_ = 0;
+};
+
+} // namespace dialoon
