@@ -1,5 +1,5 @@
-// Pointer movements as the X server reports them: XInput 2 raw motion of every pointing device, selected
-// on the root window through a connection of our own. Nobody waits on that connection: the strip's watch
+// Pointer movements as the X server reports them: XInput 2 raw motion of every pointing device, and the
+// root window's pointer motion, selected through a connection of our own. Nobody waits on that connection: the strip's watch
 // reads whatever has arrived when it looks, so a moving mouse wakes no thread and an idle one costs
 // nothing. Qt's own connection is left alone, so none of its events are taken from it.
 #include "platform/PointerWatch.h"
@@ -51,6 +51,11 @@ xcb_connection_t* openWatch()
         xcb_disconnect(c);
         return nullptr;
     }
+    // A pointer warped by a program moves no device; over the bare desktop, or a window that does not
+    // take pointer motion itself, the root window is told all the same.
+    const std::uint32_t motion = XCB_EVENT_MASK_POINTER_MOTION;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &motion);
+    xcb_flush(c);
     return c;
 }
 #endif
@@ -80,7 +85,7 @@ bool PointerWatch::devicesMoved()
 #if defined(DIALOON_HAVE_XINPUT)
     auto* c = static_cast<xcb_connection_t*>(connection_);
     while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
-        moved = true; // raw motion is all that was asked for
+        moved = true; // movements are all that was asked for
         std::free(event);
     }
     if (xcb_connection_has_error(c)) {

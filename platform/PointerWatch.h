@@ -10,8 +10,8 @@ namespace dialoon {
 class PointerWatch : public QObject
 {
 public:
-    // After this many looks without news the pointer is looked at anyway: a program may warp the pointer,
-    // which no device reports.
+    // After this many looks without news the pointer is looked at anyway: a program may warp the pointer
+    // over another program's window, which neither a device nor the root window reports.
     static constexpr int kLooksWithoutNews = 16;
 
     PointerWatch();
