@@ -98,6 +98,24 @@ bool PointerWatch::devicesMoved()
     return moved;
 }
 
+std::optional<QPoint> PointerWatch::askPointer()
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    if (connection_ == nullptr)
+        return std::nullopt;
+    auto* c = static_cast<xcb_connection_t*>(connection_);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
+    std::optional<QPoint> where;
+    if (reply && reply->same_screen)
+        where = QPoint(reply->root_x, reply->root_y);
+    std::free(reply);
+    return where;
+#else
+    return std::nullopt;
+#endif
+}
+
 bool PointerWatch::movedSinceLastLook()
 {
     bool moved = moved_;

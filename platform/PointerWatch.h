@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
+
+#include <optional>
 
 namespace dialoon {
 
@@ -26,6 +29,11 @@ public:
 
     // Whether pointing devices' movements are being heard of (X11 with XInput 2).
     bool hearsDevices() const { return connection_ != nullptr; }
+
+    // Where the pointer is on the X screen, in the server's pixels, asked on the watch's own connection:
+    // only the calling thread waits for the answer, no thread of Qt's is woken. Empty without a
+    // connection or when the pointer is on another screen.
+    std::optional<QPoint> askPointer();
 
 protected:
     // Any pointer event on a window of this program counts as a movement.

@@ -62,7 +62,12 @@ PixelPoint QtPlatform::cursorPos() const
         pointerWatch_ = std::make_unique<PointerWatch>();
     if (cursor_ && pointerWatch_ && !pointerWatch_->movedSinceLastLook())
         return *cursor_;
-    const QPoint p = QCursor::pos();
+    // The server's pixels are Qt's where no screen is scaled; elsewhere Qt converts them.
+    bool unscaled = true;
+    for (const QScreen* screen : QGuiApplication::screens())
+        unscaled = unscaled && screen->devicePixelRatio() == 1.0;
+    const std::optional<QPoint> asked = pointerWatch_ && unscaled ? pointerWatch_->askPointer() : std::nullopt;
+    const QPoint p = asked ? *asked : QCursor::pos();
     cursor_ = PixelPoint{p.x(), p.y()};
     return *cursor_;
 }

@@ -17,6 +17,9 @@ namespace {
 constexpr double kBeakDrop = 20.0;
 // Room around a part's outline for the width of its strokes, in drawing units.
 constexpr double kStrokeRoom = 6.0;
+// Frames are put together in bands of rows: Qt hands drawing of more than about a hundred rows at once
+// to helper threads, and waking them costs more than a frame of this size takes on one thread.
+constexpr int kBandRows = 32;
 
 } // namespace
 
@@ -205,12 +208,16 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
     prepareSprites(image.size() * 2);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    placeAboutTheFeet(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)), pose);
     const bool atRest = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.wingAngle == 0.0;
-    if (atRest)
-        painter.drawImage(viewBox_, rest_);
-    else
-        composeMoving(painter, pose);
+    for (int top = 0; top < image.height(); top += kBandRows) {
+        painter.resetTransform();
+        painter.setClipRect(QRectF(0.0, top / devicePixelRatio, logicalSize.width(), kBandRows / devicePixelRatio));
+        placeAboutTheFeet(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)), pose);
+        if (atRest)
+            painter.drawImage(viewBox_, rest_);
+        else
+            composeMoving(painter, pose);
+    }
     return image;
 }
 
