@@ -5,6 +5,7 @@
 #include "platform/LogonEntry.h"
 #include "platform/SingleInstance.h"
 #include "platform/TaskbarHint.h"
+#include "platform/PointerWatch.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -62,8 +63,18 @@ double QtPlatform::twipsPerPixelY() const
 
 PixelPoint QtPlatform::cursorPos() const
 {
-    const QPoint p = QCursor::pos();
-    return {p.x(), p.y()};
+    if (!pointerWatch_ && QGuiApplication::instance())
+        pointerWatch_ = std::make_unique<PointerWatch>();
+    if (cursor_ && pointerWatch_ && !pointerWatch_->movedSinceLastLook())
+        return *cursor_;
+    // The server's pixels are Qt's where no screen is scaled; elsewhere Qt converts them.
+    bool unscaled = true;
+    for (const QScreen* screen : QGuiApplication::screens())
+        unscaled = unscaled && screen->devicePixelRatio() == 1.0;
+    const std::optional<QPoint> asked = pointerWatch_ && unscaled ? pointerWatch_->askPointer() : std::nullopt;
+    const QPoint p = asked ? *asked : QCursor::pos();
+    cursor_ = PixelPoint{p.x(), p.y()};
+    return *cursor_;
 }
 
 PixelRect QtPlatform::stripRect() const

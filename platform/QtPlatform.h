@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QMessageBox;
 
@@ -16,6 +17,8 @@ class SingleInstance;
 }
 
 namespace dialoon {
+
+class PointerWatch;
 
 class QtPlatform : public DesktopPlatform
 {
@@ -59,6 +62,9 @@ private:
     std::unique_ptr<SingleInstance> instance_;
     std::function<void()> activationHandler_;
     std::unique_ptr<FullscreenWatch> fullscreen_;
+    // The pointer as last asked for, asked again only when it may have moved.
+    mutable std::unique_ptr<PointerWatch> pointerWatch_;
+    mutable std::optional<PixelPoint> cursor_;
 };
 
 } // namespace dialoon

@@ -6,6 +6,8 @@
 #include <pcaudiolib/audio.h>
 
 #include <dlfcn.h>
+
+#include <type_traits>
 #endif
 
 namespace dialoon {
@@ -13,6 +15,48 @@ namespace dialoon {
 #ifdef DIALOON_HAVE_PCAUDIOLIB
 
 namespace {
+
+// The sound library is opened when the voice first speaks, not when the program starts: it brings the
+// sound server's client and ALSA along, which would otherwise make the strip's first frame wait.
+struct PcAudioLibrary
+{
+    void* handle = nullptr;
+    decltype(&create_audio_device_object) create = nullptr;
+    decltype(&audio_object_open) open = nullptr;
+    decltype(&audio_object_write) write = nullptr;
+    decltype(&audio_object_drain) drain = nullptr;
+    decltype(&audio_object_flush) flush = nullptr;
+    decltype(&audio_object_close) close = nullptr;
+    decltype(&audio_object_destroy) destroy = nullptr;
+    decltype(&audio_object_strerror) strerror = nullptr;
+};
+
+// Null when the library or one of its functions is missing; opened once, kept open for the run.
+const PcAudioLibrary* pcaudio()
+{
+    static const PcAudioLibrary* const library = []() -> const PcAudioLibrary* {
+        void* handle = dlopen(DIALOON_PCAUDIO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr)
+            return nullptr;
+        static PcAudioLibrary functions;
+        functions.handle = handle;
+        bool complete = true;
+        const auto find = [&](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
+            complete = complete && function != nullptr;
+        };
+        find(functions.create, "create_audio_device_object");
+        find(functions.open, "audio_object_open");
+        find(functions.write, "audio_object_write");
+        find(functions.drain, "audio_object_drain");
+        find(functions.flush, "audio_object_flush");
+        find(functions.close, "audio_object_close");
+        find(functions.destroy, "audio_object_destroy");
+        find(functions.strerror, "audio_object_strerror");
+        return complete ? &functions : nullptr;
+    }();
+    return library;
+}
 
 void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
@@ -23,13 +67,17 @@ void silenceAlsaMessages()
 {
     using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
     using SetHandler = int (*)(Handler);
-    if (void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))
+    // ALSA comes in with the sound library, so it is found among that library's own.
+    void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler");
+    if (symbol == nullptr && pcaudio() != nullptr)
+        symbol = dlsym(pcaudio()->handle, "snd_lib_error_set_handler");
+    if (symbol != nullptr)
         reinterpret_cast<SetHandler>(symbol)(&ignoreAlsaMessage);
 }
 
 QString describe(audio_object* device, int error)
 {
-    const char* text = audio_object_strerror(device, error);
+    const char* text = pcaudio()->strerror(device, error);
     return text != nullptr ? QString::fromLocal8Bit(text) : QStringLiteral("error %1").arg(error);
 }
 
@@ -39,19 +87,22 @@ AudioOutput::~AudioOutput()
 {
     close();
     if (device_ != nullptr)
-        audio_object_destroy(device_);
+        pcaudio()->destroy(device_);
 }
 
 QString AudioOutput::open(int sampleRate)
 {
     close();
+    const PcAudioLibrary* library = pcaudio();
+    if (library == nullptr)
+        return QStringLiteral("the sound library %1 could not be loaded").arg(QLatin1String(DIALOON_PCAUDIO_LIBRARY));
     silenceAlsaMessages();
     if (device_ == nullptr)
-        device_ = create_audio_device_object(nullptr, BuildInfo::kTitle, "German phrases");
+        device_ = library->create(nullptr, BuildInfo::kTitle, "German phrases");
     if (device_ == nullptr)
         return QStringLiteral("no sound server or sound device was found");
     const int error =
-        audio_object_open(device_, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
+        library->open(device_, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
     if (error != 0)
         return describe(device_, error);
     open_ = true;
@@ -62,26 +113,26 @@ QString AudioOutput::write(const std::int16_t* samples, std::size_t count)
 {
     if (!open_)
         return QStringLiteral("the sound output is not open");
-    const int error = audio_object_write(device_, samples, count * sizeof(std::int16_t));
+    const int error = pcaudio()->write(device_, samples, count * sizeof(std::int16_t));
     return error == 0 ? QString() : describe(device_, error);
 }
 
 void AudioOutput::drain()
 {
     if (open_)
-        audio_object_drain(device_);
+        pcaudio()->drain(device_);
 }
 
 void AudioOutput::discard()
 {
     if (open_)
-        audio_object_flush(device_);
+        pcaudio()->flush(device_);
 }
 
 void AudioOutput::close()
 {
     if (open_)
-        audio_object_close(device_);
+        pcaudio()->close(device_);
     open_ = false;
 }
 
@@ -89,7 +140,7 @@ void AudioOutput::forgetDevice()
 {
     close();
     if (device_ != nullptr)
-        audio_object_destroy(device_);
+        pcaudio()->destroy(device_);
     device_ = nullptr;
 }
 

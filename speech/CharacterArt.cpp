@@ -15,6 +15,11 @@ namespace {
 
 // How far, in drawing units, the lower beak drops when the beak is wide open.
 constexpr double kBeakDrop = 20.0;
+// Room around a part's outline for the width of its strokes, in drawing units.
+constexpr double kStrokeRoom = 6.0;
+// Frames are put together in bands of rows: Qt hands drawing of more than about a hundred rows at once
+// to helper threads, and waking them costs more than a frame of this size takes on one thread.
+constexpr int kBandRows = 32;
 
 } // namespace
 
@@ -107,28 +112,112 @@ void CharacterArt::paint(QPainter& painter, const QRectF& target, const Characte
     painter.restore();
 }
 
+CharacterArt::Sprite CharacterArt::drawnAlone(std::initializer_list<const char*> ids, const QRectF& bounds,
+                                              double density) const
+{
+    const QRect pixels = QRectF(bounds.topLeft() * density, bounds.size() * density).toAlignedRect();
+    Sprite sprite{QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied),
+                  QRectF(QPointF(pixels.topLeft()) / density, QSizeF(pixels.size()) / density)};
+    sprite.image.fill(Qt::transparent);
+    QPainter painter(&sprite.image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(density, density);
+    painter.translate(-sprite.bounds.topLeft());
+    for (const char* id : ids)
+        drawPart(painter, QString::fromLatin1(id));
+    return sprite;
+}
+
+void CharacterArt::prepareSprites(QSize fineSize) const
+{
+    if (rest_.size() == fineSize)
+        return;
+    rest_ = QImage(fineSize, QImage::Format_ARGB32_Premultiplied);
+    rest_.fill(Qt::transparent);
+    {
+        QPainter rest(&rest_);
+        paint(rest, QRectF(QPointF(0, 0), QSizeF(fineSize)), CharacterPose{});
+    }
+    const double density = fineSize.width() / viewBox_.width();
+    const auto around = [this](const char* id) {
+        return svg_->boundsOnElement(QString::fromLatin1(id)).adjusted(-kStrokeRoom, -kStrokeRoom, kStrokeRoom,
+                                                                       kStrokeRoom);
+    };
+    restWithoutWing_ = drawnAlone({"body", "eye-left", "eye-right", "beak-lower", "beak-upper"}, viewBox_, density).image;
+    bodyAndEyes_ = drawnAlone({"body", "eye-left", "eye-right"}, viewBox_, density).image;
+    lidLeft_ = drawnAlone({"lid-left"}, around("lid-left"), density);
+    lidRight_ = drawnAlone({"lid-right"}, around("lid-right"), density);
+    mouthPart_ = drawnAlone({"mouth"}, around("mouth"), density);
+    beakLower_ = drawnAlone({"beak-lower"}, around("beak-lower"), density);
+    beakUpper_ = drawnAlone({"beak-upper"}, around("beak-upper"), density);
+    wing_ = drawnAlone({"wing"}, around("wing"), density);
+}
+
+// The same steps as paint(), with the fine pictures of the parts in place of their outlines.
+void CharacterArt::composeMoving(QPainter& painter, const CharacterPose& pose) const
+{
+    const auto place = [&painter](const Sprite& sprite) { painter.drawImage(sprite.bounds, sprite.image); };
+    const double open = std::clamp(pose.beakOpen, 0.0, 1.0);
+    if (open <= 0.0 && pose.lidClosure <= 0.0) {
+        painter.drawImage(viewBox_, restWithoutWing_);
+    } else {
+        painter.drawImage(viewBox_, bodyAndEyes_);
+        if (pose.lidClosure > 0.0) {
+            const auto drawLid = [&](const QRectF& eye, const Sprite& lid) {
+                painter.save();
+                QPainterPath outline;
+                outline.addEllipse(eye.adjusted(-2.0, -2.0, 2.0, 2.0));
+                painter.setClipPath(outline, Qt::IntersectClip);
+                painter.translate(0.0, -(1.0 - std::min(pose.lidClosure, 1.0)) * eye.height());
+                place(lid);
+                painter.restore();
+            };
+            drawLid(leftEye_, lidLeft_);
+            drawLid(rightEye_, lidRight_);
+        }
+        if (open > 0.0) {
+            painter.save();
+            painter.translate(0.0, mouth_.top());
+            painter.scale(1.0, 0.35 + 0.65 * open);
+            painter.translate(0.0, -mouth_.top() + open * kBeakDrop * 0.5);
+            place(mouthPart_);
+            painter.restore();
+        }
+        painter.save();
+        painter.translate(0.0, open * kBeakDrop);
+        place(beakLower_);
+        painter.restore();
+        place(beakUpper_);
+    }
+    painter.save();
+    painter.translate(wingPivot_);
+    painter.rotate(pose.wingAngle);
+    painter.translate(-wingPivot_);
+    place(wing_);
+    painter.restore();
+}
+
 QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const CharacterPose& pose) const
 {
     QImage image(logicalSize * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
-    QPainter painter(&image);
-    const QRectF target(QPointF(0, 0), QSizeF(logicalSize));
-    const bool atRest = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.wingAngle == 0.0;
-    if (!atRest || pose.scale <= 0.0) {
-        paint(painter, target, pose);
+    if (pose.scale <= 0.0)
         return image;
-    }
-    const QSize restSize = image.size() * 2;
-    if (rest_.size() != restSize) {
-        rest_ = QImage(restSize, QImage::Format_ARGB32_Premultiplied);
-        rest_.fill(Qt::transparent);
-        QPainter rest(&rest_);
-        paint(rest, QRectF(QPointF(0, 0), QSizeF(restSize)), CharacterPose{});
-    }
+    prepareSprites(image.size() * 2);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    placeAboutTheFeet(painter, target, pose);
-    painter.drawImage(viewBox_, rest_);
+    const bool atRest = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.wingAngle == 0.0;
+    for (int top = 0; top < image.height(); top += kBandRows) {
+        painter.resetTransform();
+        painter.setClipRect(QRectF(0.0, top / devicePixelRatio, logicalSize.width(), kBandRows / devicePixelRatio));
+        placeAboutTheFeet(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)), pose);
+        if (atRest)
+            painter.drawImage(viewBox_, rest_);
+        else
+            composeMoving(painter, pose);
+    }
     return image;
 }
 

@@ -28,12 +28,24 @@ public:
 
     // The pose as an image of logicalSize points at the given device pixel ratio, on transparency.
     // Poses that only grow or breathe reuse one finer drawing of the bird at rest: they are most of the
-    // frames, and scaling a picture costs a fraction of drawing the parts again.
+    // frames, and scaling a picture costs a fraction of drawing the parts again. The other poses are put
+    // together from finer drawings of the moving parts, each drawn once and then only moved.
     QImage render(QSize logicalSize, qreal devicePixelRatio, const CharacterPose& pose) const;
 
 private:
+    // A part drawn alone, finer than the screen, with the area of the drawing it covers.
+    struct Sprite
+    {
+        QImage image;
+        QRectF bounds; // in drawing units
+    };
+
     void drawPart(QPainter& painter, const QString& id) const;
     void placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
+    // Draws the fine pictures for this size of the whole-drawing pictures, once per size.
+    void prepareSprites(QSize fineSize) const;
+    Sprite drawnAlone(std::initializer_list<const char*> ids, const QRectF& bounds, double density) const;
+    void composeMoving(QPainter& painter, const CharacterPose& pose) const;
 
     std::unique_ptr<QSvgRenderer> svg_;
     QRectF viewBox_;
@@ -43,6 +55,11 @@ private:
     QPointF wingPivot_;
     QPointF feet_;
     mutable QImage rest_; // the bird at rest, drawn at twice the size last asked for
+    // At the same fineness: the bird at rest without its wing, its body and eyes alone, and each part
+    // that moves on its own.
+    mutable QImage restWithoutWing_;
+    mutable QImage bodyAndEyes_;
+    mutable Sprite lidLeft_, lidRight_, mouthPart_, beakLower_, beakUpper_, wing_;
 };
 
 } // namespace dialoon

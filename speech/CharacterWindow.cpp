@@ -7,8 +7,10 @@
 #include "speech/ShapeMask.h"
 
 #include <QBitmap>
+#include <algorithm>
 #include <QTimer>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace dialoon {
@@ -17,6 +19,52 @@ namespace {
 
 // Gap between the character and the corner of the free screen area.
 constexpr int kCornerGap = 24;
+// Frames kept for reuse: the poses of the bird standing and breathing, which come back every breath
+// all day (some 16 of them). Moving poses seldom come back exactly and are put together anew.
+// 64 KiB each at 128 x 128.
+constexpr std::size_t kFramesKept = 24;
+
+// The frame is copied in bands of rows: Qt hands a copy of more than about a hundred rows to helper
+// threads, which costs more in waking them than the copy of one small window takes.
+constexpr int kBandRows = 32;
+
+// Where two frames of the same size differ, in device-independent pixels; empty where they are alike.
+QRect changedArea(const QImage& before, const QImage& after)
+{
+    if (before.size() != after.size() || before.format() != after.format() ||
+        before.devicePixelRatio() != after.devicePixelRatio())
+        return QRect(QPoint(0, 0), after.deviceIndependentSize().toSize());
+    int top = -1;
+    int bottom = -1;
+    int left = after.width();
+    int right = -1;
+    for (int y = 0; y < after.height(); ++y) {
+        const auto* a = reinterpret_cast<const quint32*>(before.constScanLine(y));
+        const auto* b = reinterpret_cast<const quint32*>(after.constScanLine(y));
+        if (std::equal(a, a + after.width(), b))
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        int x = 0;
+        while (a[x] == b[x])
+            ++x;
+        left = std::min(left, x);
+        x = after.width() - 1;
+        while (a[x] == b[x])
+            --x;
+        right = std::max(right, x);
+    }
+    if (top < 0)
+        return {};
+    const qreal ratio = after.devicePixelRatio();
+    return QRectF(left / ratio, top / ratio, (right + 1 - left) / ratio, (bottom + 1 - top) / ratio).toAlignedRect();
+}
+
+bool breathingOnly(const CharacterPose& pose)
+{
+    return pose.scale == 1.0 && pose.beakOpen == 0.0 && pose.lidClosure == 0.0 && pose.wingAngle == 0.0;
+}
 
 } // namespace
 
@@ -44,16 +92,43 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     pose_ = shown;
     drawn_ = true;
     ++framesDrawn_;
-    picture_ = art_.render(size(), devicePixelRatioF(), pose_);
+    const Frame& frame = frameFor(pose_);
+    // Only what changed goes to the screen: a blink or the beak is a small part of the square.
+    const QRect changed = picture_.isNull() ? rect() : changedArea(picture_, frame.picture);
+    picture_ = frame.picture;
     // The mask is set whether or not a compositing manager runs: with one, the soft edge inside the
     // mask still blends; without one, the mask is what keeps the square around the bird from showing.
     // Asking the window system which case applies would need X11 calls here for no visible gain.
-    QImage shape = opaqueShape(picture_);
-    if (shape != shape_) {
-        shape_ = std::move(shape);
-        setMask(QBitmap::fromImage(shape_, Qt::MonoOnly | Qt::ThresholdDither));
+    if (frame.shape != shape_) {
+        shape_ = frame.shape;
+        ++masksSet_;
+        setMask(shape_);
     }
-    update();
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pose)
+{
+    const qreal ratio = devicePixelRatioF();
+    const auto kept = std::find_if(frames_.begin(), frames_.end(), [&](const Frame& frame) {
+        return frame.pose == pose && frame.picture.devicePixelRatio() == ratio && frame.picture.size() == size() * ratio;
+    });
+    if (kept != frames_.end()) {
+        std::rotate(frames_.begin(), kept, kept + 1);
+        return frames_.front();
+    }
+    ++framesRendered_;
+    QImage picture = art_.render(size(), ratio, pose);
+    QRegion shape(QBitmap::fromImage(opaqueShape(picture), Qt::MonoOnly | Qt::ThresholdDither));
+    if (!breathingOnly(pose)) {
+        moving_ = Frame{pose, std::move(picture), std::move(shape)};
+        return moving_;
+    }
+    if (frames_.size() >= kFramesKept)
+        frames_.pop_back();
+    frames_.insert(frames_.begin(), Frame{pose, std::move(picture), std::move(shape)});
+    return frames_.front();
 }
 
 void CharacterWindow::placeAtDefault()
@@ -77,13 +152,20 @@ void CharacterWindow::showEvent(QShowEvent* event)
     QTimer::singleShot(300, this, returnHome);
 }
 
-void CharacterWindow::paintEvent(QPaintEvent*)
+void CharacterWindow::paintEvent(QPaintEvent* event)
 {
+    // The frame covers the whole window, transparency included: copied as it is, in one pass.
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(QPoint(0, 0), picture_);
+    const QRect area = event->rect();
+    for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
+        const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
+        if (picture_.isNull())
+            painter.fillRect(band, Qt::transparent);
+        else
+            painter.drawImage(band, picture_, QRectF(QPointF(band.topLeft()) * picture_.devicePixelRatio(),
+                                                    QSizeF(band.size()) * picture_.devicePixelRatio()));
+    }
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event)

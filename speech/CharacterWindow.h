@@ -6,7 +6,10 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
 #include <QWidget>
+
+#include <vector>
 
 namespace dialoon {
 
@@ -26,6 +29,10 @@ public:
     void setPose(const CharacterPose& pose);
     const CharacterPose& pose() const { return pose_; }
     int framesDrawn() const { return framesDrawn_; }
+    // Poses drawn from the art rather than taken from the frames kept: each pose is drawn once.
+    int framesRendered() const { return framesRendered_; }
+    // Shapes handed to the window system: only when the outline changes.
+    int masksSet() const { return masksSet_; }
 
     // Near the lower right corner of the primary screen's area free of panels.
     void placeAtDefault();
@@ -42,13 +49,27 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // A pose drawn once, with the outline the window takes for it.
+    struct Frame
+    {
+        CharacterPose pose;
+        QImage picture;
+        QRegion shape;
+    };
+    // The frame for a pose: one kept from before, or drawn now.
+    const Frame& frameFor(const CharacterPose& pose);
+
     const CharacterArt& art_;
     const DesktopPlatform& platform_;
     CharacterPose pose_;
     QImage picture_;
-    QImage shape_;
+    QRegion shape_;
+    std::vector<Frame> frames_; // breathing frames kept, the most recently used first
+    Frame moving_;              // the last frame of a pose that is not kept
     bool drawn_ = false;
     int framesDrawn_ = 0;
+    int framesRendered_ = 0;
+    int masksSet_ = 0;
     bool dragging_ = false;
     QPoint dragOffset_;
     QPoint home_; // where the character stands: its default place, or where the user last put it

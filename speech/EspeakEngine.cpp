@@ -5,6 +5,8 @@
 
 #include <espeak-ng/espeak_ng.h>
 
+#include <dlfcn.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 namespace dialoon {
 
@@ -20,9 +23,52 @@ namespace {
 // espeak-ng hands out sound in pieces of this many milliseconds.
 constexpr int kBufferMs = 100;
 
+// The engine's library is opened when speech is first needed, not when the program starts: with what it
+// brings along (the sound server's client, codecs) it is some twenty libraries, which would otherwise
+// make the strip's first frame wait for the dynamic loader.
+struct EspeakLibrary
+{
+    decltype(&espeak_ng_InitializePath) initializePath = nullptr;
+    decltype(&espeak_Info) info = nullptr;
+    decltype(&espeak_Initialize) initialize = nullptr;
+    decltype(&espeak_SetSynthCallback) setSynthCallback = nullptr;
+    decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
+    decltype(&espeak_Synth) synth = nullptr;
+};
+
+// Empty, with the reason, when the library or one of its functions is missing.
+std::optional<EspeakLibrary> openEspeak(std::string& problem)
+{
+    void* handle = dlopen(DIALOON_ESPEAK_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = dlerror();
+        problem = std::string("the espeak-ng library could not be loaded (") + (why ? why : DIALOON_ESPEAK_LIBRARY) +
+                  "; install libespeak-ng1)";
+        return std::nullopt;
+    }
+    EspeakLibrary library;
+    bool complete = true;
+    const auto find = [&](auto& function, const char* name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
+        complete = complete && function != nullptr;
+    };
+    find(library.initializePath, "espeak_ng_InitializePath");
+    find(library.info, "espeak_Info");
+    find(library.initialize, "espeak_Initialize");
+    find(library.setSynthCallback, "espeak_SetSynthCallback");
+    find(library.setVoiceByName, "espeak_SetVoiceByName");
+    find(library.synth, "espeak_Synth");
+    if (!complete) {
+        problem = "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
+        return std::nullopt;
+    }
+    return library; // kept open for the rest of the run
+}
+
 struct EngineState
 {
     std::mutex lock;
+    EspeakLibrary library;
     bool started = false;
     int sampleRate = 0;
     std::optional<std::string> startProblem;
@@ -65,9 +111,16 @@ void start(EngineState& engine)
     if (engine.started)
         return;
     engine.started = true;
-    espeak_ng_InitializePath(nullptr);
+    std::string problem;
+    const std::optional<EspeakLibrary> library = openEspeak(problem);
+    if (!library) {
+        engine.startProblem = problem;
+        return;
+    }
+    engine.library = *library;
+    engine.library.initializePath(nullptr);
     const char* path = nullptr;
-    espeak_Info(&path);
+    engine.library.info(&path);
     engine.dataPath = QString::fromLocal8Bit(path != nullptr ? path : "");
     // espeak-ng prints its own complaint when its data is missing; looking first keeps it quiet.
     if (engine.dataPath.isEmpty() || !QFileInfo::exists(QDir(engine.dataPath).filePath("phontab"))) {
@@ -75,14 +128,14 @@ void start(EngineState& engine)
                               engine.dataPath.toStdString() + "; install espeak-ng-data)";
         return;
     }
-    const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
+    const int rate = engine.library.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
                                        espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
     if (rate <= 0) {
         engine.startProblem = "the espeak-ng speech engine could not start";
         return;
     }
     engine.sampleRate = rate;
-    espeak_SetSynthCallback(&collect);
+    engine.library.setSynthCallback(&collect);
 }
 
 void startOrThrow(EngineState& engine)
@@ -97,7 +150,7 @@ void selectVoice(EngineState& engine, const QString& voiceName, const QString& d
     if (engine.currentVoice == voiceName)
         return;
     if (!QFileInfo::exists(QDir(engine.dataPath).filePath(dictionary)) ||
-        espeak_SetVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
+        engine.library.setVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
         throw SpeechError("the espeak-ng voice \"" + voiceName.toStdString() +
                           "\" is missing (install espeak-ng-data)");
     }
@@ -149,8 +202,8 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     speech.sampleRate = engine.sampleRate;
     const std::wstring wide = text.toStdWString();
     engine.collecting = &speech;
-    const espeak_ERROR result = espeak_Synth(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), 0,
-                                             POS_CHARACTER, 0, espeakCHARS_WCHAR, nullptr, nullptr);
+    const espeak_ERROR result = engine.library.synth(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), 0,
+                                                     POS_CHARACTER, 0, espeakCHARS_WCHAR, nullptr, nullptr);
     engine.collecting = nullptr;
     if (result != EE_OK)
         throw SpeechError("espeak-ng could not synthesise the text (error " + std::to_string(result) + ")");

@@ -22,7 +22,10 @@ QImage opaqueShape(const QImage& picture)
 {
     const qreal ratio = picture.devicePixelRatio();
     const QSize logical(qRound(picture.width() / ratio), qRound(picture.height() / ratio));
-    QImage source = picture.convertToFormat(QImage::Format_ARGB32);
+    // Alpha reads the same premultiplied or not: only other formats need converting.
+    QImage source = picture.format() == QImage::Format_ARGB32_Premultiplied
+                        ? picture
+                        : picture.convertToFormat(QImage::Format_ARGB32);
     if (source.size() != logical)
         source = source.scaled(logical, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
@@ -32,11 +35,14 @@ QImage opaqueShape(const QImage& picture)
     bits.setColor(1, qRgb(0, 0, 0));       // 1: shown
     bits.fill(0);
     bool any = false;
+    // Bits written straight into the rows (least significant bit first): a call per pixel would cost
+    // more than the rest of the frame.
     for (int y = 0; y < logical.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        uchar* out = bits.scanLine(y);
         for (int x = 0; x < logical.width(); ++x) {
             if (qAlpha(row[x]) >= kAlphaThreshold) {
-                bits.setPixel(x, y, 1);
+                out[x >> 3] |= uchar(1u << (x & 7));
                 any = true;
             }
         }

@@ -12,6 +12,8 @@
 
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMetaObject>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,9 @@ namespace dialoon {
 namespace {
 
 const QString kTitle = QString::fromLatin1(BuildInfo::kTitle);
+
+// The latest the character comes when the strip's first frame is not seen (a platform that paints late).
+constexpr int kCharacterLatestMs = 300;
 
 const QString kHideCaption = QStringLiteral("&Non Read aloud");
 const QString kShowCaption = QStringLiteral("R&ead aloud");
@@ -106,14 +111,38 @@ void Application::refresh()
         form4_->close();
 }
 
+// The strip's first frame does not wait for the character: its drawing, its windows and its voice are
+// readied as soon as that frame is on the screen. The first sentence is seconds away, after the welcome.
 void Application::prepareCharacter()
 {
+    characterPending_ = true;
+    form1_.installEventFilter(this);
+    QTimer::singleShot(kCharacterLatestMs, this, [this] { guarded([this] { loadCharacter(); }); });
+}
+
+bool Application::eventFilter(QObject* watched, QEvent* event)
+{
+    // The frame goes to the screen when the paint that is beginning has ended: the character comes next.
+    if (watched == &form1_ && event->type() == QEvent::Paint && characterPending_)
+        QMetaObject::invokeMethod(this, [this] { guarded([this] { loadCharacter(); }); }, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
+}
+
+void Application::loadCharacter()
+{
+    if (!characterPending_)
+        return;
+    characterPending_ = false;
+    form1_.removeEventFilter(this);
     try {
         agent_.Characters().Load(CharacterCollection::kPeedy, QString());
         Character& character = agent_.Characters().Item(CharacterCollection::kPeedy);
         character.Show();
         character.setLanguageID(Character::kGerman);
         speech_.character = &character;
+        // Reading aloud switched off from the menu in the moment before the character came.
+        if (form2_ && form2_->item("mnu_hlp")->text() == kShowCaption)
+            character.Hide();
     } catch (const std::exception& error) {
         // The strip plays on without the character.
         std::cerr << BuildInfo::kTitle << ": the speaking character is not available, playing silently (" << error.what()

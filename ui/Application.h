@@ -51,11 +51,15 @@ public:
     AppState& state() { return state_; }
     StripModel& model() { return model_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // Runs a handler; an error it does not handle is reported and ends the program.
     void guarded(const std::function<void()>& handler);
     void refresh();
     void prepareCharacter();
+    void loadCharacter();
     void openMenu();
     void openSettings();
     void toggleCharacter();
@@ -95,6 +99,7 @@ private:
     QPointer<Form4> form4_;
     QPointer<Form7> form7_;
     TerminationWatch termination_;
+    bool characterPending_ = false; // start-up asked for the character; it comes after the strip's first frame
 };
 
 } // namespace dialoon

@@ -28,6 +28,10 @@ int main(int argc, char* argv[])
     // The strip places itself and reads the cursor, which a Wayland session allows only through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    // Our windows are small: sending their pixels over the X connection costs less than sharing memory
+    // with the server, which takes a round trip to the server, and a wake-up of Qt's X thread, per frame.
+    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(dialoon::BuildInfo::kTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(dialoon::BuildInfo::kVersion));

@@ -9,6 +9,31 @@
 
 using namespace dialoon;
 
+namespace {
+
+// Counts the paint events of a window and all its controls.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget* window)
+    {
+        window->installEventFilter(this);
+        for (QWidget* child : window->findChildren<QWidget*>())
+            child->installEventFilter(this);
+    }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
 class StripWindowTest : public QObject
 {
     Q_OBJECT
@@ -90,6 +115,45 @@ private slots:
         strip->render();
         QTRY_COMPARE(strip->height(), 23);
         QVERIFY(strip->grab().toImage().pixelColor(10, 12) != QColor(255, 0, 0));
+    }
+
+    // The strip's timers bring it in line with the model many times a second: when nothing changed,
+    // nothing is drawn.
+    void anUnchangedModelDrawsNothing()
+    {
+        strip->render();
+        QTest::qWait(50);
+        PaintCounter counter(strip.get());
+        for (int tick = 0; tick < 20; ++tick)
+            strip->render();
+        QTest::qWait(50);
+        QCOMPARE(counter.paints, 0);
+        // While a caption that changed is drawn.
+        model.label1Text = QStringLiteral(" Guten Abend.");
+        strip->render();
+        QTRY_VERIFY(counter.paints > 0);
+    }
+
+    // Rolled up, the captions lie below the one row left on the screen: their changes draw nothing.
+    void captionsOfTheRolledUpStripDrawNothing()
+    {
+        model.height = StripDesign::kRolledUpHeight;
+        model.barDrawn = 10;
+        strip->render();
+        QTRY_COMPARE(strip->height(), 1);
+        QTest::qWait(50);
+        PaintCounter counter(strip.get());
+        for (int step = 0; step < 5; ++step) {
+            model.label1Text = QString(5 - step, u' ') + QStringLiteral("Guten Tag.");
+            model.label2Top -= 10.0f;
+            strip->render();
+            QTest::qWait(10);
+        }
+        QCOMPARE(counter.paints, 0);
+        model.height = model.fullHeight;
+        model.barDrawn = -1;
+        strip->render();
+        QTRY_COMPARE(strip->height(), 23);
     }
 
     void timersFollowTheModel()

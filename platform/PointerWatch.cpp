@@ -1,0 +1,153 @@
+// Pointer movements as the X server reports them: XInput 2 raw motion of every pointing device, and the
+// root window's pointer motion, selected through a connection of our own. Nobody waits on that connection: the strip's watch
+// reads whatever has arrived when it looks, so a moving mouse wakes no thread and an idle one costs
+// nothing. Qt's own connection is left alone, so none of its events are taken from it.
+#include "platform/PointerWatch.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+
+#if defined(DIALOON_HAVE_XINPUT)
+#include <xcb/xcb.h>
+#include <xcb/xinput.h>
+
+#include <cstdlib>
+#endif
+
+namespace dialoon {
+
+namespace {
+
+#if defined(DIALOON_HAVE_XINPUT)
+xcb_connection_t* openWatch()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return nullptr;
+    }
+    const xcb_query_extension_reply_t* input = xcb_get_extension_data(c, &xcb_input_id);
+    xcb_input_xi_query_version_reply_t* version =
+        input && input->present ? xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr)
+                                : nullptr;
+    // Raw events of every device, master or not: 2.2 sends them whether or not someone grabbed the pointer.
+    const bool usable = version && (version->major_version > 2 || (version->major_version == 2 && version->minor_version >= 2));
+    std::free(version);
+    if (!usable) {
+        xcb_disconnect(c);
+        return nullptr;
+    }
+    struct
+    {
+        xcb_input_event_mask_t head;
+        std::uint32_t bits;
+    } mask{{XCB_INPUT_DEVICE_ALL, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    if (xcb_generic_error_t* error = xcb_request_check(c, xcb_input_xi_select_events_checked(c, root, 1, &mask.head))) {
+        std::free(error);
+        xcb_disconnect(c);
+        return nullptr;
+    }
+    // A pointer warped by a program moves no device; over the bare desktop, or a window that does not
+    // take pointer motion itself, the root window is told all the same.
+    const std::uint32_t motion = XCB_EVENT_MASK_POINTER_MOTION;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &motion);
+    xcb_flush(c);
+    return c;
+}
+#endif
+
+} // namespace
+
+PointerWatch::PointerWatch()
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    connection_ = openWatch();
+#endif
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+PointerWatch::~PointerWatch()
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    if (connection_)
+        xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
+#endif
+}
+
+bool PointerWatch::devicesMoved()
+{
+    bool moved = false;
+#if defined(DIALOON_HAVE_XINPUT)
+    auto* c = static_cast<xcb_connection_t*>(connection_);
+    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+        moved = true; // movements are all that was asked for
+        std::free(event);
+    }
+    if (xcb_connection_has_error(c)) {
+        // The display went away: from now on every look asks.
+        xcb_disconnect(c);
+        connection_ = nullptr;
+        moved = true;
+    }
+#endif
+    return moved;
+}
+
+std::optional<QPoint> PointerWatch::askPointer()
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    if (connection_ == nullptr)
+        return std::nullopt;
+    auto* c = static_cast<xcb_connection_t*>(connection_);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
+    std::optional<QPoint> where;
+    if (reply && reply->same_screen)
+        where = QPoint(reply->root_x, reply->root_y);
+    std::free(reply);
+    return where;
+#else
+    return std::nullopt;
+#endif
+}
+
+bool PointerWatch::movedSinceLastLook()
+{
+    bool moved = moved_;
+    moved_ = false;
+    if (connection_ == nullptr)
+        moved = true;
+    else if (devicesMoved())
+        moved = true;
+    if (!moved && ++looksWithoutNews_ >= kLooksWithoutNews)
+        moved = true;
+    if (moved)
+        looksWithoutNews_ = 0;
+    return moved;
+}
+
+bool PointerWatch::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::HoverMove:
+    case QEvent::DragMove:
+    case QEvent::TabletMove:
+        moved_ = true;
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+} // namespace dialoon

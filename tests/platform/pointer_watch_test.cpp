@@ -1,0 +1,96 @@
+// The strip's watch asks where the pointer is only when it may have moved: movements of a pointing
+// device and of the pointer over the desktop (heard from the X server) and pointer events on the
+// program's own windows count, and after a while it looks anyway.
+#include "platform/PointerWatch.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTest>
+#include <QWidget>
+
+using namespace dialoon;
+
+namespace {
+
+void xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(5000);
+}
+
+// Looks a few times, well below the count that looks anyway, until a movement is told.
+bool movementToldSoon(PointerWatch& watch)
+{
+    for (int look = 0; look < PointerWatch::kLooksWithoutNews / 2; ++look) {
+        QTest::qWait(60);
+        if (watch.movedSinceLastLook())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class PointerWatchTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display");
+        xdotool({"mousemove", "0", "700"});
+        QTest::qWait(100);
+    }
+
+    void anIdlePointerIsNotAskedForUntilTheLookAnyway()
+    {
+        PointerWatch watch;
+        QVERIFY(watch.hearsDevices());
+        QVERIFY(watch.movedSinceLastLook()); // nothing known yet
+        for (int look = 1; look < PointerWatch::kLooksWithoutNews; ++look)
+            QVERIFY2(!watch.movedSinceLastLook(), qPrintable(QString::number(look)));
+        QVERIFY(watch.movedSinceLastLook());
+        QVERIFY(!watch.movedSinceLastLook());
+    }
+
+    void aDeviceMovementIsHeard()
+    {
+        PointerWatch watch;
+        watch.movedSinceLastLook();
+        QVERIFY(!watch.movedSinceLastLook());
+        xdotool({"mousemove_relative", "--", "3", "2"}); // through the XTEST device, like a mouse
+        QVERIFY(movementToldSoon(watch));
+        QVERIFY(!watch.movedSinceLastLook());
+        xdotool({"mousemove", "0", "700"});
+    }
+
+    void aPointerEventOnOurWindowCounts()
+    {
+        QWidget window;
+        window.resize(100, 40);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PointerWatch watch;
+        watch.movedSinceLastLook();
+        QVERIFY(!watch.movedSinceLastLook());
+        QTest::mouseMove(&window, QPoint(10, 10));
+        QVERIFY(movementToldSoon(watch));
+        QVERIFY(!watch.movedSinceLastLook());
+    }
+
+    void aPointerWarpedOverTheDesktopIsSeen()
+    {
+        PointerWatch watch;
+        watch.movedSinceLastLook();
+        QVERIFY(!watch.movedSinceLastLook());
+        xdotool({"mousemove", "5", "5"}); // a warp: no device reports it, the root window is told
+        QVERIFY(movementToldSoon(watch));
+        xdotool({"mousemove", "0", "700"});
+    }
+};
+
+QTEST_MAIN(PointerWatchTest)
+#include "pointer_watch_test.moc"

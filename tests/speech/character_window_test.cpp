@@ -1,0 +1,105 @@
+// The character's window keeps its frames cheap: a pose that looks like the one on screen draws nothing,
+// a breathing pose seen before is not drawn from the art again, and the window's shape goes to the
+// window system only when the outline changes.
+#include "speech/CharacterArt.h"
+#include "platform/QtPlatform.h"
+#include "speech/CharacterWindow.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace dialoon;
+
+namespace {
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+CharacterPose breathing(double breath)
+{
+    CharacterPose pose;
+    pose.breath = breath;
+    return pose;
+}
+
+} // namespace
+
+class CharacterWindowTest : public QObject
+{
+    Q_OBJECT
+
+    QtPlatform platform;
+
+private:
+    CharacterArt art;
+
+private slots:
+    void aPoseThatLooksTheSameDrawsNothing()
+    {
+        CharacterWindow window(art, platform);
+        window.setPose(breathing(1.0));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+        PaintCounter counter(&window);
+        const int drawn = window.framesDrawn();
+        const int rendered = window.framesRendered();
+        // Less than a quantum of breath apart: the picture would be the same.
+        window.setPose(breathing(1.0004));
+        window.setPose(breathing(0.9997));
+        QTest::qWait(50);
+        QCOMPARE(window.framesDrawn(), drawn);
+        QCOMPARE(window.framesRendered(), rendered);
+        QCOMPARE(counter.paints, 0);
+    }
+
+    void breathingFramesAreDrawnFromTheArtOnce()
+    {
+        CharacterWindow window(art, platform);
+        const QList<double> cycle{1.0, 1.004, 1.008, 1.012, 1.008, 1.004, 1.0, 0.996, 0.992, 0.996};
+        for (int round = 0; round < 3; ++round) {
+            for (const double breath : cycle)
+                window.setPose(breathing(breath));
+        }
+        QCOMPARE(window.framesDrawn(), 3 * cycle.size());
+        QCOMPARE(window.framesRendered(), 6); // the distinct breaths of the cycle
+    }
+
+    void theShapeIsSetOnlyWhenTheOutlineChanges()
+    {
+        CharacterWindow window(art, platform);
+        window.setPose(breathing(1.0));
+        const int masks = window.masksSet();
+        QCOMPARE(masks, 1);
+        QVERIFY(!window.mask().isEmpty());
+        // Back and forth between two poses with different outlines: each change is one shape.
+        CharacterPose raised;
+        raised.wingAngle = -135.0;
+        window.setPose(raised);
+        QCOMPARE(window.masksSet(), masks + 1);
+        QVERIFY(window.mask() != QRegion());
+        window.setPose(breathing(1.0));
+        QCOMPARE(window.masksSet(), masks + 2);
+        // A blink stays inside the outline: the shape stays as it is.
+        CharacterPose blink;
+        blink.lidClosure = 1.0;
+        window.setPose(blink);
+        QCOMPARE(window.masksSet(), masks + 2);
+    }
+};
+
+QTEST_MAIN(CharacterWindowTest)
+#include "character_window_test.moc"
