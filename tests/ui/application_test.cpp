@@ -40,6 +40,19 @@ private:
         QTest::mouseMove(button, QPoint(6, 6));
     }
 
+    // Moves the mouse over the menu button until the menu is up: a move that comes while the window
+    // system is still placing the strip or mapping the character may land elsewhere, as a person's
+    // first twitch of the mouse may.
+    bool hoverUntilMenuShows()
+    {
+        for (int i = 0; i < 20; ++i) {
+            hoverMenuButton();
+            if (QTest::qWaitFor([this] { return app->menu() && app->menu()->mnu_file()->isVisible(); }, 250))
+                return true;
+        }
+        return false;
+    }
+
     static QWidget* topLevel(const QString& name)
     {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -70,8 +83,7 @@ private slots:
 
     void menuOpensWhenTheMouseMovesOverItsButton()
     {
-        hoverMenuButton();
-        QTRY_VERIFY(app->menu() && app->menu()->mnu_file()->isVisible());
+        QVERIFY(hoverUntilMenuShows());
         QMenu* menu = app->menu()->mnu_file();
         QStringList captions;
         for (QAction* a : menu->actions())
@@ -83,13 +95,13 @@ private slots:
         QCOMPARE(menu->geometry().right() + 1, anchor.x());
         QCOMPARE(menu->geometry().top(), anchor.y());
         menu->close();
-        hoverMenuButton();
-        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(hoverUntilMenuShows());
         menu->close();
     }
 
     void readAloudItemHidesAndShowsTheCharacter()
     {
+        QVERIFY(app->menu());
         QAction* item = app->menu()->item("mnu_hlp");
         QStringList captions;
         for (int i = 0; i < 4; ++i) {
