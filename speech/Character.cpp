@@ -131,6 +131,11 @@ int Character::Play(const QString& animation)
 int Character::enqueue(Request request)
 {
     request.number = ++lastRequest_;
+    if (queue_.size() >= static_cast<std::size_t>(kMostPending)) {
+        const auto speech = std::find_if(queue_.begin(), queue_.end(),
+                                         [](const Request& r) { return r.kind == Request::Kind::Speech; });
+        queue_.erase(speech != queue_.end() ? speech : queue_.begin());
+    }
     queue_.push_back(std::move(request));
     schedulePump();
     return lastRequest_;

@@ -182,6 +182,26 @@ private slots:
         QCOMPARE(character.currentRequest(), 0);
     }
 
+    // Requests asked for faster than they play do not pile up: the oldest waiting speech makes room for
+    // the newest, and an animation waiting among them keeps its place.
+    void queueHasABoundAndKeepsTheNewest()
+    {
+        Character& character = peedy();
+        RequestLog log(character);
+        character.Show();
+        const int wave = character.Play(QStringLiteral("Wave"));
+        QList<int> speeches;
+        for (int i = 0; i < 2 * Character::kMostPending; ++i)
+            speeches << character.Speak(QStringLiteral("Satz %1.  ").arg(i));
+        QCOMPARE(character.pendingRequests(), Character::kMostPending);
+        // Kept: the wave, and the newest speeches that fit beside it.
+        const int firstKept = speeches[speeches.size() - (Character::kMostPending - 1)];
+        QTRY_VERIFY_WITH_TIMEOUT(log.entries.filter(QStringLiteral("+")).size() >= 2, kPatienceMs);
+        QCOMPARE(log.entries.filter(QStringLiteral("+")).mid(0, 2),
+                 (QStringList{"+" + QString::number(wave), "+" + QString::number(firstKept)}));
+        character.Hide();
+    }
+
     void hidingCutsShortAndForgetsTheQueue()
     {
         Character& character = peedy();
