@@ -3,6 +3,7 @@
 #pragma once
 
 #include "speech/CharacterAnimator.h"
+#include "speech/HandlerEdge.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -33,8 +34,9 @@ public:
     // drops the oldest waiting speech rather than falling ever further behind.
     static constexpr int kMostPending = 8;
 
-    // Throws SpeechError when the character's drawing cannot be read.
-    Character(const QString& id, DesktopPlatform& platform, QObject* parent = nullptr);
+    // Throws SpeechError when the character's drawing cannot be read. Every handler of the character
+    // (its timers, its voice's reports, its balloon's) runs behind the edge.
+    Character(const QString& id, DesktopPlatform& platform, HandlerEdge edge = {}, QObject* parent = nullptr);
     ~Character() override;
 
     QString id() const { return objectName(); }
@@ -52,8 +54,9 @@ public:
 
     // Queue a request and return at once with its number, or 0 when the character is hidden: a hidden
     // character is silent and keeps nothing for later. With kMostPending requests waiting, the oldest
-    // waiting speech (or, with none, the oldest request) is dropped without a word to make room. Play throws SpeechError for an animation the
-    // character does not have (it has "Wave"), whether shown or hidden.
+    // waiting speech (or, with none, the oldest request) is dropped without a word to make room.
+    // Play throws SpeechError for an animation the character does not have (it has "Wave"), whether
+    // shown or hidden.
     int Speak(const QString& text);
     int Play(const QString& animation);
 
@@ -90,6 +93,7 @@ private:
     void onVoiceSilent();
     int heardLength() const;
 
+    HandlerEdge edge_;
     std::unique_ptr<CharacterArt> art_;
     std::unique_ptr<CharacterWindow> window_;
     std::unique_ptr<SpeechBalloon> balloon_;
