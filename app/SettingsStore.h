@@ -40,11 +40,6 @@ public:
     QString path() const;
 
 private:
-    // Whether the file, read afresh, holds these texts.
-    bool fileHolds(const QList<Setting>& settings) const;
-    // A fresh QSettings on the same file, without the status the old one kept.
-    void reopen();
-
     std::unique_ptr<QSettings> settings_;
     int replacements_ = 0;
 };

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace dialoon;
@@ -154,6 +156,76 @@ private slots:
         for (const auto& [key, text] : expected)
             QCOMPARE(reopened.readSetting(key), text);
         QCOMPARE(store.replacements(), 2);
+    }
+
+    // The same files where nothing can be written: the odd lines do not hide the failure.
+    void oddLinesDoNotHideAFailedWrite_data() { oddLinesArePassedOver_data(); }
+    void oddLinesDoNotHideAFailedWrite()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("config");
+        QVERIFY(QDir(dir.path()).mkdir("config"));
+        const QString path = folder + "/Tavo.ini";
+        writeFile(path, content);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        bool raised = false;
+        {
+            OrdinaryUser user;
+            SettingsStore store(path);
+            try {
+                store.writeSettings({{"voice", "1"}, {"guagen", "10206"}});
+            } catch (const StoreWriteError&) {
+                raised = true;
+            }
+            QVERIFY_THROWS_EXCEPTION(StoreWriteError, store.writeSetting("rd", "1"));
+        }
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0700), 0);
+        QVERIFY2(raised, "a write that did not reach the file was reported as done");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+        // Writable again: the next write is judged on its own and carries nothing of the failed ones.
+        SettingsStore store(path);
+        store.writeSetting("n", "5");
+        QCOMPARE(SettingsStore(path).readSetting("n"), QStringLiteral("5"));
+        QCOMPARE(SettingsStore(path).readSetting("ce"), QStringLiteral("0"));
+        QCOMPARE(SettingsStore(path).readSetting("guagen"), QStringLiteral("10205"));
+        QCOMPARE(SettingsStore(path).readSetting("voice"), QString());
+    }
+
+    // The lock beside the store can be made but the store itself not written (a disk that fills up):
+    // the format error of the junk line must not pass the failure off as a success. A limit on the size
+    // of the files this process may write stands in for the full disk.
+    void formatErrorDoesNotHideAFailedWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tavo.ini");
+        QByteArray content = bytes("[German]\nce=0\n\x01\x02 junk\n");
+        for (int i = 0; i < 100; ++i)
+            content += "key" + QByteArray::number(i) + "=" + QByteArray(20, 'x') + "\n";
+        writeFile(path, content);
+        SettingsStore store(path);
+        struct rlimit saved = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        struct rlimit small = saved;
+        small.rlim_cur = 1024;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool raised = false;
+        try {
+            store.writeSettings({{"voice", "1"}});
+        } catch (const StoreWriteError&) {
+            raised = true;
+        }
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray after = file.readAll();
+        qDebug() << after.size() << after.right(60);
+        QVERIFY2(raised, "a write that did not reach the file was reported as done");
+        QCOMPARE(after, content);
     }
 
     void manyKeysAreOneReplacement()
