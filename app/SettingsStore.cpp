@@ -9,6 +9,7 @@
 #include "platform/DurableFile.h"
 #include "platform/UserSettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -145,7 +146,10 @@ void SettingsStore::writeSettings(const QList<Setting>& settings)
     if (contentOf(QSettings(check->fileName(), QSettings::IniFormat)) != intended)
         fail(QStringLiteral("the new content could not be written whole; the disk may be full"));
 
+    // On the first run the folder may not be there yet.
     QString problem;
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        fail(QStringLiteral("its folder cannot be made"));
     if (!DurableFile::replace(file, content, &problem))
         fail(problem);
     // The store's own reader notices the new file by its size and time, and reads it again.

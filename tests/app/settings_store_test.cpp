@@ -78,6 +78,15 @@ private slots:
         QCOMPARE(content.count('['), 1);
     }
 
+    void missingFoldersAreMade()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("home/.config/Tavo.ini");
+        SettingsStore store(path);
+        store.writeSetting("xxx", "1");
+        QCOMPARE(SettingsStore(path).readSetting("xxx"), QStringLiteral("1"));
+    }
+
     void writeReplacesValue()
     {
         QTemporaryDir dir;
