@@ -11,10 +11,13 @@ namespace dialoon::ExitSave {
 
 void save(const AppState& state, const StripModel& strip, SettingsStore& store)
 {
-    store.writeSetting(SettingKeys::voice, SettingText::fromInt16(state.readAloud));
-    store.writeSetting(SettingKeys::left, SettingText::fromSingle(static_cast<float>(strip.left)));
+    QList<SettingsStore::Setting> settings = {
+        {SettingKeys::voice, SettingText::fromInt16(state.readAloud)},
+        {SettingKeys::left, SettingText::fromSingle(static_cast<float>(strip.left))},
+    };
     if (state.saveSchedule == 1 && state.sequentialPlay == 1)
-        store.writeSetting(SettingKeys::guagen, SettingText::fromInt16(state.sentenceId));
+        settings.append({SettingKeys::guagen, SettingText::fromInt16(state.sentenceId)});
+    store.writeSettings(settings);
 }
 
 } // namespace dialoon::ExitSave

@@ -11,7 +11,7 @@ class SettingsStore;
 
 namespace ExitSave {
 
-// The writes, in order; each is durable before the next starts. Raises StoreWriteError.
+// The keys, in one durable replacement of the store: all of them are kept or none. Raises StoreWriteError.
 void save(const AppState& state, const StripModel& strip, SettingsStore& store);
 
 } // namespace ExitSave

@@ -20,22 +20,24 @@ void Set_Auto_Start(const AppState& state, Platform& platform)
 void SettingsSave::save(const AppState& state, SettingsStore& store, Platform& platform)
 {
     Set_Auto_Start(state, platform);
-    const auto write = [&store](const QString& key, std::int16_t value) {
-        store.writeSetting(key, SettingText::fromInt16(value));
+    const auto number = [](const QString& key, std::int16_t value) {
+        return SettingsStore::Setting{key, SettingText::fromInt16(value)};
     };
-    write(SettingKeys::ce, state.germanFirst);
-    write(SettingKeys::n, state.repeatCount);
-    write(SettingKeys::ctime, state.englishSeconds);
-    write(SettingKeys::etime, state.germanSeconds);
-    write(SettingKeys::rd, state.sequentialPlay);
-    write(SettingKeys::psave, state.saveSchedule);
-    write(SettingKeys::ssave, state.saveSettings);
-    write(SettingKeys::visi, state.autoHide);
-    write(SettingKeys::guage, state.lessonIndex);
-    write(SettingKeys::red, state.redSetting);
-    write(SettingKeys::mark, state.startWithWindows);
-    store.writeSetting(SettingKeys::xxx, QStringLiteral("1"));
-    write(SettingKeys::sspeed, state.speedSetting);
+    store.writeSettings({
+        number(SettingKeys::ce, state.germanFirst),
+        number(SettingKeys::n, state.repeatCount),
+        number(SettingKeys::ctime, state.englishSeconds),
+        number(SettingKeys::etime, state.germanSeconds),
+        number(SettingKeys::rd, state.sequentialPlay),
+        number(SettingKeys::psave, state.saveSchedule),
+        number(SettingKeys::ssave, state.saveSettings),
+        number(SettingKeys::visi, state.autoHide),
+        number(SettingKeys::guage, state.lessonIndex),
+        number(SettingKeys::red, state.redSetting),
+        number(SettingKeys::mark, state.startWithWindows),
+        {SettingKeys::xxx, QStringLiteral("1")},
+        number(SettingKeys::sspeed, state.speedSetting),
+    });
 }
 
 } // namespace dialoon

@@ -13,7 +13,7 @@ void Set_Auto_Start(const AppState& state, Platform& platform);
 
 namespace SettingsSave {
 
-// Set_Auto_Start, then the thirteen keys in their order. Raises StoreWriteError.
+// Set_Auto_Start, then the thirteen keys in one durable replacement of the store. Raises StoreWriteError.
 void save(const AppState& state, SettingsStore& store, Platform& platform);
 
 } // namespace SettingsSave

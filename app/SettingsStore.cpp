@@ -1,12 +1,19 @@
-// Settings store over QSettings, whose INI writes go through a temporary file and a rename, so that a
-// crash in the middle of a write leaves the old file whole.
+// Settings store over QSettings. In the INI file, QSettings reads the store and makes the new content of
+// each save, in a scratch copy beside it; the content is checked whole and then put in the store's place
+// by DurableFile, in one replacement that is on disk for good or leaves the old file as it was. (QSettings'
+// own writes can leave a cut-off file in the store's place when the disk is full, and keep a format error
+// from reading a file with a byte-order mark or a line of junk that makes every later write look failed.)
 #include "app/SettingsStore.h"
 
 #include "engine/Errors.h"
 #include "platform/DurableFile.h"
 #include "platform/UserSettings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryFile>
 
 namespace dialoon {
 namespace {
@@ -16,6 +23,39 @@ const QString kSection = QStringLiteral("German");
 QString keyPath(const QString& key)
 {
     return kSection + u'/' + key;
+}
+
+QString textOf(const QVariant& value)
+{
+    // A hand-edited value with a comma reads back as a list; keep it as the text that was typed.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+// Every key and its value, as QSettings sees them.
+QMap<QString, QVariant> contentOf(const QSettings& settings)
+{
+    QMap<QString, QVariant> content;
+    for (const QString& key : settings.allKeys())
+        content.insert(key, settings.value(key));
+    return content;
+}
+
+// A working file of this content, under a name no QSettings of this process has seen (QSettings keeps
+// what it read of each file by name): in the scratch folder, where writing does not wait for the disk,
+// or else beside the store.
+bool makeScratch(std::unique_ptr<QTemporaryFile>& scratch, const QString& store, const QByteArray& content)
+{
+    const QString name = QFileInfo(store).fileName() + QStringLiteral(".XXXXXX");
+    for (const QString& folder : {DurableFile::scratchFolder(), QFileInfo(store).absolutePath()}) {
+        scratch = std::make_unique<QTemporaryFile>(folder + u'/' + name);
+        if (scratch->open() && scratch->write(content) == content.size() && scratch->flush()) {
+            scratch->close();
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -36,27 +76,85 @@ QString SettingsStore::path() const
 
 QString SettingsStore::readSetting(const QString& key) const
 {
-    const QVariant value = settings_->value(keyPath(key));
-    // A hand-edited value with a comma reads back as a list; keep it as the text that was typed.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
-    return value.toString();
+    return textOf(settings_->value(keyPath(key)));
 }
 
 void SettingsStore::writeSetting(const QString& key, const QString& text)
 {
-    settings_->setValue(keyPath(key), text);
-    settings_->sync();
-    if (settings_->status() != QSettings::NoError) {
-        // A QSettings object keeps its error for good; a fresh one judges the next write on its own.
-        const QString fileName = settings_->fileName();
-        const QSettings::Format format = settings_->format();
-        settings_.reset();
-        settings_ = std::make_unique<QSettings>(fileName, format);
-        throw StoreWriteError("The settings could not be saved to " + path().toStdString() +
-                              " (the file or its folder cannot be written).");
+    writeSettings({{key, text}});
+}
+
+void SettingsStore::writeSettings(const QList<Setting>& settings)
+{
+    const auto fail = [this](const QString& why) {
+        throw StoreWriteError("The settings could not be saved to " + path().toStdString() + " (" +
+                              why.toStdString() + ").");
+    };
+
+    if (settings_->format() != QSettings::IniFormat) {
+        // The registry: its own writes.
+        for (const auto& [key, text] : settings)
+            settings_->setValue(keyPath(key), text);
+        settings_->sync();
+        if (settings_->status() != QSettings::NoError) {
+            // A QSettings object keeps its error for good; a fresh one judges the next write on its own.
+            const QString name = settings_->fileName();
+            const QSettings::Format format = settings_->format();
+            settings_.reset();
+            settings_ = std::make_unique<QSettings>(name, format);
+            fail(QStringLiteral("the store cannot be written"));
+        }
+        ++replacements_;
+        return;
     }
-    DurableFile::syncFolderOf(path());
+
+    // The store as it is now, byte-order mark and junk lines included: QSettings reads past them.
+    const QString file = path();
+    QByteArray current;
+    QFile existing(file);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly))
+            fail(QStringLiteral("the file cannot be read: ") + existing.errorString());
+        current = existing.readAll();
+    }
+
+    // QSettings makes the new content, in its own format, in a scratch copy of the store.
+    std::unique_ptr<QTemporaryFile> scratch;
+    if (!makeScratch(scratch, file, current))
+        fail(QStringLiteral("no working file can be written: ") + scratch->errorString());
+    QMap<QString, QVariant> intended;
+    {
+        QSettings maker(scratch->fileName(), QSettings::IniFormat);
+        for (const auto& [key, text] : settings)
+            maker.setValue(keyPath(key), text);
+        maker.sync();
+        if (maker.status() == QSettings::AccessError)
+            fail(QStringLiteral("no working file can be written"));
+        intended = contentOf(maker);
+    }
+    // By name: QSettings put a new file in the scratch's place.
+    QFile made(scratch->fileName());
+    if (!made.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("no working file can be read: ") + made.errorString());
+    const QByteArray content = made.readAll();
+    made.close();
+
+    // The content must hold all of it: QSettings does not see a write cut short by a full disk.
+    std::unique_ptr<QTemporaryFile> check;
+    if (!makeScratch(check, file, content))
+        fail(QStringLiteral("no working file can be written: ") + check->errorString());
+    if (contentOf(QSettings(check->fileName(), QSettings::IniFormat)) != intended)
+        fail(QStringLiteral("the new content could not be written whole; the disk may be full"));
+
+    // On the first run the folder may not be there yet.
+    QString problem;
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        fail(QStringLiteral("its folder cannot be made"));
+    if (!DurableFile::replace(file, content, &problem))
+        fail(problem);
+    // The store's own reader notices the new file by its size and time, and reads it again.
+    settings_->sync();
+    ++replacements_;
 }
 
 } // namespace dialoon

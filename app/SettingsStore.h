@@ -2,16 +2,21 @@
 // under the XDG config directory on Linux, the per-user registry on Windows.
 #pragma once
 
+#include <QList>
 #include <QSettings>
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 namespace dialoon {
 
 class SettingsStore
 {
 public:
+    // A key and the text to store under it.
+    using Setting = std::pair<QString, QString>;
+
     // The user's own store.
     SettingsStore();
     // A store kept in the INI file at this path (tests use one in a temporary directory).
@@ -25,10 +30,18 @@ public:
     // path, when the store cannot be written; what was stored before stays intact.
     void writeSetting(const QString& key, const QString& text);
 
+    // Stores all the texts in one replacement of the store, durable before returning: afterwards the
+    // store holds either all of them or none. Raises StoreWriteError as writeSetting does.
+    void writeSettings(const QList<Setting>& settings);
+
+    // How often this store has replaced its file since it was opened: once for each save.
+    int replacements() const { return replacements_; }
+
     QString path() const;
 
 private:
     std::unique_ptr<QSettings> settings_;
+    int replacements_ = 0;
 };
 
 } // namespace dialoon

@@ -61,14 +61,14 @@ Startup::Startup(AppState& state, StripModel& strip, SettingsStore& store, Platf
 
 void Startup::writeFirstRunValues()
 {
-    const auto write = [this](const QString& key, std::int16_t value) {
-        store_.writeSetting(key, SettingText::fromInt16(value));
-    };
+    // One replacement of the store: a program killed meanwhile leaves no half-made store behind.
+    QList<SettingsStore::Setting> settings;
     for (const IntegerKey& key : integerKeys())
-        write(key.key, key.firstRun);
-    store_.writeSetting(SettingKeys::xxx, QStringLiteral("1"));
-    store_.writeSetting(SettingKeys::left, SettingText::fromSingle(static_cast<float>(firstRunLeft(platform_))));
-    write(SettingKeys::sspeed, kFirstRunSpeed);
+        settings.append({key.key, SettingText::fromInt16(key.firstRun)});
+    settings.append({SettingKeys::xxx, QStringLiteral("1")});
+    settings.append({SettingKeys::left, SettingText::fromSingle(static_cast<float>(firstRunLeft(platform_)))});
+    settings.append({SettingKeys::sspeed, SettingText::fromInt16(kFirstRunSpeed)});
+    store_.writeSettings(settings);
 }
 
 void Startup::readSettings()

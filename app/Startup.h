@@ -24,7 +24,7 @@ public:
     // Runs every step in order. prepareCharacter loads and shows the speaking character.
     void run(const std::function<void()>& prepareCharacter);
 
-    // Writes the values of a first run.
+    // Writes the values of a first run, in one durable replacement of the store.
     void writeFirstRunValues();
     // Reads every key into the state; keys that cannot be read get their first-run value and are
     // reported in one message.

@@ -22,11 +22,21 @@ constexpr int kCopiedBlocks = 3; // blocks 17 to 19 repeat blocks 1 to 3
 
 Catalogue Catalogue::fromResources()
 {
+    return fromCourseFolder(QStringLiteral(":/course"));
+}
+
+Catalogue Catalogue::fromCourseFolder(const QString& folder)
+{
     QMap<int, QString> files;
     for (int lesson = 1; lesson <= LessonTable::kLessonCount; ++lesson) {
-        QFile file(QStringLiteral(":/course/lesson%1.txt").arg(lesson, 2, 10, QLatin1Char('0')));
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(lesson, QString::fromUtf8(file.readAll()));
+        QFile file(QStringLiteral("%1/lesson%2.txt").arg(folder).arg(lesson, 2, 10, QLatin1Char('0')));
+        // A course with a lesson missing would show the lesson's places as empty: it is refused instead.
+        if (!file.open(QIODevice::ReadOnly))
+            throw CourseFormatError(QStringLiteral("Course lesson %1: the file %2 cannot be read (%3)")
+                                        .arg(lesson)
+                                        .arg(file.fileName(), file.errorString())
+                                        .toStdString());
+        files.insert(lesson, QString::fromUtf8(file.readAll()));
     }
     return fromLessonFiles(files);
 }

@@ -23,6 +23,10 @@ class Catalogue
 public:
     // The course compiled into the program.
     static Catalogue fromResources();
+    // The course in a folder of lesson files named lesson01.txt to lesson16.txt. Raises
+    // CourseFormatError, naming the file, when a lesson's file cannot be read, and for the faults
+    // fromLessonFiles refuses.
+    static Catalogue fromCourseFolder(const QString& folder);
     // Lesson files by lesson number (1 to 16), in the course file format. Raises CourseFormatError for
     // a malformed file or a lesson whose length differs from the lesson table.
     static Catalogue fromLessonFiles(const QMap<int, QString>& lessonFiles);

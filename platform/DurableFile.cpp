@@ -1,15 +1,124 @@
-// Folder sync on POSIX systems; elsewhere the system's own rename is durable enough.
+// Durable replacement on POSIX systems with the system calls themselves, each one checked; elsewhere with
+// QSaveFile, flushed and checked before it is committed, and the system's own rename.
 #include "platform/DurableFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace dialoon::DurableFile {
+namespace {
+
+bool failed(QString* problem, const QString& what)
+{
+    if (problem)
+        *problem = what;
+    return false;
+}
+
+#ifdef Q_OS_UNIX
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+qint64 millisecondsOf(const struct timespec& time)
+{
+    return static_cast<qint64>(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+}
+#endif
+
+} // namespace
+
+bool replace(const QString& filePath, const QByteArray& content, QString* problem)
+{
+#ifdef Q_OS_UNIX
+    // A store kept elsewhere through a symbolic link stays there, and the link stays a link.
+    const QFileInfo info(filePath);
+    const QString resolved = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : filePath;
+    const QByteArray target = QFile::encodeName(resolved);
+    struct stat old = {};
+    const bool hadOld = ::stat(target.constData(), &old) == 0;
+
+    // A new file beside the old one, made with the usual permissions for new files (the umask applies).
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = target + ".new-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return failed(problem, QStringLiteral("cannot make a file beside it (%1)").arg(lastError()));
+    }
+    if (fd < 0)
+        return failed(problem, QStringLiteral("cannot make a file beside it"));
+    const auto abandon = [&](const QString& what) {
+        const QString why = QStringLiteral("%1 (%2)").arg(what, lastError());
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return failed(problem, why);
+    };
+
+    const char* data = content.constData();
+    qint64 left = content.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return abandon(QStringLiteral("cannot write the new content"));
+        data += written;
+        left -= written;
+    }
+    if (hadOld && ::fchmod(fd, old.st_mode & 07777) != 0)
+        return abandon(QStringLiteral("cannot give the new content the old file's permissions"));
+    struct stat now = {};
+    if (hadOld && ::fstat(fd, &now) == 0 && millisecondsOf(now.st_mtim) <= millisecondsOf(old.st_mtim)) {
+        const qint64 later = millisecondsOf(old.st_mtim) + 1;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(later / 1000), (later % 1000) * 1000000}};
+        if (::futimens(fd, times) != 0)
+            return abandon(QStringLiteral("cannot set the new content's time"));
+    }
+    if (::fsync(fd) != 0)
+        return abandon(QStringLiteral("cannot flush the new content to disk"));
+    if (::close(fd) != 0) {
+        const QString why = lastError();
+        ::unlink(temporary.constData());
+        return failed(problem, QStringLiteral("cannot write the new content (%1)").arg(why));
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const QString why = lastError();
+        ::unlink(temporary.constData());
+        return failed(problem, QStringLiteral("cannot put the new content in place (%1)").arg(why));
+    }
+    if (!syncFolderOf(resolved))
+        return failed(problem, QStringLiteral("the folder cannot be flushed to disk (%1)").arg(lastError()));
+    return true;
+#else
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(problem, file.errorString());
+    // QSaveFile does not see a write that fails when its buffer is flushed at commit: flushed here first.
+    if (file.write(content) != content.size() || !file.flush()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        file.commit();
+        return failed(problem, why);
+    }
+    if (!file.commit())
+        return failed(problem, file.errorString());
+    return true;
+#endif
+}
 
 bool syncFolderOf(const QString& filePath)
 {
@@ -25,6 +134,14 @@ bool syncFolderOf(const QString& filePath)
     Q_UNUSED(filePath);
     return true;
 #endif
+}
+
+QString scratchFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
+        return runtime;
+    return QDir::tempPath();
 }
 
 } // namespace dialoon::DurableFile

@@ -10,8 +10,20 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cstdio>
+
+#include "platform/BuildInfo.h"
+
 namespace dialoon::LogonEntry {
 namespace {
+
+// The entry's failures stay out of the user interface (the setting is kept all the same), but not out
+// of sight: one line on standard error says what could not be done.
+void complain(const QString& what)
+{
+    std::fprintf(stderr, "%s: %s\n", BuildInfo::kTitle, qPrintable(what));
+    std::fflush(stderr);
+}
 
 #ifdef Q_OS_WIN
 const char* const kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -96,12 +108,16 @@ void write(const QString& executablePath)
     run.setValue(QString::fromLatin1(kRunValueName),
                  windowsRunValue(QDir::toNativeSeparators(info.absolutePath()), info.completeBaseName()));
     run.sync();
+    if (run.status() != QSettings::NoError)
+        complain(QStringLiteral("the start-at-logon entry %1 could not be written").arg(location()));
 #else
     const QString path = location();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        complain(QStringLiteral("the start-at-logon entry %1 could not be written (%2)").arg(path, file.errorString()));
         return;
+    }
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=Dialoon\n"
@@ -112,9 +128,12 @@ void write(const QString& executablePath)
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(desktopExecValue(executablePath), QString::fromLatin1(BuildInfo::kAppId));
     file.write(entry.toUtf8());
+    if (!file.commit()) {
+        complain(QStringLiteral("the start-at-logon entry %1 could not be written (%2)").arg(path, file.errorString()));
+        return;
+    }
     // An entry left under the earlier name would start a second copy at logon.
-    if (file.commit())
-        QFile::remove(earlierLocation());
+    QFile::remove(earlierLocation());
 #endif
 }
 
@@ -124,8 +143,13 @@ void remove()
     QSettings run(QString::fromLatin1(kRunKey), QSettings::NativeFormat);
     run.remove(QString::fromLatin1(kRunValueName));
     run.sync();
+    if (run.status() != QSettings::NoError)
+        complain(QStringLiteral("the start-at-logon entry %1 could not be removed").arg(location()));
 #else
-    QFile::remove(location());
+    QFile entry(location());
+    if (entry.exists() && !entry.remove())
+        complain(QStringLiteral("the start-at-logon entry %1 could not be removed (%2)")
+                     .arg(entry.fileName(), entry.errorString()));
     QFile::remove(earlierLocation());
 #endif
 }

@@ -6,9 +6,10 @@
 
 namespace dialoon::LogonEntry {
 
-// Writes or replaces the entry for the executable at this path. Failures are silent.
+// Writes or replaces the entry for the executable at this path. A failure raises nothing and shows
+// nothing; it is said in one line on standard error.
 void write(const QString& executablePath);
-// Removes the entry if there is one. Failures are silent.
+// Removes the entry if there is one. A failure is said as write's is.
 void remove();
 
 // Where the entry lives (the autostart file on Linux, named after the application id).

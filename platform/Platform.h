@@ -44,8 +44,10 @@ public:
     virtual QString executablePath() const = 0;
 
     // One running copy per user. claimSingleInstance is true for the first copy, which from then on
-    // hears later copies through the activation handler; a later copy asks the running one to come to
-    // the front with activateRunningInstance, true when the request was delivered.
+    // hears later copies through the activation handler, and also when no lock can be made (this copy
+    // then runs unguarded and says so once on standard error); false only when another copy holds the
+    // lock. A later copy asks the running one to come to the front with activateRunningInstance, true
+    // when the request was delivered.
     virtual bool claimSingleInstance() = 0;
     virtual bool activateRunningInstance() = 0;
     virtual void setActivationHandler(std::function<void()> handler) = 0;

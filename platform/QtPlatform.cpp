@@ -1,6 +1,7 @@
 // Qt implementation of the platform interface.
 #include "platform/QtPlatform.h"
 
+#include "platform/BuildInfo.h"
 #include "platform/FullscreenWatch.h"
 #include "platform/LogonEntry.h"
 #include "platform/SingleInstance.h"
@@ -16,6 +17,8 @@
 #include <QPalette>
 #include <QScreen>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace dialoon {
 namespace {
@@ -179,7 +182,19 @@ bool QtPlatform::claimSingleInstance()
                 activationHandler_();
         });
     }
-    return instance_->claim();
+    switch (instance_->claim()) {
+    case SingleInstance::Claim::Sole:
+        return true;
+    case SingleInstance::Claim::Elsewhere:
+        return false;
+    case SingleInstance::Claim::Unguarded:
+        break;
+    }
+    // The program runs all the same; the person who wonders why two copies run can read why here.
+    std::fprintf(stderr, "%s: %s; this copy starts without the check for another running copy.\n",
+                 BuildInfo::kTitle, qPrintable(instance_->problem()));
+    std::fflush(stderr);
+    return true;
 }
 
 bool QtPlatform::activateRunningInstance()

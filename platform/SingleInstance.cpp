@@ -3,22 +3,42 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace dialoon {
 namespace {
 
 const QByteArray kActivate = "activate\n";
 
-QString lockDirectory()
+#ifdef Q_OS_UNIX
+// Why this folder is not one only the user can write, or an empty text when it is. A symbolic link is
+// refused where someone else could have placed it.
+QString unsafeFolder(const QString& folder, bool followLinks)
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    return dir;
+    struct stat info = {};
+    const QByteArray path = QFile::encodeName(folder);
+    if ((followLinks ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info)) != 0)
+        return QStringLiteral("%1 cannot be used (%2)").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISLNK(info.st_mode))
+        return QStringLiteral("%1 is a symbolic link").arg(folder);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("%1 is not a folder").arg(folder);
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("%1 belongs to another user").arg(folder);
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return QStringLiteral("%1 can be written by other users").arg(folder);
+    return {};
 }
+#endif
 
 } // namespace
 
@@ -46,39 +66,85 @@ QString SingleInstance::defaultKey()
     return QStringLiteral("dialoon-") + (user.isEmpty() ? QStringLiteral("user") : user);
 }
 
-QString SingleInstance::socketName() const
+QString SingleInstance::privateFolder(QString* problem)
 {
-#ifdef Q_OS_WIN
-    return key_;
+#ifdef Q_OS_UNIX
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && unsafeFolder(runtime, true).isEmpty())
+        return runtime;
+    const QString own = QDir::tempPath() + QStringLiteral("/dialoon-%1").arg(::geteuid());
+    if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST) {
+        if (problem)
+            *problem = QStringLiteral("%1 cannot be made (%2)").arg(own, QString::fromLocal8Bit(std::strerror(errno)));
+        return {};
+    }
+    const QString why = unsafeFolder(own, false);
+    if (why.isEmpty())
+        return own;
+    if (problem)
+        *problem = why;
+    return {};
 #else
-    // In the user's own runtime folder, where no other user can take the name first.
-    return lockDirectory() + u'/' + key_ + QStringLiteral(".socket");
+    // Elsewhere the temporary folder is the user's own.
+    Q_UNUSED(problem);
+    return QDir::tempPath();
 #endif
 }
 
-bool SingleInstance::claim()
+QString SingleInstance::socketName(const QString& folder) const
 {
-    lock_ = std::make_unique<QLockFile>(lockDirectory() + u'/' + key_ + QStringLiteral(".lock"));
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    return key_;
+#else
+    return folder + u'/' + key_ + QStringLiteral(".socket");
+#endif
+}
+
+SingleInstance::Claim SingleInstance::claim()
+{
+    problem_.clear();
+    QString why;
+    const QString folder = privateFolder(&why);
+    if (folder.isEmpty()) {
+        problem_ = QStringLiteral("no private folder for the lock that keeps to one running copy: ") + why;
+        return Claim::Unguarded;
+    }
+    const QString lockPath = folder + u'/' + key_ + QStringLiteral(".lock");
+    lock_ = std::make_unique<QLockFile>(lockPath);
     // A lock left by a copy that crashed is taken over: QLockFile checks whether its owner still lives.
     if (!lock_->tryLock(0)) {
+        const QLockFile::LockError error = lock_->error();
         lock_.reset();
-        return false;
+        if (error == QLockFile::LockFailedError)
+            return Claim::Elsewhere;
+        problem_ = QStringLiteral("the lock that keeps to one running copy cannot be made in %1 (%2)")
+                       .arg(folder, error == QLockFile::PermissionError
+                                         ? QStringLiteral("no permission to write there")
+                                         : QStringLiteral("writing there failed; the folder may be full"));
+        return Claim::Unguarded;
     }
     // We hold the lock, so a socket file still lying about belongs to a dead copy.
-    QLocalServer::removeServer(socketName());
+    const QString socket = socketName(folder);
+    QLocalServer::removeServer(socket);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(socketName()))
-        qWarning("Dialoon: a second start cannot bring this one to the front (%s)",
-                 qPrintable(server_.errorString()));
-    return true;
+    if (!server_.listen(socket)) {
+        problem_ = QStringLiteral("a second start cannot bring this one to the front (%1: %2)")
+                       .arg(socket, server_.errorString());
+        return Claim::Unguarded;
+    }
+    return Claim::Sole;
 }
 
 bool SingleInstance::activateRunning(int timeoutMs)
 {
+    const QString folder = privateFolder();
+    if (folder.isEmpty())
+        return false;
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
-        socket.connectToServer(socketName());
+        socket.connectToServer(socketName(folder));
         if (socket.waitForConnected(200)) {
             socket.write(kActivate);
             socket.waitForBytesWritten(500);

@@ -1,5 +1,6 @@
 // Makes sure one copy of the program runs per user: the first copy holds a lock and listens; a later
-// copy finds the lock taken, asks the running copy to come to the front, and ends.
+// copy finds the lock taken, asks the running copy to come to the front, and ends. The lock and the
+// socket live in a folder only the user can write, so that no other user can take their names first.
 #pragma once
 
 #include <QLocalServer>
@@ -15,12 +16,21 @@ class SingleInstance : public QObject
 {
     Q_OBJECT
 public:
+    enum class Claim
+    {
+        Sole,      // the first copy: it holds the lock and listens for later copies
+        Elsewhere, // another copy holds the lock
+        Unguarded, // this copy may run, but the guard is not (wholly) in place; problem() says why
+    };
+    Q_ENUM(Claim)
+
     // key names the program for this user; the lock and the socket are derived from it.
     explicit SingleInstance(QString key, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this is the first copy: it then holds the lock and listens for later copies.
-    bool claim();
+    Claim claim();
+    // Why the last claim was Unguarded, naming the folder or the socket concerned.
+    QString problem() const { return problem_; }
 
     // For a later copy: tells the running copy to come to the front. Waits a short while for a
     // copy that is still starting. Returns whether the message was delivered.
@@ -28,13 +38,20 @@ public:
 
     static QString defaultKey();
 
+    // The folder for the lock and the socket: the user's runtime folder (XDG_RUNTIME_DIR) when it is
+    // the user's own and no one else may write it, else a folder of the user's own in the temporary
+    // folder, made on first use; a folder owned by someone else is never used. Empty when there is no
+    // such folder; problem then says why, naming the folder.
+    static QString privateFolder(QString* problem = nullptr);
+
 signals:
     void activationRequested();
 
 private:
-    QString socketName() const;
+    QString socketName(const QString& folder) const;
 
     QString key_;
+    QString problem_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;
 };

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,12 +15,33 @@ namespace dialoon {
 #ifdef Q_OS_UNIX
 namespace {
 
-int pipeEnds[2] = {-1, -1};
+constexpr int kWatched[] = {SIGTERM, SIGINT, SIGHUP};
+
+// What the handler may touch: the write end of the pipe, and whether a signal is waiting for the
+// event loop.
+volatile sig_atomic_t writeEnd = -1;
+volatile sig_atomic_t unhandled = 0;
 
 extern "C" void onTerminationSignal(int signalNumber)
 {
-    const auto byte = static_cast<unsigned char>(signalNumber);
-    [[maybe_unused]] const auto written = ::write(pipeEnds[1], &byte, 1);
+    const int savedErrno = errno;
+    if (unhandled != 0) {
+        // The program has not got round to the first signal (it hangs, or is busy for too long): this
+        // one ends it at once, as it would without the watch. The signal is blocked while its handler
+        // runs, so it arrives as soon as the handler returns.
+        struct sigaction defaultAction = {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigemptyset(&defaultAction.sa_mask);
+        ::sigaction(signalNumber, &defaultAction, nullptr);
+        ::raise(signalNumber);
+    } else {
+        unhandled = 1;
+        const auto byte = static_cast<unsigned char>(signalNumber);
+        if (writeEnd >= 0) {
+            [[maybe_unused]] const auto written = ::write(writeEnd, &byte, 1);
+        }
+    }
+    errno = savedErrno;
 }
 
 } // namespace
@@ -28,26 +50,54 @@ extern "C" void onTerminationSignal(int signalNumber)
 TerminationWatch::TerminationWatch(QObject* parent) : QObject(parent)
 {
 #ifdef Q_OS_UNIX
-    if (pipeEnds[0] < 0 && ::pipe(pipeEnds) != 0)
+    if (::pipe(pipeEnds_) != 0) {
+        pipeEnds_[0] = pipeEnds_[1] = -1;
         return;
-    ::fcntl(pipeEnds[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(pipeEnds[1], F_SETFD, FD_CLOEXEC);
-    ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
-    notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
+    }
+    ::fcntl(pipeEnds_[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(pipeEnds_[1], F_SETFD, FD_CLOEXEC);
+    ::fcntl(pipeEnds_[1], F_SETFL, O_NONBLOCK);
+    notifier_ = new QSocketNotifier(pipeEnds_[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         unsigned char byte = 0;
-        if (::read(pipeEnds[0], &byte, 1) == 1)
+        if (::read(pipeEnds_[0], &byte, 1) == 1) {
             emit terminationRequested(byte);
+            // Handled: the next signal is again one to keep the user's place for.
+            unhandled = 0;
+        }
     });
+    unhandled = 0;
+    writeEnd = pipeEnds_[1];
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
+    // One handler at a time: the watched signals wait for each other.
+    for (int signalNumber : kWatched)
+        sigaddset(&action.sa_mask, signalNumber);
     action.sa_flags = SA_RESTART;
-    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+    for (int signalNumber : kWatched)
         ::sigaction(signalNumber, &action, nullptr);
 #endif
 }
 
-TerminationWatch::~TerminationWatch() = default;
+TerminationWatch::~TerminationWatch()
+{
+#ifdef Q_OS_UNIX
+    if (pipeEnds_[0] < 0)
+        return;
+    // The handlers go first, so that none of them writes into a pipe that is closing.
+    struct sigaction defaultAction = {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    for (int signalNumber : kWatched)
+        ::sigaction(signalNumber, &defaultAction, nullptr);
+    writeEnd = -1;
+    delete notifier_;
+    notifier_ = nullptr;
+    ::close(pipeEnds_[0]);
+    ::close(pipeEnds_[1]);
+    pipeEnds_[0] = pipeEnds_[1] = -1;
+#endif
+}
 
 } // namespace dialoon

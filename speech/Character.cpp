@@ -35,24 +35,30 @@ int readingTimeMs(const QString& text)
 
 } // namespace
 
-Character::Character(const QString& id, DesktopPlatform& platform, QObject* parent)
+Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge edge, QObject* parent)
     : QObject(parent),
+      edge_(std::move(edge)),
       art_(std::make_unique<CharacterArt>()),
       window_(std::make_unique<CharacterWindow>(*art_, platform)),
-      balloon_(std::make_unique<SpeechBalloon>(platform)),
+      balloon_(std::make_unique<SpeechBalloon>(platform, edge_)),
       voice_(std::make_unique<Voice>())
 {
     setObjectName(id);
-    connect(&frames_, &QTimer::timeout, this, &Character::onFrame);
+    connect(&frames_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { onFrame(); }); });
     readingTime_.setSingleShot(true);
-    connect(&readingTime_, &QTimer::timeout, this, &Character::endSpeech);
+    connect(&readingTime_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { endSpeech(); }); });
     watchdog_.setSingleShot(true);
-    connect(&watchdog_, &QTimer::timeout, this, &Character::onVoiceSilent);
+    connect(&watchdog_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { onVoiceSilent(); }); });
     connect(window_.get(), &CharacterWindow::moved, this,
-            [this] { balloon_->follow(window_->geometry()); });
-    connect(voice_.get(), &Voice::started, this, &Character::onVoiceStarted);
-    connect(voice_.get(), &Voice::finished, this, &Character::onVoiceFinished);
-    connect(voice_.get(), &Voice::failed, this, [this](quint64 utterance) { onVoiceFailed(utterance); });
+            [this] { runBehind(edge_, [this] { balloon_->follow(window_->geometry()); }); });
+    connect(voice_.get(), &Voice::started, this,
+            [this](quint64 utterance, const QList<SpeechMark>& marks, int durationMs) {
+                runBehind(edge_, [&] { onVoiceStarted(utterance, marks, durationMs); });
+            });
+    connect(voice_.get(), &Voice::finished, this,
+            [this](quint64 utterance) { runBehind(edge_, [&] { onVoiceFinished(utterance); }); });
+    connect(voice_.get(), &Voice::failed, this,
+            [this](quint64 utterance) { runBehind(edge_, [&] { onVoiceFailed(utterance); }); });
 }
 
 Character::~Character() = default;
@@ -139,6 +145,11 @@ int Character::Play(const QString& animation)
 int Character::enqueue(Request request)
 {
     request.number = ++lastRequest_;
+    if (queue_.size() >= static_cast<std::size_t>(kMostPending)) {
+        const auto speech = std::find_if(queue_.begin(), queue_.end(),
+                                         [](const Request& r) { return r.kind == Request::Kind::Speech; });
+        queue_.erase(speech != queue_.end() ? speech : queue_.begin());
+    }
     queue_.push_back(std::move(request));
     schedulePump();
     return lastRequest_;
@@ -152,7 +163,7 @@ void Character::schedulePump()
     pumpScheduled_ = true;
     QMetaObject::invokeMethod(this, [this] {
         pumpScheduled_ = false;
-        pump();
+        runBehind(edge_, [this] { pump(); });
     }, Qt::QueuedConnection);
 }
 

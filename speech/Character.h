@@ -3,6 +3,7 @@
 #pragma once
 
 #include "speech/CharacterAnimator.h"
+#include "speech/HandlerEdge.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -29,9 +30,13 @@ public:
     static constexpr int kGerman = 1031;
     static constexpr int kEnglish = 1033;
     static constexpr int kLongestText = 500; // characters said of one text
+    // Requests waiting at most. A character that cannot keep up (a voice far slower than the strip)
+    // drops the oldest waiting speech rather than falling ever further behind.
+    static constexpr int kMostPending = 8;
 
-    // Throws SpeechError when the character's drawing cannot be read.
-    Character(const QString& id, DesktopPlatform& platform, QObject* parent = nullptr);
+    // Throws SpeechError when the character's drawing cannot be read. Every handler of the character
+    // (its timers, its voice's reports, its balloon's) runs behind the edge.
+    Character(const QString& id, DesktopPlatform& platform, HandlerEdge edge = {}, QObject* parent = nullptr);
     ~Character() override;
 
     QString id() const { return objectName(); }
@@ -51,8 +56,10 @@ public:
     int LanguageID() const { return languageId_; }
 
     // Queue a request and return at once with its number, or 0 when the character is hidden: a hidden
-    // character is silent and keeps nothing for later. Play throws SpeechError for an animation the
-    // character does not have (it has "Wave"), whether shown or hidden.
+    // character is silent and keeps nothing for later. With kMostPending requests waiting, the oldest
+    // waiting speech (or, with none, the oldest request) is dropped without a word to make room.
+    // Play throws SpeechError for an animation the character does not have (it has "Wave"), whether
+    // shown or hidden.
     int Speak(const QString& text);
     int Play(const QString& animation);
 
@@ -89,6 +96,7 @@ private:
     void onVoiceSilent();
     int heardLength() const;
 
+    HandlerEdge edge_;
     std::unique_ptr<CharacterArt> art_;
     std::unique_ptr<CharacterWindow> window_;
     std::unique_ptr<SpeechBalloon> balloon_;

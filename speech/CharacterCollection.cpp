@@ -6,7 +6,10 @@
 
 namespace dialoon {
 
-CharacterCollection::CharacterCollection(DesktopPlatform& platform) : platform_(platform) {}
+CharacterCollection::CharacterCollection(DesktopPlatform& platform, HandlerEdge edge)
+    : platform_(platform), edge_(std::move(edge))
+{
+}
 
 CharacterCollection::~CharacterCollection() = default;
 
@@ -19,7 +22,7 @@ void CharacterCollection::Load(const QString& id, const QString& loadKey)
                           "\"");
     if (characters_.contains(id))
         return;
-    characters_.emplace(id, std::make_unique<Character>(id, platform_));
+    characters_.emplace(id, std::make_unique<Character>(id, platform_, edge_));
 }
 
 Character& CharacterCollection::Item(const QString& id)

@@ -1,6 +1,8 @@
 // The characters an agent has loaded, by id. Only Peedy, who is built into the program, can be loaded.
 #pragma once
 
+#include "speech/HandlerEdge.h"
+
 #include <QString>
 #include <map>
 #include <memory>
@@ -15,7 +17,8 @@ class CharacterCollection
 public:
     static inline const QString kPeedy = QStringLiteral("Peedy");
 
-    explicit CharacterCollection(DesktopPlatform& platform);
+    // The characters' handlers run behind the edge.
+    explicit CharacterCollection(DesktopPlatform& platform, HandlerEdge edge = {});
     ~CharacterCollection();
     CharacterCollection(const CharacterCollection&) = delete;
     CharacterCollection& operator=(const CharacterCollection&) = delete;
@@ -30,6 +33,7 @@ public:
 
 private:
     DesktopPlatform& platform_;
+    HandlerEdge edge_;
     std::map<QString, std::unique_ptr<Character>> characters_;
 };
 

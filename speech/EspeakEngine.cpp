@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -79,9 +80,13 @@ struct EngineState
 
 EngineState& state()
 {
-    static EngineState engine;
-    return engine;
+    // Never destroyed: a voice's worker left behind in a sound device that hangs may still come back
+    // while the process's static objects are being destroyed, and must find the lock where it was.
+    static EngineState* const engine = new EngineState;
+    return *engine;
 }
+
+std::atomic<quint64> synthesisCount{0};
 
 int collect(short* wav, int count, espeak_EVENT* events)
 {
@@ -198,6 +203,7 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     startOrThrow(engine);
     selectVoice(engine, voiceName, dictionary);
 
+    ++synthesisCount;
     SynthesizedSpeech speech;
     speech.sampleRate = engine.sampleRate;
     const std::wstring wide = text.toStdWString();
@@ -219,6 +225,11 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
         mark.textLength = starts[static_cast<std::size_t>(end)] - mark.textStart;
     }
     return speech;
+}
+
+quint64 EspeakEngine::syntheses()
+{
+    return synthesisCount.load();
 }
 
 double EspeakEngine::mouthOpening(const char* phonemeName)

@@ -28,6 +28,9 @@ public:
     static SynthesizedSpeech synthesize(const QString& text, const QString& voiceName,
                                         const QString& dictionary);
 
+    // How many texts synthesize has been asked to synthesise in this process so far.
+    static quint64 syntheses();
+
     // How wide the beak opens for an espeak-ng phoneme name ("a:", "m", "_"), 0 to 1.
     static double mouthOpening(const char* phonemeName);
 };

@@ -3,7 +3,8 @@
 
 namespace dialoon {
 
-SpeechAgent::SpeechAgent(DesktopPlatform& platform, QObject* parent) : QObject(parent), characters_(platform)
+SpeechAgent::SpeechAgent(DesktopPlatform& platform, HandlerEdge edge, QObject* parent)
+    : QObject(parent), characters_(platform, std::move(edge))
 {
     setObjectName(QStringLiteral("Agent1"));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "speech/CharacterCollection.h"
+#include "speech/HandlerEdge.h"
 
 #include <QObject>
 
@@ -16,8 +17,9 @@ class SpeechAgent : public QObject
     Q_OBJECT
 
 public:
-    // The characters' windows ask the desktop through the platform, which outlives the agent.
-    explicit SpeechAgent(DesktopPlatform& platform, QObject* parent = nullptr);
+    // The characters' windows ask the desktop through the platform, which outlives the agent. The
+    // characters' handlers run behind the edge.
+    explicit SpeechAgent(DesktopPlatform& platform, HandlerEdge edge = {}, QObject* parent = nullptr);
     ~SpeechAgent() override;
 
     CharacterCollection& Characters() { return characters_; }

@@ -32,11 +32,11 @@ const QColor kInk(32, 44, 36);
 
 } // namespace
 
-SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, QWidget* parent)
+SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
                           Qt::WindowTransparentForInput),
-      platform_(platform)
+      platform_(platform), edge_(std::move(edge))
 {
     setObjectName(QStringLiteral("PeedyBalloon"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -50,11 +50,13 @@ SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, QWidget* parent)
     linger_.setSingleShot(true);
     linger_.setInterval(kLingerMs);
     connect(&linger_, &QTimer::timeout, this, [this] {
-        opacity_ = 1.0;
-        fade_.start();
+        runBehind(edge_, [this] {
+            opacity_ = 1.0;
+            fade_.start();
+        });
     });
     fade_.setInterval(kFadeStepMs);
-    connect(&fade_, &QTimer::timeout, this, &SpeechBalloon::fadeStep);
+    connect(&fade_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { fadeStep(); }); });
 }
 
 void SpeechBalloon::say(const QString& text, const QRect& character)

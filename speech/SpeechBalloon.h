@@ -2,6 +2,8 @@
 // and fades away a little after the voice ends.
 #pragma once
 
+#include "speech/HandlerEdge.h"
+
 #include <QRect>
 #include <QString>
 #include <QTextLayout>
@@ -20,7 +22,8 @@ public:
     static constexpr int kLingerMs = 1500; // after the voice ends, before the fade
     static constexpr int kFadeMs = 400;
 
-    explicit SpeechBalloon(const DesktopPlatform& platform, QWidget* parent = nullptr);
+    // The balloon's timers run their handlers behind the edge.
+    explicit SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge = {}, QWidget* parent = nullptr);
 
     // Shows the balloon for text beside the character's square, with none of the words yet.
     void say(const QString& text, const QRect& character);
@@ -40,6 +43,7 @@ protected:
 
 private:
     const DesktopPlatform& platform_;
+    HandlerEdge edge_;
     void relayout();
     void fadeStep();
     QPainterPath outline() const;

@@ -8,6 +8,7 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -52,6 +53,8 @@ constexpr auto kOutputRetry = std::chrono::seconds(30);
 // How long the destructor waits for the worker before leaving it behind.
 constexpr auto kWorkerExitWait = std::chrono::milliseconds(1000);
 
+std::atomic<int> workersRunning{0};
+
 } // namespace
 
 struct Voice::Worker
@@ -85,12 +88,20 @@ struct Voice::Worker
         std::lock_guard guard(mutex);
         return cutShort || quit;
     }
+
+    // The voice is gone: nothing more is to be done.
+    bool quitting()
+    {
+        std::lock_guard guard(mutex);
+        return quit;
+    }
 };
 
 Voice::Voice(QObject* parent) : QObject(parent), worker_(std::make_shared<Worker>())
 {
     worker_->owner = this;
     workerDone_ = worker_->done.get_future();
+    ++workersRunning;
     thread_ = std::thread(&Voice::run, worker_);
 }
 
@@ -107,6 +118,11 @@ Voice::~Voice()
         thread_.join();
     else
         thread_.detach(); // it holds its own share of the state and ends with the process
+}
+
+int Voice::runningWorkers()
+{
+    return workersRunning.load();
 }
 
 QString Voice::voiceNameFor(int languageId)
@@ -162,11 +178,12 @@ void Voice::run(std::shared_ptr<Worker> worker)
     std::optional<QString> engineProblem;
     int sampleRate = 0;
     try {
-        sampleRate = EspeakEngine::sampleRate();
+        if (!worker->quitting())
+            sampleRate = EspeakEngine::sampleRate();
     } catch (const SpeechError& e) {
         engineProblem = QString::fromStdString(e.what());
     }
-    if (sampleRate > 0) {
+    if (sampleRate > 0 && !worker->quitting()) {
         try {
             const LanguageVoice& german = languageVoice(1031);
             EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName),
@@ -213,6 +230,10 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 });
             }
         }
+        // Opening the sound may have hung for long, and the voice may have gone meanwhile (the process
+        // may even be ending): then the engine is not touched again.
+        if (worker->quitting())
+            break;
 
         SynthesizedSpeech speech;
         try {
@@ -277,6 +298,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
         worker->post([utterance](Voice& voice) { emit voice.finished(utterance); });
     }
     output.close();
+    --workersRunning;
     worker->done.set_value();
 }
 

@@ -23,7 +23,11 @@ public:
     // that the first sentence is not kept waiting. Returns without waiting for any of it.
     explicit Voice(QObject* parent = nullptr);
     // Waits a moment for the worker; a worker stuck in the sound device is left behind, not waited for.
+    // Once back, a worker left behind does nothing more with the speech engine or the sound: it ends.
     ~Voice() override;
+
+    // Worker threads still running in this process, those left behind by voices already gone included.
+    static int runningWorkers();
 
     // The espeak-ng voice for a language id (1031 German "de", 1033 English "en-us").
     // Throws SpeechError for any other id.

@@ -72,8 +72,10 @@ void Application::CharacterSpeech::stop()
 
 Application::Application(DesktopPlatform& platform, SettingsStore& store)
     : platform_(platform), store_(store), catalogue_(loadCourse()), selector_(state_, model_, catalogue_, platform_),
-      stepAside_(platform_, speech_), cycle_(state_, model_, selector_, stepAside_), effects_(model_), watch_(state_, model_, platform_),
-      drag_(model_, platform_), ticks_(watch_, effects_, cycle_), agent_(platform_), form1_(model_, platform_)
+      stepAside_(platform_, speech_), cycle_(state_, model_, selector_, stepAside_), effects_(model_),
+      watch_(state_, model_, platform_), drag_(model_, platform_), ticks_(watch_, effects_, cycle_),
+      agent_(platform_, [this](const std::function<void()>& handler) { behindEdge(handler); }),
+      form1_(model_, platform_)
 {
     platform_.setStripWindow(&form1_);
     form1_.setWindowIcon(QIcon(kIconResource));
@@ -93,15 +95,33 @@ Application::~Application() = default;
 
 void Application::guarded(const std::function<void()>& handler)
 {
-    try {
+    behindEdge([&] {
         handler();
         refresh();
+    });
+}
+
+void Application::behindEdge(const std::function<void()>& handler)
+{
+    if (failed_)
+        return;
+    try {
+        handler();
     } catch (const std::exception& error) {
-        for (int t = 0; t < kTimerCount; ++t)
-            form1_.timer(static_cast<StripTimer>(t))->stop();
-        QMessageBox::critical(nullptr, kTitle, QString::fromStdString(error.what()));
-        endProcess(EXIT_FAILURE);
+        fail(QString::fromStdString(error.what()));
+    } catch (...) {
+        fail(QStringLiteral("An unknown error occurred."));
     }
+}
+
+void Application::fail(const QString& error)
+{
+    failed_ = true;
+    for (int t = 0; t < kTimerCount; ++t)
+        form1_.timer(static_cast<StripTimer>(t))->stop();
+    // The box runs an event loop of its own; whatever comes meanwhile finds the edge closed.
+    QMessageBox::critical(nullptr, kTitle, error);
+    endProcess(EXIT_FAILURE);
 }
 
 void Application::refresh()
@@ -174,9 +194,11 @@ void Application::start()
 
 void Application::bringToFront()
 {
-    model_.visible = true;
-    form1_.render();
-    form1_.raise();
+    guarded([this] {
+        model_.visible = true;
+        form1_.render();
+        form1_.raise();
+    });
 }
 
 void Application::openMenu()
@@ -189,8 +211,9 @@ void Application::openMenu()
         connect(form2_.get(), &Form2::readAloudChosen, this, [this] { guarded([this] { toggleCharacter(); }); });
         connect(form2_.get(), &Form2::aboutChosen, this, [this] { guarded([this] { openAbout(); }); });
         connect(form2_.get(), &Form2::webPageChosen, this,
-                [this] { platform_.openUrl(ContactLinks::webPage(platform_.executablePath())); });
-        connect(form2_.get(), &Form2::emailChosen, this, [this] { platform_.openUrl(ContactLinks::email()); });
+                [this] { guarded([this] { platform_.openUrl(ContactLinks::webPage(platform_.executablePath())); }); });
+        connect(form2_.get(), &Form2::emailChosen, this,
+                [this] { guarded([this] { platform_.openUrl(ContactLinks::email()); }); });
         connect(form2_.get(), &Form2::exitChosen, this, [this] { guarded([this] { exitProgram(); }); });
     }
     const QPoint anchor(platform_.toPixelsX(StripDesign::kPlacementWidth),
@@ -204,12 +227,14 @@ void Application::openSettings()
         return;
     form3_ = new Form3(state_, model_, platform_);
     connect(form3_, &Form3::saveRequested, this, [this] {
-        try {
-            SettingsSave::save(state_, store_, platform_);
-        } catch (const StoreWriteError& error) {
-            // The choices stay in force for this run; only keeping them failed.
-            platform_.showWarning(kTitle, QString::fromStdString(error.what()));
-        }
+        guarded([this] {
+            try {
+                SettingsSave::save(state_, store_, platform_);
+            } catch (const StoreWriteError& error) {
+                // The choices stay in force for this run; only keeping them failed.
+                platform_.showWarning(kTitle, QString::fromStdString(error.what()));
+            }
+        });
     });
     connect(form3_, &Form3::closed, this, [this] { guarded([] {}); });
     form3_->move(platform_.toPixelsX(platform_.screenWidthTwips() / 2 - 4000),

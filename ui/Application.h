@@ -1,6 +1,7 @@
 // The running program: owns the state, the strip and its windows, the speaking character and the
-// logic, and connects the strip's timers, mouse and menu to the logic. Every handler runs behind an
-// edge that reports an unexpected error and ends the program.
+// logic, and connects the strip's timers, mouse and menu to the logic. Every handler (the strip's, the
+// menu's, the dialogs', the character's and a second copy's call to the front) runs behind an edge that
+// reports an unexpected error, once, and ends the program; after an error nothing else runs.
 #pragma once
 
 #include "app/FullscreenStepAside.h"
@@ -43,7 +44,7 @@ public:
     // Start-up: from here on the strip's timers drive the program.
     void start();
 
-    // Brings the running strip to the front (a second copy asked for it).
+    // Brings the running strip to the front (a second copy asked for it). Behind the edge.
     void bringToFront();
 
     Form1& strip() { return form1_; }
@@ -55,8 +56,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Runs a handler; an error it does not handle is reported and ends the program.
+    // Runs a handler, then brings the windows in line with the model; an error it does not handle is
+    // reported and ends the program.
     void guarded(const std::function<void()>& handler);
+    // Runs a handler behind the edge, without drawing anything afterwards. Once an error has been met,
+    // no handler runs any more: the program is ending, and nothing may restart its timers meanwhile.
+    void behindEdge(const std::function<void()>& handler);
+    [[noreturn]] void fail(const QString& error);
     void refresh();
     void prepareCharacter();
     void loadCharacter();
@@ -81,6 +87,7 @@ private:
 
     DesktopPlatform& platform_;
     SettingsStore& store_;
+    bool failed_ = false;
     AppState state_;
     StripModel model_;
     Catalogue catalogue_;

@@ -44,8 +44,12 @@ int main(int argc, char* argv[])
     // The composition root: the real platform and the user's own store.
     dialoon::QtPlatform platform;
     if (!platform.claimSingleInstance()) {
-        platform.activateRunningInstance();
-        return 0;
+        if (platform.activateRunningInstance())
+            return 0;
+        // Another copy holds the lock but did not answer: this start did not do what was asked.
+        std::fprintf(stderr, "%s: another copy is running but did not answer; it could not be brought to the front.\n",
+                     dialoon::BuildInfo::kTitle);
+        return 1;
     }
     dialoon::SettingsStore store;
     dialoon::Application dialoon(platform, store);

@@ -1,11 +1,16 @@
 // The settings store on a real INI file in a temporary directory.
 #include "engine/Errors.h"
 #include "app/SettingsStore.h"
+#include "support/OrdinaryUser.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace dialoon;
 
@@ -18,6 +23,20 @@ QString unwritablePath(const QTemporaryDir& dir)
     if (!blocker.open(QIODevice::WriteOnly))
         qFatal("cannot make the blocking file");
     return dir.filePath("config/Tavo.ini");
+}
+
+// The bytes of a literal, NULs included.
+template <std::size_t N>
+QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
 }
 
 } // namespace
@@ -57,6 +76,15 @@ private slots:
         const QByteArray content = file.readAll();
         QVERIFY(content.startsWith("[German]"));
         QCOMPARE(content.count('['), 1);
+    }
+
+    void missingFoldersAreMade()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("home/.config/Tavo.ini");
+        SettingsStore store(path);
+        store.writeSetting("xxx", "1");
+        QCOMPARE(SettingsStore(path).readSetting("xxx"), QStringLiteral("1"));
     }
 
     void writeReplacesValue()
@@ -107,6 +135,153 @@ private slots:
         store.writeSetting("voice", "1");
         store.writeSetting("left", "5680");
         QCOMPARE(SettingsStore(path).readSetting("left"), QStringLiteral("5680"));
+    }
+
+    // Files an editor or a broken disk may leave: what cannot be read is passed over, the keys around it
+    // keep their values, and saving works and says so.
+    void oddLinesArePassedOver_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("byte-order mark") << bytes("\xEF\xBB\xBF[German]\nce=0\nn=3\nguagen=10205\n");
+        QTest::newRow("line of binary junk")
+            << bytes("[German]\nce=0\n\x01\x02\xFF\xFE\x7F\x80junk\nn=3\nguagen=10205\n");
+        QTest::newRow("line without a value") << bytes("[German]\nce=0\nthis is no setting\nn=3\nguagen=10205\n");
+        QTest::newRow("mark and junk") << bytes("\xEF\xBB\xBF[German]\nce=0\n\x00\x01\x02\nn=3\nguagen=10205\n");
+    }
+    void oddLinesArePassedOver()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tavo.ini");
+        writeFile(path, content);
+        SettingsStore store(path);
+        QCOMPARE(store.readSetting("ce"), QStringLiteral("0"));
+        QCOMPARE(store.readSetting("n"), QStringLiteral("3"));
+        store.writeSettings({{"voice", "1"}, {"left", "5680"}, {"guagen", "10206"}});
+        store.writeSetting("rd", "1");
+        SettingsStore reopened(path);
+        const QList<QPair<QString, QString>> expected = {
+            {"ce", "0"}, {"n", "3"}, {"voice", "1"}, {"left", "5680"}, {"guagen", "10206"}, {"rd", "1"}};
+        for (const auto& [key, text] : expected)
+            QCOMPARE(reopened.readSetting(key), text);
+        QCOMPARE(store.replacements(), 2);
+    }
+
+    // The same files where nothing can be written: the odd lines do not hide the failure.
+    void oddLinesDoNotHideAFailedWrite_data() { oddLinesArePassedOver_data(); }
+    void oddLinesDoNotHideAFailedWrite()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("config");
+        QVERIFY(QDir(dir.path()).mkdir("config"));
+        const QString path = folder + "/Tavo.ini";
+        writeFile(path, content);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        bool raised = false;
+        {
+            OrdinaryUser user;
+            SettingsStore store(path);
+            try {
+                store.writeSettings({{"voice", "1"}, {"guagen", "10206"}});
+            } catch (const StoreWriteError&) {
+                raised = true;
+            }
+            QVERIFY_THROWS_EXCEPTION(StoreWriteError, store.writeSetting("rd", "1"));
+        }
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0700), 0);
+        QVERIFY2(raised, "a write that did not reach the file was reported as done");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+        // Writable again: the next write is judged on its own and carries nothing of the failed ones.
+        SettingsStore store(path);
+        store.writeSetting("n", "5");
+        QCOMPARE(SettingsStore(path).readSetting("n"), QStringLiteral("5"));
+        QCOMPARE(SettingsStore(path).readSetting("ce"), QStringLiteral("0"));
+        QCOMPARE(SettingsStore(path).readSetting("guagen"), QStringLiteral("10205"));
+        QCOMPARE(SettingsStore(path).readSetting("voice"), QString());
+    }
+
+    // The lock beside the store can be made but the store itself not written (a disk that fills up):
+    // the format error of the junk line must not pass the failure off as a success. A limit on the size
+    // of the files this process may write stands in for the full disk.
+    void formatErrorDoesNotHideAFailedWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tavo.ini");
+        QByteArray content = bytes("[German]\nce=0\n\x01\x02 junk\n");
+        for (int i = 0; i < 100; ++i)
+            content += "key" + QByteArray::number(i) + "=" + QByteArray(20, 'x') + "\n";
+        writeFile(path, content);
+        SettingsStore store(path);
+        struct rlimit saved = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        struct rlimit small = saved;
+        small.rlim_cur = 1024;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool raised = false;
+        try {
+            store.writeSettings({{"voice", "1"}});
+        } catch (const StoreWriteError&) {
+            raised = true;
+        }
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(raised, "a write that did not reach the file was reported as done");
+        QCOMPARE(file.readAll(), content);
+    }
+
+    void manyKeysAreOneReplacement()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tavo.ini");
+        SettingsStore store(path);
+        store.writeSettings({{"ce", "1"}, {"n", "2"}, {"ctime", "3"}, {"xxx", "1"}});
+        QCOMPARE(store.replacements(), 1);
+        QCOMPARE(SettingsStore(path).readSetting("ctime"), QStringLiteral("3"));
+        QCOMPARE(SettingsStore(path).readSetting("xxx"), QStringLiteral("1"));
+    }
+
+    void failedReplacementKeepsNothingOfIt()
+    {
+        QTemporaryDir dir;
+        const QString path = unwritablePath(dir);
+        SettingsStore store(path);
+        QVERIFY_THROWS_EXCEPTION(StoreWriteError, store.writeSettings({{"ce", "0"}, {"n", "4"}}));
+        QCOMPARE(store.replacements(), 0);
+        QVERIFY(QFile::remove(dir.filePath("config")));
+        QVERIFY(QDir(dir.path()).mkdir("config"));
+        store.writeSettings({{"voice", "1"}});
+        // The failed write's keys were dropped, not carried into the next one.
+        QCOMPARE(SettingsStore(path).readSetting("voice"), QStringLiteral("1"));
+        QCOMPARE(SettingsStore(path).readSetting("n"), QString());
+    }
+
+    // A file that is replaced but whose folder cannot be flushed to disk may be lost in a power cut: that
+    // is no save. An ordinary user meets it in a folder they may write but not read.
+    void folderThatCannotBeFlushedFailsTheSave()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("config");
+        QVERIFY(QDir(dir.path()).mkdir("config"));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0300), 0);
+        const QString path = folder + "/Tavo.ini";
+        bool raised = false;
+        {
+            OrdinaryUser user;
+            SettingsStore store(path);
+            try {
+                store.writeSetting("left", "5680");
+            } catch (const StoreWriteError& error) {
+                raised = QString::fromStdString(error.what()).contains(path);
+            }
+        }
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0700), 0);
+        QVERIFY2(raised, "a save whose folder was not flushed was reported as done");
     }
 };
 

@@ -31,11 +31,19 @@ struct StartupRig : EngineRig
         Startup(state, strip, *store, platform, selector).run([this] { ++characterPrepared; });
     }
 
-    void writeStore(const QByteArray& ini)
+    void writeStore(const QByteArray& ini) { writeFile("[German]\n" + ini); }
+
+    void writeFile(const QByteArray& content)
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[German]\n" + ini);
+        file.write(content);
+    }
+
+    QByteArray fileContent()
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QString stored(const QString& key) { return SettingsStore(path).readSetting(key); }
@@ -222,6 +230,64 @@ private slots:
         QCOMPARE(rig.stored("guagen"), QStringLiteral("10205"));
         QCOMPARE(rig.stored("voice"), QStringLiteral("0"));
         QCOMPARE(rig.stored("left"), QStringLiteral("1234.5"));
+    }
+
+    // Each save goes to disk as one replacement of the store, so that a kill cannot leave half of it.
+    void eachSaveIsOneReplacement_data()
+    {
+        QTest::addColumn<QString>("save");
+        QTest::newRow("first run") << "first run";
+        QTest::newRow("settings dialog") << "dialog";
+        QTest::newRow("exit") << "exit";
+    }
+    void eachSaveIsOneReplacement()
+    {
+        QFETCH(QString, save);
+        StartupRig rig;
+        if (save != "first run")
+            rig.writeStore(kSequenceStore);
+        rig.run();
+        if (save == "dialog")
+            SettingsSave::save(rig.state, *rig.store, rig.platform);
+        else if (save == "exit")
+            ExitSave::save(rig.state, rig.strip, *rig.store);
+        QCOMPARE(rig.store->replacements(), 1);
+    }
+
+    void firstRunWritesTheUsualFile()
+    {
+        StartupRig rig;
+        rig.run();
+        QCOMPARE(rig.fileContent(), QByteArray("[German]\nce=1\nctime=3\netime=5\nguage=1\nguagen=11000\nleft=5680\n"
+                                               "mark=0\nn=2\npsave=1\nrd=0\nred=0\nssave=1\nsspeed=150\nvisi=0\n"
+                                               "voice=1\nxxx=1\n"));
+    }
+
+    // A store that starts with a byte-order mark or holds a line of junk is read past; exit keeps the
+    // whole place, and says nothing of a failure.
+    void exitSavesPastOddLines_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("within");
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") << QByteArray();
+        QTest::newRow("line of junk") << QByteArray() << QByteArray("\x01\x02\xFF\xFE junk\n");
+    }
+    void exitSavesPastOddLines()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, within);
+        StartupRig rig;
+        rig.writeFile(before + "[German]\n" + within + kSequenceStore);
+        rig.run();
+        QVERIFY2(rig.platform.warnings.isEmpty(), qPrintable(rig.platform.warnings.join('\n')));
+        QCOMPARE(rig.state.lessonIndex, 2);
+        rig.state.sentenceId = 10207;
+        rig.strip.left = 4321.25;
+        ExitSave::save(rig.state, rig.strip, *rig.store);
+        QCOMPARE(rig.stored("voice"), QStringLiteral("0"));
+        QCOMPARE(rig.stored("left"), QStringLiteral("4321.25"));
+        QCOMPARE(rig.stored("guagen"), QStringLiteral("10207"));
+        QCOMPARE(rig.stored("red"), QStringLiteral("7"));
     }
 };
 

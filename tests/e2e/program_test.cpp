@@ -1,7 +1,10 @@
 // The real program under a real X server: started with a fresh settings folder, looked at and driven
 // with xdotool as a person would, and ended by its menu or by a signal.
+#include "platform/SingleInstance.h"
+
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -62,12 +65,14 @@ struct Program
 
     QString configFile() const { return home.filePath("config/Tavo.ini"); }
 
-    void writeSettings(const QByteArray& ini)
+    void writeSettings(const QByteArray& ini) { writeFile("[German]\n" + ini); }
+
+    void writeFile(const QByteArray& content)
     {
         QDir().mkpath(home.filePath("config"));
         QFile file(configFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[German]\n" + ini);
+        file.write(content);
     }
 
     QProcessEnvironment environment() const
@@ -187,6 +192,62 @@ private slots:
         QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
         QCOMPARE(program.stored("left"), QStringLiteral("3000"));
         QCOMPARE(program.stored("voice"), QStringLiteral("0"));
+    }
+
+    // A store an editor saved with a byte-order mark, with a line of junk in it: the place is kept all the
+    // same, and the program ends as a program that kept its data does.
+    void terminationWithAnOddStoreKeepsThePlace()
+    {
+        Program program;
+        program.writeFile("\xEF\xBB\xBF[German]\n\x01\x02\xFF junk\n" + kSequenceStore);
+        program.start();
+        ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process.exitCode(), 0);
+        QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
+        QCOMPARE(program.stored("rd"), QStringLiteral("1"));
+    }
+
+    // A copy holds the lock but does not answer: the second start did not do what was asked and must not
+    // say it did.
+    void secondCopyThatCannotReachTheFirstFails()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        QLockFile held(program.home.filePath(dialoon::SingleInstance::defaultKey() + ".lock"));
+        QVERIFY(held.tryLock(0));
+        QProcess second;
+        second.setProcessEnvironment(program.environment());
+        second.start(QStringLiteral(DIALOON_EXECUTABLE));
+        QVERIFY(second.waitForFinished(15000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(second.exitCode() != 0, "a start that reached no running copy ended as a success");
+        QVERIFY(second.readAllStandardError().contains("did not answer"));
+    }
+
+    // No folder for the lock (no runtime folder, and a temporary folder that is not one): the program
+    // starts anyway and says in one line which folder it could not use.
+    void startsWhenNoLockCanBeMade()
+    {
+        Program program;
+        program.writeSettings(kSequenceStore);
+        const QString notAFolder = program.home.filePath("tmp");
+        QFile file(notAFolder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QProcessEnvironment env = program.environment();
+        env.remove("XDG_RUNTIME_DIR");
+        env.insert("TMPDIR", notAFolder);
+        program.process.setProcessEnvironment(env);
+        program.process.start(QStringLiteral(DIALOON_EXECUTABLE));
+        QVERIFY(program.process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(program.window("Form1").width > 0, 10000);
+        program.process.terminate();
+        QVERIFY(program.process.waitForFinished(10000));
+        const QStringList lines = QString::fromLocal8Bit(program.process.readAllStandardError()).split(u'\n');
+        // (Qt and the sound library say their own words about the folder, too.)
+        const QStringList ours = lines.filter(QRegularExpression("^Dialoon: "));
+        QCOMPARE(ours.filter(notAFolder).size(), 1);
     }
 
     void draggingMovesTheStripAndSnapsItBack()

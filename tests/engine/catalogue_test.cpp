@@ -2,7 +2,14 @@
 #include "engine/Catalogue.h"
 #include "engine/LessonTable.h"
 
+#include "support/OrdinaryUser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace dialoon;
 
@@ -137,6 +144,41 @@ private slots:
         QFETCH(int, lesson);
         QFETCH(QString, file);
         QVERIFY_THROWS_EXCEPTION(CourseFormatError, Catalogue::fromLessonFiles({{lesson, file}}));
+    }
+
+    // A course with a lesson that cannot be read is no course: loading it fails and names the file,
+    // rather than leaving the lesson's sentences silently empty.
+    void unreadableLessonFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("no right to read it") << "unreadable";
+    }
+    void unreadableLessonFileIsRefused()
+    {
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        for (int lesson = 1; lesson <= LessonTable::kLessonCount; ++lesson) {
+            const QString name = QStringLiteral("lesson%1.txt").arg(lesson, 2, 10, QLatin1Char('0'));
+            QVERIFY(QFile::copy(":/course/" + name, dir.filePath(name)));
+        }
+        QVERIFY(Catalogue::fromCourseFolder(dir.path()).isComplete());
+        const QString broken = dir.filePath("lesson05.txt");
+        QVERIFY(QFile::remove(broken));
+        if (fault == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("lesson05.txt"));
+        if (fault == "unreadable") {
+            QVERIFY(QFile::copy(":/course/lesson05.txt", broken));
+            QCOMPARE(::chmod(QFile::encodeName(broken).constData(), 0200), 0);
+        }
+        OrdinaryUser user;
+        try {
+            Catalogue::fromCourseFolder(dir.path());
+            QFAIL("a course without lesson 5 was loaded");
+        } catch (const CourseFormatError& error) {
+            QVERIFY2(QString::fromUtf8(error.what()).contains(broken), error.what());
+        }
     }
 
     void windowsLineEndsAreNotPartOfTheText()

@@ -5,6 +5,8 @@
 #include "platform/BuildInfo.h"
 #include "platform/LogonEntry.h"
 #include "platform/QtPlatform.h"
+#include "speech/StderrCapture.h"
+#include "support/OrdinaryUser.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace dialoon;
 
@@ -173,6 +177,47 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY(file.readAll().contains(QFile::encodeName(platform.executablePath())));
         }
+    }
+
+    // The user interface stays silent about the entry, but a failure leaves one line on standard error.
+    void failuresAreSaidOnce_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("write, folder is a file") << "write" << "file";
+        QTest::newRow("write, folder cannot be written") << "write" << "read-only";
+        QTest::newRow("remove, folder cannot be written") << "remove" << "read-only";
+    }
+    void failuresAreSaidOnce()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, fault);
+        const QString folder = config.filePath("autostart");
+        QDir(folder).removeRecursively();
+        QFile::remove(folder);
+        if (fault == "file") {
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else {
+            LogonEntry::write("/old/place/dialoon");
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        }
+        QStringList lines;
+        {
+            StderrCapture errors;
+            OrdinaryUser user;
+            if (action == "write")
+                LogonEntry::write("/usr/bin/dialoon");
+            else
+                LogonEntry::remove();
+            lines = errors.release();
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith("Dialoon: ") && lines.first().contains(LogonEntry::location()),
+                 qPrintable(lines.first()));
+        QFile::remove(folder);
+        QDir(folder).removeRecursively();
     }
 
     void windowsValueHasOneSeparator_data()

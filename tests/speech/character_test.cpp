@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
+#include <stdexcept>
 
 using namespace dialoon;
 
@@ -180,6 +181,59 @@ private slots:
         QCOMPARE(log.entries, expected);
         QCOMPARE(character.pendingRequests(), 0);
         QCOMPARE(character.currentRequest(), 0);
+    }
+
+    // Requests asked for faster than they play do not pile up: the oldest waiting speech makes room for
+    // the newest, and an animation waiting among them keeps its place.
+    void queueHasABoundAndKeepsTheNewest()
+    {
+        Character& character = peedy();
+        RequestLog log(character);
+        character.Show();
+        const int wave = character.Play(QStringLiteral("Wave"));
+        QList<int> speeches;
+        for (int i = 0; i < 2 * Character::kMostPending; ++i)
+            speeches << character.Speak(QStringLiteral("Satz %1.  ").arg(i));
+        QCOMPARE(character.pendingRequests(), Character::kMostPending);
+        // Kept: the wave, and the newest speeches that fit beside it.
+        const int firstKept = speeches[speeches.size() - (Character::kMostPending - 1)];
+        QTRY_VERIFY_WITH_TIMEOUT(log.entries.filter(QStringLiteral("+")).size() >= 2, kPatienceMs);
+        QCOMPARE(log.entries.filter(QStringLiteral("+")).mid(0, 2),
+                 (QStringList{"+" + QString::number(wave), "+" + QString::number(firstKept)}));
+        character.Hide();
+    }
+
+    // What the character's handlers do not handle goes to the edge it was given, not into the event
+    // loop: here the handlers of whoever listens to the character fail, as the program's own might.
+    void handlersRunBehindTheEdge_data()
+    {
+        QTest::addColumn<bool>("atTheStart"); // else at the end of the request
+        QTest::newRow("as a request starts") << true;
+        QTest::newRow("as a request ends") << false;
+    }
+    void handlersRunBehindTheEdge()
+    {
+        QFETCH(bool, atTheStart);
+        QStringList caught;
+        SpeechAgent guardedAgent(platform, [&caught](const std::function<void()>& handler) {
+            try {
+                handler();
+            } catch (const std::exception& error) {
+                caught << QString::fromUtf8(error.what());
+            }
+        });
+        guardedAgent.Characters().Load(QStringLiteral("Peedy"));
+        Character& character = guardedAgent.Characters().Item(QStringLiteral("Peedy"));
+        const auto fail = [] { throw std::runtime_error("the listener failed"); };
+        if (atTheStart)
+            connect(&character, &Character::requestStarted, this, fail);
+        else
+            connect(&character, &Character::requestFinished, this, fail);
+        character.Show();
+        character.Speak(QStringLiteral("Hallo.  "));
+        QTRY_COMPARE_WITH_TIMEOUT(caught, QStringList{"the listener failed"}, kPatienceMs);
+        disconnect(&character, nullptr, this, nullptr);
+        character.Hide();
     }
 
     void hidingCutsShortAndForgetsTheQueue()

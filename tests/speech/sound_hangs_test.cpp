@@ -3,6 +3,8 @@
 #include "StderrCapture.h"
 
 #include "speech/Character.h"
+#include "speech/EspeakEngine.h"
+#include "speech/Voice.h"
 #include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 
@@ -33,6 +35,32 @@ private slots:
         QVERIFY(silentServer.listen(socket));
         qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
         errors = std::make_unique<StderrCapture>();
+    }
+
+    // A worker left behind in a hanging sound server, once the server lets go, ends without touching the
+    // speech engine again: at a normal end of the process the engine may already be going away. First,
+    // while no other worker hangs, and with a server of its own.
+    void workerLeftBehindLeavesTheEngineAlone()
+    {
+        // The engine reaches for the sound server itself when it starts: started here, where no server
+        // listens, so that the worker below hangs in opening its own sound output.
+        const QByteArray silent = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", ("unix:" + folder.filePath(QStringLiteral("nothing"))).toLocal8Bit());
+        QVERIFY(EspeakEngine::sampleRate() > 0);
+        QLocalServer hangingServer;
+        QVERIFY(hangingServer.listen(folder.filePath(QStringLiteral("hanging"))));
+        qputenv("PULSE_SERVER", ("unix:" + hangingServer.fullServerName()).toLocal8Bit());
+        QSignalSpy connected(&hangingServer, &QLocalServer::newConnection);
+        auto voice = std::make_unique<Voice>();
+        voice->speak(QStringLiteral("Guten Abend.  "), Character::kGerman);
+        QTRY_VERIFY_WITH_TIMEOUT(connected.count() >= 1, 10000); // the worker now waits for the server
+        qputenv("PULSE_SERVER", silent);
+        voice.reset();
+        QCOMPARE(Voice::runningWorkers(), 1);
+        const quint64 synthesised = EspeakEngine::syntheses();
+        hangingServer.close(); // lets go of the worker
+        QTRY_COMPARE_WITH_TIMEOUT(Voice::runningWorkers(), 0, 10000);
+        QCOMPARE(EspeakEngine::syntheses(), synthesised);
     }
 
     void queueGoesOnWithoutTheVoice()

@@ -33,21 +33,26 @@ private:
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<Application> app;
 
+    // Moves the X server's pointer over the button, where the strip shows it. (Mapped through the strip's
+    // native window instead, the point can land at the top-left of the screen for a while after the
+    // window manager has framed the strip.)
     void hoverMenuButton()
     {
         QWidget* button = app->strip().image1();
-        QTest::mouseMove(button, QPoint(5, 5));
-        QTest::mouseMove(button, QPoint(6, 6));
+        const QPoint origin = app->strip().geometry().topLeft() + button->pos();
+        for (const QPoint offset : {QPoint(5, 5), QPoint(6, 6)}) {
+            QCursor::setPos(origin + offset);
+            QCoreApplication::processEvents();
+        }
     }
 
-    // Moves the mouse over the menu button until the menu is up: a move that comes while the window
-    // system is still placing the strip or mapping the character may land elsewhere, as a person's
-    // first twitch of the mouse may.
-    bool hoverUntilMenuShows()
+    // The pointer is the X server's (the test moves it there): now and then a move is lost on the way,
+    // so the hover is made again until the menu is up, or a few times over.
+    bool hoverUntilTheMenuOpens()
     {
-        for (int i = 0; i < 20; ++i) {
+        for (int attempt = 0; attempt < 10; ++attempt) {
             hoverMenuButton();
-            if (QTest::qWaitFor([this] { return app->menu() && app->menu()->mnu_file()->isVisible(); }, 250))
+            if (QTest::qWaitFor([this] { return app->menu() && app->menu()->mnu_file()->isVisible(); }, 500))
                 return true;
         }
         return false;
@@ -83,7 +88,7 @@ private slots:
 
     void menuOpensWhenTheMouseMovesOverItsButton()
     {
-        QVERIFY(hoverUntilMenuShows());
+        QVERIFY(hoverUntilTheMenuOpens());
         QMenu* menu = app->menu()->mnu_file();
         QStringList captions;
         for (QAction* a : menu->actions())
@@ -95,7 +100,7 @@ private slots:
         QCOMPARE(menu->geometry().right() + 1, anchor.x());
         QCOMPARE(menu->geometry().top(), anchor.y());
         menu->close();
-        QVERIFY(hoverUntilMenuShows());
+        QVERIFY(hoverUntilTheMenuOpens());
         menu->close();
     }
 
