@@ -1,11 +1,11 @@
 // The desktop's sound output, through pcaudiolib: the library espeak-ng itself plays its sound with.
 #include "speech/AudioOutput.h"
 #include "platform/BuildInfo.h"
+#include "platform/SharedLibrary.h"
 
 #ifdef DIALOON_HAVE_PCAUDIOLIB
 #include <pcaudiolib/audio.h>
 
-#include <dlfcn.h>
 
 #include <type_traits>
 #endif
@@ -20,7 +20,7 @@ namespace {
 // sound server's client and ALSA along, which would otherwise make the strip's first frame wait.
 struct PcAudioLibrary
 {
-    void* handle = nullptr;
+    const SharedLibrary* shared = nullptr;
     decltype(&create_audio_device_object) create = nullptr;
     decltype(&audio_object_open) open = nullptr;
     decltype(&audio_object_write) write = nullptr;
@@ -35,16 +35,10 @@ struct PcAudioLibrary
 const PcAudioLibrary* pcaudio()
 {
     static const PcAudioLibrary* const library = []() -> const PcAudioLibrary* {
-        void* handle = dlopen(DIALOON_PCAUDIO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr)
-            return nullptr;
+        static SharedLibrary shared(DIALOON_PCAUDIO_LIBRARY);
         static PcAudioLibrary functions;
-        functions.handle = handle;
-        bool complete = true;
-        const auto find = [&](auto& function, const char* name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
-            complete = complete && function != nullptr;
-        };
+        functions.shared = &shared;
+        const auto find = [](auto& function, const char* name) { shared.find(function, name); };
         find(functions.create, "create_audio_device_object");
         find(functions.open, "audio_object_open");
         find(functions.write, "audio_object_write");
@@ -53,7 +47,7 @@ const PcAudioLibrary* pcaudio()
         find(functions.close, "audio_object_close");
         find(functions.destroy, "audio_object_destroy");
         find(functions.strerror, "audio_object_strerror");
-        return complete ? &functions : nullptr;
+        return shared.complete() ? &functions : nullptr;
     }();
     return library;
 }
@@ -68,9 +62,9 @@ void silenceAlsaMessages()
     using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
     using SetHandler = int (*)(Handler);
     // ALSA comes in with the sound library, so it is found among that library's own.
-    void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler");
+    void* symbol = SharedLibrary::loadedSymbol("snd_lib_error_set_handler");
     if (symbol == nullptr && pcaudio() != nullptr)
-        symbol = dlsym(pcaudio()->handle, "snd_lib_error_set_handler");
+        symbol = pcaudio()->shared->symbol("snd_lib_error_set_handler");
     if (symbol != nullptr)
         reinterpret_cast<SetHandler>(symbol)(&ignoreAlsaMessage);
 }

@@ -1,11 +1,12 @@
 // The espeak-ng synthesiser, used in its retrieval mode: text in, samples and timed marks out.
 #include "speech/EspeakEngine.h"
 
+#include "platform/SharedLibrary.h"
+
 #include "speech/SpeechError.h"
 
 #include <espeak-ng/espeak_ng.h>
 
-#include <dlfcn.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -40,26 +41,20 @@ struct EspeakLibrary
 // Empty, with the reason, when the library or one of its functions is missing.
 std::optional<EspeakLibrary> openEspeak(std::string& problem)
 {
-    void* handle = dlopen(DIALOON_ESPEAK_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* why = dlerror();
-        problem = std::string("the espeak-ng library could not be loaded (") + (why ? why : DIALOON_ESPEAK_LIBRARY) +
-                  "; install libespeak-ng1)";
+    SharedLibrary shared(DIALOON_ESPEAK_LIBRARY);
+    if (!shared.isOpen()) {
+        problem = "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
         return std::nullopt;
     }
     EspeakLibrary library;
-    bool complete = true;
-    const auto find = [&](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
-        complete = complete && function != nullptr;
-    };
+    const auto find = [&shared](auto& function, const char* name) { shared.find(function, name); };
     find(library.initializePath, "espeak_ng_InitializePath");
     find(library.info, "espeak_Info");
     find(library.initialize, "espeak_Initialize");
     find(library.setSynthCallback, "espeak_SetSynthCallback");
     find(library.setVoiceByName, "espeak_SetVoiceByName");
     find(library.synth, "espeak_Synth");
-    if (!complete) {
+    if (!shared.complete()) {
         problem = "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
         return std::nullopt;
     }
