@@ -29,7 +29,7 @@ int main(int argc, char* argv[])
     qint64 ticksFirst = 0;
     qint64 firstEnd = 0;
     // Connected after the strip's own handler, so it sees the state the tick left behind.
-    QObject::connect(app.strip().timer(Timer5), &QTimer::timeout, &qapp, [&] {
+    QObject::connect(app.strip().timer(Timer5), &TickTimer::timeout, &qapp, [&] {
         ++ticks;
         if (app.state().cyclePhase != 0 || app.state().cycleTicks != 0)
             return;

@@ -44,7 +44,7 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
       voice_(std::make_unique<Voice>())
 {
     setObjectName(id);
-    connect(&frames_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { onFrame(); }); });
+    connect(&frames_, &TickTimer::timeout, this, [this] { runBehind(edge_, [this] { onFrame(); }); });
     readingTime_.setSingleShot(true);
     connect(&readingTime_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { endSpeech(); }); });
     watchdog_.setSingleShot(true);

@@ -2,6 +2,7 @@
 // all queued and played in order while the caller goes on.
 #pragma once
 
+#include "platform/TickTimer.h"
 #include "speech/CharacterAnimator.h"
 #include "speech/HandlerEdge.h"
 
@@ -102,7 +103,7 @@ private:
     std::unique_ptr<SpeechBalloon> balloon_;
     std::unique_ptr<Voice> voice_;
     CharacterAnimator animator_;
-    QTimer frames_;
+    TickTimer frames_;
     QElapsedTimer frameClock_;
     QTimer readingTime_; // how long a sentence that cannot be spoken stays in the balloon
     QTimer watchdog_;    // a voice that never answers must not stop the queue

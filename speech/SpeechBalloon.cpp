@@ -56,7 +56,7 @@ SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, 
         });
     });
     fade_.setInterval(kFadeStepMs);
-    connect(&fade_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { fadeStep(); }); });
+    connect(&fade_, &TickTimer::timeout, this, [this] { runBehind(edge_, [this] { fadeStep(); }); });
 }
 
 void SpeechBalloon::say(const QString& text, const QRect& character)

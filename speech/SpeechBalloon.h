@@ -2,6 +2,7 @@
 // and fades away a little after the voice ends.
 #pragma once
 
+#include "platform/TickTimer.h"
 #include "speech/HandlerEdge.h"
 
 #include <QRect>
@@ -54,7 +55,7 @@ private:
     QSize body_;
     bool tailOnRight_ = true;
     QTimer linger_;
-    QTimer fade_;
+    TickTimer fade_;
     qreal opacity_ = 1.0;
 };
 

@@ -11,7 +11,7 @@ using namespace dialoon;
 
 namespace {
 
-// Counts the paint events of a window and all its controls.
+// Counts the paint events of a window and all its controls, and the requests that lead to them.
 class PaintCounter : public QObject
 {
 public:
@@ -22,12 +22,15 @@ public:
             child->installEventFilter(this);
     }
     int paints = 0;
+    int requests = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
             ++paints;
+        if (event->type() == QEvent::UpdateRequest || event->type() == QEvent::LayoutRequest)
+            ++requests;
         return false;
     }
 };
@@ -150,9 +153,14 @@ private slots:
             QTest::qWait(10);
         }
         QCOMPARE(counter.paints, 0);
+        QCOMPARE(counter.requests, 0);
+        // Unrolled, the captions show what the model holds at once; meanwhile the English one has risen.
+        model.label2Top = StripDesign::kLabel2RestTop;
         model.height = model.fullHeight;
         model.barDrawn = -1;
         strip->render();
+        QCOMPARE(strip->label(1)->text(), model.label1Text);
+        QCOMPARE(strip->label(2)->geometry(), platform.toPixelRect(0, model.label2Top, 6650, 330));
         QTRY_COMPARE(strip->height(), 23);
     }
 

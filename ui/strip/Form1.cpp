@@ -124,11 +124,10 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     applyColours();
 
     for (int t = 0; t < kTimerCount; ++t) {
-        QTimer& timer = timers_[static_cast<std::size_t>(t)];
+        TickTimer& timer = timers_[static_cast<std::size_t>(t)];
         timer.setObjectName(QString::fromLatin1(kTimerNames[t]));
-        timer.setTimerType(Qt::PreciseTimer);
         timer.setInterval(kTimerIntervalsMs[static_cast<std::size_t>(t)]);
-        connect(&timer, &QTimer::timeout, this, [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
+        connect(&timer, &TickTimer::timeout, this, [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
     }
 }
 
@@ -175,18 +174,25 @@ void Form1::render()
 {
     platform_.placeStrip(model_.left, model_.top, model_.width, model_.height);
 
-    if (label1_->text() != model_.label1Text)
-        label1_->setText(model_.label1Text);
-    if (label1_->toolTip() != model_.label1ToolTip)
-        label1_->setToolTip(model_.label1ToolTip);
-    if (label2_->text() != model_.label2Text)
-        label2_->setText(model_.label2Text);
-    if (label2_->toolTip() != model_.label2ToolTip)
-        label2_->setToolTip(model_.label2ToolTip);
+    // A caption outside the rows the strip shows (all of them while it is rolled up, the English one
+    // below the strip before it rises) is brought up to date when it comes into view: changing a hidden
+    // label costs the same layout and paint requests as changing a shown one.
+    const QRect shown(0, 0, std::max(1, platform_.toPixelsX(model_.width)), std::max(1, platform_.toPixelsY(model_.height)));
     if (renderedLabel2Top_ != model_.label2Top) {
-        label2_->setGeometry(platform_.toPixelRect(0, model_.label2Top, 6650, 330));
-        renderedLabel2Top_ = model_.label2Top;
+        const QRect target = platform_.toPixelRect(0, model_.label2Top, 6650, 330);
+        if (label2_->geometry().intersects(shown) || target.intersects(shown)) {
+            label2_->setGeometry(target);
+            renderedLabel2Top_ = model_.label2Top;
+        }
     }
+    const auto bring = [&shown](QLabel* caption, const QString& text, const QString& toolTip) {
+        if (caption->geometry().intersects(shown) && caption->text() != text)
+            caption->setText(text);
+        if (caption->toolTip() != toolTip)
+            caption->setToolTip(toolTip);
+    };
+    bring(label1_, model_.label1Text, model_.label1ToolTip);
+    bring(label2_, model_.label2Text, model_.label2ToolTip);
     image1_->setEnabled(model_.image1Enabled);
 
     if (model_.barDrawn >= 0) {
@@ -209,7 +215,7 @@ void Form1::render()
     }
 
     for (int t = 0; t < kTimerCount; ++t) {
-        QTimer& timer = timers_[static_cast<std::size_t>(t)];
+        TickTimer& timer = timers_[static_cast<std::size_t>(t)];
         if (model_.timerEnabled[t] && !timer.isActive())
             timer.start();
         else if (!model_.timerEnabled[t] && timer.isActive())

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine/StripModel.h"
+#include "platform/TickTimer.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -27,7 +27,7 @@ public:
 
     QLabel* label(int number) const;
     QWidget* image1() const { return image1_; }
-    QTimer* timer(StripTimer which) { return &timers_[which]; }
+    TickTimer* timer(StripTimer which) { return &timers_[which]; }
 
 signals:
     void timerTicked(dialoon::StripTimer which);
@@ -51,7 +51,7 @@ private:
     QWidget* shape1_;
     QLabel* image1_;
     QWidget* bar_;
-    std::array<QTimer, kTimerCount> timers_;
+    std::array<TickTimer, kTimerCount> timers_;
     float renderedLabel2Top_ = -1.0f;
     int renderedBar_ = -1;
 };

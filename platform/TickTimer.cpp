@@ -1,0 +1,216 @@
+// The shared clock behind every TickTimer of a thread: one precise Qt timer, always set for the earliest
+// tick due, and a list of the timers. It lives while any TickTimer of its thread does.
+#include "platform/TickTimer.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace dialoon {
+
+namespace {
+
+constexpr std::int64_t kNsPerMs = 1'000'000;
+constexpr std::int64_t kGridNs = TickTimer::kGridMs * kNsPerMs;
+// A tick this close to its time runs with the wake-up at hand instead of waking the thread once more.
+constexpr std::int64_t kEarlyNs = kNsPerMs;
+
+std::uint64_t wakeUpCount = 0;
+std::uint64_t tickCount = 0;
+std::function<std::int64_t()> testTime;
+
+std::int64_t ceilToGrid(std::int64_t ns)
+{
+    return ns <= 0 ? 0 : (ns + kGridNs - 1) / kGridNs * kGridNs;
+}
+
+} // namespace
+
+class TickClock
+{
+public:
+    static TickClock& acquire()
+    {
+        if (!current_)
+            current_ = new TickClock;
+        return *current_;
+    }
+    static TickClock* current() { return current_; }
+
+    void enrol(TickTimer* timer) { timers_.push_back(timer); }
+
+    void withdraw(TickTimer* timer)
+    {
+        timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+        if (timers_.empty() && depth_ == 0) {
+            current_ = nullptr;
+            delete this;
+            return;
+        }
+        arm();
+    }
+
+    void start(TickTimer& timer)
+    {
+        // Inside a tick the new timer counts from that tick's moment, so the two stay in step.
+        const std::int64_t from = running_ >= 0 ? running_ : now();
+        timer.dueNs_ = ceilToGrid(from + std::int64_t(std::max(timer.interval_, 0)) * kNsPerMs);
+        timer.order_ = nextOrder_++;
+        timer.active_ = true;
+        arm();
+    }
+
+    void stop(TickTimer& timer)
+    {
+        timer.active_ = false;
+        arm();
+    }
+
+    // Runs every tick that is due, earliest first, then sets the Qt timer for the next one.
+    void wake()
+    {
+        ++wakeUpCount;
+        armedFor_ = -1;
+        ++depth_;
+        while (TickTimer* next = earliest()) {
+            const std::int64_t at = now();
+            if (next->dueNs_ > at + kEarlyNs)
+                break;
+            const std::int64_t moment = next->dueNs_;
+            if (next->singleShot_) {
+                next->active_ = false;
+            } else {
+                const std::int64_t step = std::max<std::int64_t>(ceilToGrid(std::int64_t(next->interval_) * kNsPerMs), kGridNs);
+                next->dueNs_ = moment + step;
+                // Ticks missed while the thread was held up are dropped; the timer keeps its step.
+                if (next->dueNs_ <= at)
+                    next->dueNs_ += ((at - next->dueNs_) / step + 1) * step;
+            }
+            // Set before the tick runs: a dialog's event loop opened by the tick keeps the other timers going.
+            arm();
+            const std::int64_t outer = running_;
+            running_ = moment;
+            ++tickCount;
+            emit next->timeout();
+            running_ = outer;
+        }
+        --depth_;
+        if (timers_.empty() && depth_ == 0) {
+            current_ = nullptr;
+            delete this;
+            return;
+        }
+        arm();
+    }
+
+    std::int64_t now() const { return testTime ? testTime() : elapsed_.nsecsElapsed(); }
+
+private:
+    TickClock()
+    {
+        elapsed_.start();
+        wake_.setSingleShot(true);
+        wake_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&wake_, &QTimer::timeout, &wake_, [this] { wake(); });
+    }
+
+    TickTimer* earliest() const
+    {
+        TickTimer* best = nullptr;
+        for (TickTimer* t : timers_)
+            if (t->active_ && (!best || t->dueNs_ < best->dueNs_ || (t->dueNs_ == best->dueNs_ && t->order_ < best->order_)))
+                best = t;
+        return best;
+    }
+
+    void arm()
+    {
+        const TickTimer* next = earliest();
+        if (!next) {
+            wake_.stop();
+            armedFor_ = -1;
+            return;
+        }
+        if (wake_.isActive() && armedFor_ == next->dueNs_)
+            return;
+        armedFor_ = next->dueNs_;
+        const std::int64_t wait = next->dueNs_ - now();
+        wake_.start(wait <= 0 ? 0 : int((wait + kNsPerMs - 1) / kNsPerMs));
+    }
+
+    static thread_local TickClock* current_;
+
+    QElapsedTimer elapsed_;
+    QTimer wake_;
+    std::vector<TickTimer*> timers_;
+    std::int64_t running_ = -1;
+    std::int64_t armedFor_ = -1;
+    std::uint64_t nextOrder_ = 0;
+    int depth_ = 0;
+};
+
+thread_local TickClock* TickClock::current_ = nullptr;
+
+TickTimer::TickTimer(QObject* parent) : QObject(parent)
+{
+    TickClock::acquire().enrol(this);
+}
+
+TickTimer::~TickTimer()
+{
+    active_ = false;
+    if (TickClock* clock = TickClock::current())
+        clock->withdraw(this);
+}
+
+void TickTimer::setInterval(int ms)
+{
+    interval_ = ms;
+    if (active_)
+        start();
+}
+
+void TickTimer::start()
+{
+    TickClock::acquire().start(*this);
+}
+
+void TickTimer::start(int ms)
+{
+    interval_ = ms;
+    start();
+}
+
+void TickTimer::stop()
+{
+    if (!active_)
+        return;
+    if (TickClock* clock = TickClock::current())
+        clock->stop(*this);
+}
+
+std::uint64_t TickTimer::wakeUps()
+{
+    return wakeUpCount;
+}
+
+std::uint64_t TickTimer::ticksRun()
+{
+    return tickCount;
+}
+
+void TickTimer::useTimeForTests(std::function<std::int64_t()> nowNs)
+{
+    testTime = std::move(nowNs);
+}
+
+void TickTimer::wakeForTests()
+{
+    if (TickClock* clock = TickClock::current())
+        clock->wake();
+}
+
+} // namespace dialoon

@@ -1,0 +1,174 @@
+// The shared tick clock, on a clock the test moves by hand: where ticks fall, which ticks share a
+// wake-up, in which order they run, and what happens to ticks missed or cancelled.
+#include "platform/TickTimer.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+using namespace dialoon;
+
+namespace {
+
+constexpr std::int64_t kMs = 1'000'000;
+
+} // namespace
+
+class TickTimerTest : public QObject
+{
+    Q_OBJECT
+private:
+    std::int64_t now = 0;
+    // When each tick ran (test milliseconds), and which timer it was.
+    std::vector<std::pair<std::int64_t, QString>> ticks;
+
+    void record(TickTimer& timer, const QString& name)
+    {
+        connect(&timer, &TickTimer::timeout, this, [this, name] { ticks.emplace_back(now / kMs, name); });
+    }
+
+    // Moves the clock forward from grid line to grid line, waking the clock at each, as the event loop
+    // would at the moments it was asked for; ticks run only when due.
+    void runUntil(std::int64_t ms)
+    {
+        constexpr std::int64_t grid = TickTimer::kGridMs * kMs;
+        while (now < ms * kMs) {
+            now = (now / grid + 1) * grid;
+            TickTimer::wakeForTests();
+        }
+    }
+
+    std::vector<std::int64_t> ticksOf(const QString& name) const
+    {
+        std::vector<std::int64_t> at;
+        for (const auto& [ms, who] : ticks)
+            if (who == name)
+                at.push_back(ms);
+        return at;
+    }
+
+private slots:
+    void init()
+    {
+        now = 0;
+        ticks.clear();
+        TickTimer::useTimeForTests([this] { return now; });
+    }
+    void cleanup() { TickTimer::useTimeForTests({}); }
+
+    // Started at odd moments, two timers still tick on the grid, at their exact intervals, and meet
+    // every least common multiple: 60 and 100 ms share one moment in every 300 ms.
+    void timersStartedApartShareTheirCommonMoments()
+    {
+        TickTimer watch;
+        TickTimer cycle;
+        record(watch, "watch");
+        record(cycle, "cycle");
+        now = 3 * kMs;
+        watch.start(60);
+        now = 7 * kMs;
+        cycle.start(100);
+        runUntil(1000);
+
+        const auto w = ticksOf("watch");
+        const auto c = ticksOf("cycle");
+        QCOMPARE(w.front(), 70);
+        QCOMPARE(c.front(), 110);
+        for (std::size_t i = 1; i < w.size(); ++i)
+            QCOMPARE(w[i] - w[i - 1], 60);
+        for (std::size_t i = 1; i < c.size(); ++i)
+            QCOMPARE(c[i] - c[i - 1], 100);
+        std::vector<std::int64_t> shared;
+        std::set_intersection(w.begin(), w.end(), c.begin(), c.end(), std::back_inserter(shared));
+        QCOMPARE(shared, (std::vector<std::int64_t>{310, 610, 910}));
+    }
+
+    // A timer started in another's tick counts from that tick's moment, even when the tick ran late, so
+    // an effect started by the playback cycle keeps in step with it.
+    void aTimerStartedInATickCountsFromThatTick()
+    {
+        TickTimer cycle;
+        TickTimer effect;
+        record(cycle, "cycle");
+        record(effect, "effect");
+        connect(&cycle, &TickTimer::timeout, this, [&] {
+            if (!effect.isActive())
+                effect.start(80);
+        });
+        cycle.start(100);
+        now = 104 * kMs; // the thread woke 4 ms late
+        TickTimer::wakeForTests();
+        runUntil(500);
+        QCOMPARE(ticksOf("cycle"), (std::vector<std::int64_t>{104, 200, 300, 400, 500}));
+        QCOMPARE(ticksOf("effect"), (std::vector<std::int64_t>{180, 260, 340, 420, 500}));
+    }
+
+    // Ticks of one moment run in the order their timers were started; a tick that stops a later timer
+    // of the same moment keeps it from running.
+    void ticksOfOneMomentRunInStartOrder()
+    {
+        TickTimer first;
+        TickTimer second;
+        TickTimer third;
+        record(first, "first");
+        record(second, "second");
+        record(third, "third");
+        third.start(50);
+        first.start(100);
+        second.start(100);
+        runUntil(100);
+        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{{50, "third"}, {100, "third"}, {100, "first"}, {100, "second"}}));
+
+        ticks.clear();
+        connect(&first, &TickTimer::timeout, this, [&] { second.stop(); });
+        runUntil(200);
+        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{{150, "third"}, {200, "third"}, {200, "first"}}));
+        QVERIFY(!second.isActive());
+    }
+
+    // A thread held up for a while runs each timer once when it wakes, and the timers keep their phase.
+    void ticksMissedWhileHeldUpAreDropped()
+    {
+        TickTimer watch;
+        record(watch, "watch");
+        watch.start(60);
+        now = 400 * kMs;
+        TickTimer::wakeForTests();
+        runUntil(500);
+        QCOMPARE(ticksOf("watch"), (std::vector<std::int64_t>{400, 420, 480}));
+    }
+
+    void singleShotsChangedIntervalsAndDeletion()
+    {
+        auto once = std::make_unique<TickTimer>();
+        once->setSingleShot(true);
+        record(*once, "once");
+        once->start(30);
+        runUntil(100);
+        QCOMPARE(ticksOf("once"), (std::vector<std::int64_t>{30}));
+        QVERIFY(!once->isActive());
+
+        // A new interval on a running timer starts it again from now, as QTimer does.
+        TickTimer frames;
+        record(frames, "frames");
+        frames.start(50);
+        runUntil(150);
+        frames.setInterval(200);
+        runUntil(600);
+        QCOMPARE(ticksOf("frames"), (std::vector<std::int64_t>{150, 350, 550}));
+
+        // A timer deleted by its own tick is gone without harm; the others go on.
+        once->setSingleShot(false);
+        connect(once.get(), &TickTimer::timeout, this, [&] { once.reset(); });
+        once->start(10);
+        runUntil(700);
+        QVERIFY(!once);
+        QCOMPARE(ticksOf("frames").back(), 550);
+    }
+};
+
+QTEST_GUILESS_MAIN(TickTimerTest)
+#include "tick_timer_test.moc"
