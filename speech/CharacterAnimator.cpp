@@ -120,7 +120,9 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
         return events;
     }
 
-    breathMs_ = (breathMs_ + ms) % kBreathMs;
+    // The bird holds its breath while it speaks.
+    if (!speaking_)
+        breathMs_ = (breathMs_ + ms) % kBreathMs;
 
     if (blinkMs_ >= 0) {
         blinkMs_ += ms;

@@ -19,10 +19,12 @@ namespace {
 
 // Gap between the character and the corner of the free screen area.
 constexpr int kCornerGap = 24;
-// Frames kept for reuse: the poses of the bird standing and breathing, which come back every breath
-// all day (some 16 of them). Moving poses seldom come back exactly and are put together anew.
-// 64 KiB each at 128 x 128.
+// Frames kept for reuse, 64 KiB each at 128 x 128: the poses of the bird standing and breathing, which
+// come back every breath all day (some 16 of them), and apart from them the poses of its moving beak,
+// lids and wing. The bird holds its breath while it speaks, so a sentence's beak takes some 20 poses
+// that come back word after word; a wave or a blink sweeps through poses once and passes.
 constexpr std::size_t kFramesKept = 24;
+constexpr std::size_t kMovingFramesKept = 48;
 
 // The frame is copied in bands of rows: Qt hands a copy of more than about a hundred rows to helper
 // threads, which costs more in waking them than the copy of one small window takes.
@@ -111,24 +113,22 @@ void CharacterWindow::setPose(const CharacterPose& pose)
 const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pose)
 {
     const qreal ratio = devicePixelRatioF();
-    const auto kept = std::find_if(frames_.begin(), frames_.end(), [&](const Frame& frame) {
+    const bool breathing = breathingOnly(pose);
+    std::vector<Frame>& kept = breathing ? frames_ : moving_;
+    const auto found = std::find_if(kept.begin(), kept.end(), [&](const Frame& frame) {
         return frame.pose == pose && frame.picture.devicePixelRatio() == ratio && frame.picture.size() == size() * ratio;
     });
-    if (kept != frames_.end()) {
-        std::rotate(frames_.begin(), kept, kept + 1);
-        return frames_.front();
+    if (found != kept.end()) {
+        std::rotate(kept.begin(), found, found + 1);
+        return kept.front();
     }
     ++framesRendered_;
     QImage picture = art_.render(size(), ratio, pose);
     QRegion shape(QBitmap::fromImage(opaqueShape(picture), Qt::MonoOnly | Qt::ThresholdDither));
-    if (!breathingOnly(pose)) {
-        moving_ = Frame{pose, std::move(picture), std::move(shape)};
-        return moving_;
-    }
-    if (frames_.size() >= kFramesKept)
-        frames_.pop_back();
-    frames_.insert(frames_.begin(), Frame{pose, std::move(picture), std::move(shape)});
-    return frames_.front();
+    if (kept.size() >= (breathing ? kFramesKept : kMovingFramesKept))
+        kept.pop_back();
+    kept.insert(kept.begin(), Frame{pose, std::move(picture), std::move(shape)});
+    return kept.front();
 }
 
 void CharacterWindow::placeAtDefault()

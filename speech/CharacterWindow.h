@@ -65,7 +65,7 @@ private:
     QImage picture_;
     QRegion shape_;
     std::vector<Frame> frames_; // breathing frames kept, the most recently used first
-    Frame moving_;              // the last frame of a pose that is not kept
+    std::vector<Frame> moving_; // frames of the beak, lids and wing kept, the most recently used first
     bool drawn_ = false;
     int framesDrawn_ = 0;
     int framesRendered_ = 0;

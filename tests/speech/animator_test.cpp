@@ -159,6 +159,23 @@ private slots:
         run(animator, 200);
         QCOMPARE(animator.pose().beakOpen, 0.0);
     }
+
+    // While it speaks the bird holds its breath, so that the frames of one sentence differ only in the
+    // beak and come back word after word; afterwards it breathes on.
+    void holdsItsBreathWhileSpeaking()
+    {
+        CharacterAnimator animator = shown();
+        run(animator, 700);
+        const double held = animator.pose().breath;
+        animator.startSpeaking({phoneme(0, 1.0), phoneme(900, 0.0)});
+        for (int step = 0; step < 10; ++step) {
+            run(animator, 200);
+            QCOMPARE(animator.pose().breath, held);
+        }
+        animator.stopSpeaking();
+        run(animator, 400);
+        QVERIFY(animator.pose().breath != held);
+    }
 };
 
 QTEST_GUILESS_MAIN(AnimatorTest)

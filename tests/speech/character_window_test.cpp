@@ -78,6 +78,27 @@ private slots:
         QCOMPARE(window.framesRendered(), 6); // the distinct breaths of the cycle
     }
 
+    // The beak of a sentence spoken with the breath held takes a few poses again and again: each is
+    // drawn from the art once, and the breathing frames are still kept beside them.
+    void spokenFramesAreDrawnFromTheArtOnce()
+    {
+        CharacterWindow window(art, platform);
+        window.setPose(breathing(1.0));
+        QCOMPARE(window.framesRendered(), 1);
+        const QList<double> beak{0.0, 0.3, 0.65, 1.0, 0.65, 0.3, 0.15};
+        for (int word = 0; word < 4; ++word) {
+            for (const double open : beak) {
+                CharacterPose pose = breathing(1.004);
+                pose.beakOpen = open;
+                window.setPose(pose);
+            }
+        }
+        // The rest pose, the held breath with the beak shut, and the four open beaks.
+        QCOMPARE(window.framesRendered(), 6);
+        window.setPose(breathing(1.0));
+        QCOMPARE(window.framesRendered(), 6);
+    }
+
     void theShapeIsSetOnlyWhenTheOutlineChanges()
     {
         CharacterWindow window(art, platform);
