@@ -5,13 +5,15 @@
 # sound server (the voice plays silently, keeping the pace of speech). Never part of the test suite.
 #
 #   bash bench/run.sh [seconds per situation, default 60]
-#   BENCH_PARTS="start memory load period speech" picks parts; BENCH_STARTS=11 alternating start pairs
+#   BENCH_PARTS="start memory load period speech" picks parts; BENCH_STARTS=11 alternating start pairs;
+#   BENCH_ROUNDS=3 runs of each load situation, of which the median is shown
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C
 seconds="${1:-60}"
 parts="${BENCH_PARTS:-start memory load period speech}"
 starts="${BENCH_STARTS:-11}"
+rounds="${BENCH_ROUNDS:-3}"
 showings="${BENCH_SHOWINGS:-20}"
 build="${BENCH_BUILD:-build-bench}"
 
@@ -134,22 +136,28 @@ if [[ " $parts " == *" memory "* ]]; then
 fi
 
 situation() { # NAME SETUP-FUNCTION key=value...
-  local name="$1" setup="$2" pid h line
+  local name="$1" setup="$2" pid h line round
   shift 2
-  h=$(fresh_home "$name" "$@")
-  pid=$(start_dialoon "$h")
-  pids+=("$pid")
-  sleep 8 # past the welcome: playback runs
-  $setup "$pid"
-  sleep 2
-  echo "bench: $name" >&2
-  line=$(load "$pid" "$seconds")
-  result[cpu_$name]=$(echo "$line" | awk '{print $1}')
-  result[wake_$name]=$(echo "$line" | awk '{print $2}')
-  result[other_$name]=$(echo "$line" | awk '{print $3}')
-  result[rss_$name]=$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' /proc/"$pid"/status)
-  kill "$pid"
-  wait "$pid" 2>/dev/null || true
+  : >"$work/load_$name"
+  for round in $(seq "$rounds"); do
+    h=$(fresh_home "$name" "$@")
+    pid=$(start_dialoon "$h")
+    pids+=("$pid")
+    sleep 8 # past the welcome: playback runs
+    $setup "$pid"
+    sleep 2
+    echo "bench: $name, round $round of $rounds" >&2
+    load "$pid" "$seconds" >>"$work/load_$name"
+    if [ "$round" -eq 1 ]; then
+      result[rss_$name]=$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' /proc/"$pid"/status)
+    fi
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+  done
+  result[cpu_$name]=$(awk '{print $1}' "$work/load_$name" | median)
+  result[wake_$name]=$(awk '{print $2}' "$work/load_$name" | median)
+  result[other_$name]=$(awk '{print $3}' "$work/load_$name" | median)
+  result[span_$name]=$(awk '{print $1}' "$work/load_$name" | sort -g | awk '{a[NR]=$1} END {print a[1] "-" a[NR]}')
 }
 nothing() { :; }
 # The menu's read-aloud item, as a person would choose it: the mouse onto the top edge above the menu
@@ -184,16 +192,20 @@ fi
 
 if [[ " $parts " == *" load "* ]]; then
   # The floor: a bare window that only runs the strip's always-running timers.
-  h=$(fresh_home ticking)
-  (in_home "$h" "$bare" --ticking) &
-  bp=$!
-  sleep 3
-  echo "bench: bare window with the strip's timers" >&2
-  line=$(load "$bp" "$seconds")
-  result[cpu_ticking]=$(echo "$line" | awk '{print $1}')
-  result[wake_ticking]=$(echo "$line" | awk '{print $2}')
-  kill $bp
-  wait $bp 2>/dev/null || true
+  : >"$work/load_ticking"
+  for round in $(seq "$rounds"); do
+    h=$(fresh_home ticking)
+    (in_home "$h" "$bare" --ticking) &
+    bp=$!
+    sleep 3
+    echo "bench: bare window with the strip's timers, round $round of $rounds" >&2
+    load "$bp" "$seconds" >>"$work/load_ticking"
+    kill $bp
+    wait $bp 2>/dev/null || true
+  done
+  result[cpu_ticking]=$(awk '{print $1}' "$work/load_ticking" | median)
+  result[wake_ticking]=$(awk '{print $2}' "$work/load_ticking" | median)
+  result[span_ticking]=$(awk '{print $1}' "$work/load_ticking" | sort -g | awk '{a[NR]=$1} END {print a[1] "-" a[NR]}')
 fi
 
 if [[ " $parts " == *" period "* ]]; then
@@ -209,7 +221,7 @@ fi
 r() { echo "${result[$1]:--}"; }
 echo
 echo "Dialoon $(git describe --always --dirty) on $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
-echo "Release build, Xvfb 1024x768 + openbox, no sound server; load over ${seconds} s per situation"
+echo "Release build, Xvfb 1024x768 + openbox, no sound server; load: median of $rounds runs of ${seconds} s per situation"
 echo
 printf '| %-58s | %-14s | %-14s |\n' "measure" "bare Qt window" "Dialoon"
 printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..60})" "$(printf -- '-%.0s' {1..16})" "$(printf -- '-%.0s' {1..16})"
@@ -222,6 +234,7 @@ row "playing, reading aloud off (hidden): CPU % / wake-ups/s" "" "$(r cpu_hidden
 row "rolled up, reading aloud on: CPU % / wake-ups/s" "" "$(r cpu_rolled_voice) / $(r wake_rolled_voice)"
 row "rolled up, reading aloud off (hidden): CPU % / wake-ups/s" "$(r cpu_ticking) / $(r wake_ticking) (a)" "$(r cpu_rolled_silent) / $(r wake_rolled_silent)"
 row "  of which threads other than the GUI thread (wake-ups/s)" "" "$(r other_rolled_silent)"
+row "  CPU %, lowest-highest of the runs: speaking / rolled up, silent" "$(r span_ticking) (a)" "$(r span_speaking) / $(r span_rolled_silent)"
 row "showing period over $showings showings: nominal / measured ms" "" "$(r period_nominal) / $(r period_measured)"
 row "  drift from nominal (%)" "" "$(r period_drift)"
 row "speech: Voice::speak to first sample, median / worst" "" "$(r speech)"
