@@ -77,6 +77,7 @@ fresh_home() {
 in_home() { local home="$1"; shift; exec env XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home" HOME="$home" "$@"; }
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+spread() { sort -g | awk '{a[NR]=$1} END {print a[1] "-" a[NR]}'; }
 
 # Processor time (ns, all threads, from schedstat) and voluntary context switches per thread.
 snapshot() {
@@ -157,7 +158,7 @@ situation() { # NAME SETUP-FUNCTION key=value...
   result[cpu_$name]=$(awk '{print $1}' "$work/load_$name" | median)
   result[wake_$name]=$(awk '{print $2}' "$work/load_$name" | median)
   result[other_$name]=$(awk '{print $3}' "$work/load_$name" | median)
-  result[span_$name]=$(awk '{print $1}' "$work/load_$name" | sort -g | awk '{a[NR]=$1} END {print a[1] "-" a[NR]}')
+  result[span_$name]=$(awk '{print $1}' "$work/load_$name" | spread)
 }
 nothing() { :; }
 # The menu's read-aloud item, as a person would choose it: the mouse onto the top edge above the menu
@@ -205,7 +206,7 @@ if [[ " $parts " == *" load "* ]]; then
   done
   result[cpu_ticking]=$(awk '{print $1}' "$work/load_ticking" | median)
   result[wake_ticking]=$(awk '{print $2}' "$work/load_ticking" | median)
-  result[span_ticking]=$(awk '{print $1}' "$work/load_ticking" | sort -g | awk '{a[NR]=$1} END {print a[1] "-" a[NR]}')
+  result[span_ticking]=$(awk '{print $1}' "$work/load_ticking" | spread)
 fi
 
 if [[ " $parts " == *" period "* ]]; then

@@ -45,12 +45,8 @@ public:
     void withdraw(TickTimer* timer)
     {
         timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
-        if (timers_.empty() && depth_ == 0) {
-            current_ = nullptr;
-            delete this;
-            return;
-        }
-        arm();
+        if (!retiredIfIdle())
+            arm();
     }
 
     void start(TickTimer& timer)
@@ -98,12 +94,8 @@ public:
             running_ = outer;
         }
         --depth_;
-        if (timers_.empty() && depth_ == 0) {
-            current_ = nullptr;
-            delete this;
-            return;
-        }
-        arm();
+        if (!retiredIfIdle())
+            arm();
     }
 
     std::int64_t now() const { return testTime ? testTime() : elapsed_.nsecsElapsed(); }
@@ -115,6 +107,16 @@ private:
         wake_.setSingleShot(true);
         wake_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&wake_, &QTimer::timeout, &wake_, [this] { wake(); });
+    }
+
+    // The clock goes with the last timer of its thread, though not while it is running ticks.
+    bool retiredIfIdle()
+    {
+        if (!timers_.empty() || depth_ != 0)
+            return false;
+        current_ = nullptr;
+        delete this;
+        return true;
     }
 
     TickTimer* earliest() const
