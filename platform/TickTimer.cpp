@@ -17,6 +17,7 @@ constexpr std::int64_t kNsPerMs = 1'000'000;
 constexpr std::int64_t kGridNs = TickTimer::kGridMs * kNsPerMs;
 // A tick this close to its time runs with the wake-up at hand instead of waking the thread once more.
 constexpr std::int64_t kEarlyNs = kNsPerMs;
+constexpr std::int64_t kMaxDeferNs = TickTimer::kMaxDeferMs * kNsPerMs;
 
 std::uint64_t wakeUpCount = 0;
 std::uint64_t tickCount = 0;
@@ -65,6 +66,15 @@ public:
         arm();
     }
 
+    void setDeferrable(TickTimer& timer, bool deferrable)
+    {
+        timer.deferrable_ = deferrable;
+        if (timer.active_)
+            arm();
+    }
+
+    std::int64_t armedFor() const { return wake_.isActive() ? armedFor_ : -1; }
+
     // Runs every tick that is due, earliest first, then sets the Qt timer for the next one.
     void wake()
     {
@@ -81,9 +91,11 @@ public:
             } else {
                 const std::int64_t step = std::max<std::int64_t>(ceilToGrid(std::int64_t(next->interval_) * kNsPerMs), kGridNs);
                 next->dueNs_ = moment + step;
-                // Ticks missed while the thread was held up are dropped; the timer keeps its step.
-                if (next->dueNs_ <= at)
-                    next->dueNs_ += ((at - next->dueNs_) / step + 1) * step;
+                // Ticks missed while the thread was held up are dropped; the timer keeps its step. A
+                // deferrable timer's ticks that merely waited for this wake-up all run.
+                const std::int64_t keepFrom = at - (next->deferrable_ ? kMaxDeferNs : 0);
+                if (next->dueNs_ <= keepFrom)
+                    next->dueNs_ += ((keepFrom - next->dueNs_) / step + 1) * step;
             }
             // Set before the tick runs: a dialog's event loop opened by the tick keeps the other timers going.
             arm();
@@ -128,18 +140,33 @@ private:
         return best;
     }
 
+    // The moment the thread must wake: the earliest tick due, where a deferrable tick counts as due only
+    // when it has waited as long as it may. -1 when no timer runs.
+    std::int64_t wakeMoment() const
+    {
+        std::int64_t moment = -1;
+        for (const TickTimer* t : timers_) {
+            if (!t->active_)
+                continue;
+            const std::int64_t due = t->dueNs_ + (t->deferrable_ ? kMaxDeferNs : 0);
+            if (moment < 0 || due < moment)
+                moment = due;
+        }
+        return moment;
+    }
+
     void arm()
     {
-        const TickTimer* next = earliest();
-        if (!next) {
+        const std::int64_t moment = wakeMoment();
+        if (moment < 0) {
             wake_.stop();
             armedFor_ = -1;
             return;
         }
-        if (wake_.isActive() && armedFor_ == next->dueNs_)
+        if (wake_.isActive() && armedFor_ == moment)
             return;
-        armedFor_ = next->dueNs_;
-        const std::int64_t wait = next->dueNs_ - now();
+        armedFor_ = moment;
+        const std::int64_t wait = moment - now();
         wake_.start(wait <= 0 ? 0 : int((wait + kNsPerMs - 1) / kNsPerMs));
     }
 
@@ -175,6 +202,16 @@ void TickTimer::setInterval(int ms)
         start();
 }
 
+void TickTimer::setDeferrable(bool deferrable)
+{
+    if (deferrable == deferrable_)
+        return;
+    if (TickClock* clock = TickClock::current())
+        clock->setDeferrable(*this, deferrable);
+    else
+        deferrable_ = deferrable;
+}
+
 void TickTimer::start()
 {
     TickClock::acquire().start(*this);
@@ -207,6 +244,12 @@ std::uint64_t TickTimer::ticksRun()
 void TickTimer::useTimeForTests(std::function<std::int64_t()> nowNs)
 {
     testTime = std::move(nowNs);
+}
+
+std::int64_t TickTimer::wakeMomentForTests()
+{
+    TickClock* clock = TickClock::current();
+    return clock ? clock->armedFor() : -1;
 }
 
 void TickTimer::wakeForTests()

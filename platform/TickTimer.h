@@ -4,6 +4,11 @@
 // interval. Ticks of different timers that fall on the same moment run one after the other in a single
 // wake-up of the thread, in the order the timers were started, where independent QTimers would wake it
 // once each. Late ticks are dropped, as QTimer drops them; nothing drifts.
+//
+// A timer may be made deferrable while its ticks do nothing anyone can see or hear: its ticks then wake
+// nobody, but wait for the next wake-up of a timer that is not deferrable (at most kMaxDeferMs) and run
+// there in their place among that wake-up's ticks, none dropped. Every handler still runs in the order
+// and with the moments it would have had on time; only when it runs moves.
 #pragma once
 
 #include <QObject>
@@ -19,6 +24,8 @@ class TickTimer : public QObject
 public:
     // The grid every tick lies on.
     static constexpr int kGridMs = 10;
+    // The longest a deferrable timer's tick waits for another timer's wake-up.
+    static constexpr int kMaxDeferMs = 100;
 
     explicit TickTimer(QObject* parent = nullptr);
     ~TickTimer() override;
@@ -33,6 +40,8 @@ public:
     // Ticks keep their interval exactly, as a precise QTimer's do.
     Qt::TimerType timerType() const { return Qt::PreciseTimer; }
     bool isActive() const { return active_; }
+    void setDeferrable(bool deferrable);
+    bool isDeferrable() const { return deferrable_; }
 
     void start();
     void start(int ms);
@@ -47,6 +56,8 @@ public:
     // made by hand instead of by the event loop.
     static void useTimeForTests(std::function<std::int64_t()> nowNs);
     static void wakeForTests();
+    // The moment (test nanoseconds) the clock has asked to be woken at, or -1 when it waits for nothing.
+    static std::int64_t wakeMomentForTests();
 
 signals:
     void timeout();
@@ -57,6 +68,7 @@ private:
     int interval_ = 0;
     bool singleShot_ = false;
     bool active_ = false;
+    bool deferrable_ = false;
     std::int64_t dueNs_ = 0;
     std::uint64_t order_ = 0;
 };

@@ -41,6 +41,28 @@ private:
         }
     }
 
+    // Moves the clock only to the moments it asked to be woken at, as the event loop does; returns how
+    // many wake-ups that took.
+    int followClockUntil(std::int64_t ms)
+    {
+        int wakeUps = 0;
+        for (std::int64_t at = TickTimer::wakeMomentForTests(); at >= 0 && at <= ms * kMs; at = TickTimer::wakeMomentForTests()) {
+            now = std::max(now, at);
+            TickTimer::wakeForTests();
+            ++wakeUps;
+        }
+        now = ms * kMs;
+        return wakeUps;
+    }
+
+    QStringList namesInOrder() const
+    {
+        QStringList names;
+        for (const auto& tick : ticks)
+            names << tick.second;
+        return names;
+    }
+
     std::vector<std::int64_t> ticksOf(const QString& name) const
     {
         std::vector<std::int64_t> at;
@@ -139,6 +161,71 @@ private slots:
         TickTimer::wakeForTests();
         runUntil(500);
         QCOMPARE(ticksOf("watch"), (std::vector<std::int64_t>{400, 420, 480}));
+    }
+
+    // Deferrable ticks wake nobody: they run with the next tick of a timer that is not deferrable, yet
+    // every handler runs in the order it has on time, and a timer started by a late tick still counts
+    // from that tick's moment.
+    void deferrableTicksWaitForOthersAndKeepTheirOrder()
+    {
+        const auto play = [this](bool deferred) {
+            ticks.clear();
+            now = 0;
+            TickTimer watch;
+            TickTimer cycle;
+            TickTimer effect;
+            record(watch, "watch");
+            record(cycle, "cycle");
+            record(effect, "effect");
+            int steps = 0;
+            connect(&cycle, &TickTimer::timeout, this, [&] {
+                if (!effect.isActive() && steps == 0)
+                    effect.start(80);
+            });
+            connect(&effect, &TickTimer::timeout, this, [&] {
+                if (++steps == 5)
+                    effect.stop();
+            });
+            cycle.setDeferrable(deferred);
+            effect.setDeferrable(deferred);
+            watch.start(60);
+            cycle.start(100);
+            const int wakeUps = followClockUntil(1200);
+            return std::pair(wakeUps, ticksOf("cycle"));
+        };
+        const auto [onTimeWakeUps, onTimeCycle] = play(false);
+        const QStringList onTime = namesInOrder();
+        const auto [deferredWakeUps, deferredCycle] = play(true);
+        QCOMPARE(namesInOrder(), onTime);
+        QCOMPARE(onTimeWakeUps, 30); // 20 watch, 12 cycle and 5 effect ticks, 7 of them on a shared moment
+        QCOMPARE(deferredWakeUps, 20); // the watch's alone
+        QCOMPARE(deferredCycle.front(), 120);
+        for (std::size_t i = 0; i < deferredCycle.size(); ++i) {
+            QCOMPARE(deferredCycle[i] % 60, 0);
+            QVERIFY(deferredCycle[i] - onTimeCycle[i] < 60);
+        }
+    }
+
+    // Without another timer a deferrable tick waits as long as it may, then runs; a thread held up runs
+    // the ticks that were only waiting and drops older ones, as it drops any late tick.
+    void deferrableTicksWaitAtMostTheirAllowance()
+    {
+        TickTimer cycle;
+        record(cycle, "cycle");
+        cycle.setDeferrable(true);
+        cycle.start(100);
+        QCOMPARE(followClockUntil(450), 2);
+        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{{200, "cycle"}, {200, "cycle"}, {400, "cycle"}, {400, "cycle"}}));
+
+        ticks.clear();
+        now = 1000 * kMs;
+        TickTimer::wakeForTests();
+        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{{1000, "cycle"}, {1000, "cycle"}}));
+
+        // No longer deferrable, it wakes the thread at its own moments again.
+        ticks.clear();
+        cycle.setDeferrable(false);
+        QCOMPARE(TickTimer::wakeMomentForTests(), 1100 * kMs);
     }
 
     void singleShotsChangedIntervalsAndDeletion()

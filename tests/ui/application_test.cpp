@@ -183,6 +183,31 @@ private slots:
         QDesktopServices::unsetUrlHandler("mailto");
     }
 
+    // Rolled up, the strip shows no caption: the effects' ticks, and the playback's while no shown
+    // character reads aloud, wait for the watch's ticks instead of waking the program.
+    void ticksNobodyNoticesWaitForTheWatch()
+    {
+        Form1& strip = app->strip();
+        const auto deferrable = [&strip] {
+            return QList<bool>{strip.timer(Timer3)->isDeferrable(), strip.timer(Timer4)->isDeferrable(),
+                               strip.timer(Timer5)->isDeferrable()};
+        };
+        QCOMPARE(deferrable(), (QList<bool>{false, false, false}));
+        app->state().autoHide = 1;
+        QCursor::setPos(strip.geometry().bottomLeft() + QPoint(0, 300));
+        QTRY_VERIFY_WITH_TIMEOUT(!strip.showsCaptions(), 10000);
+        QAction* item = app->menu()->item("mnu_hlp");
+        QCOMPARE(item->text(), QStringLiteral("Non r&ead aloud")); // the character is shown
+        QTRY_COMPARE(deferrable(), (QList<bool>{true, true, false}));
+        item->trigger();
+        QCOMPARE(deferrable(), (QList<bool>{true, true, true}));
+        item->trigger();
+        QCOMPARE(deferrable(), (QList<bool>{true, true, false}));
+        app->state().autoHide = 0;
+        QTRY_VERIFY(strip.showsCaptions());
+        QCOMPARE(deferrable(), (QList<bool>{false, false, false}));
+    }
+
     void messagesNeverStack()
     {
         QtPlatform platform;

@@ -178,6 +178,7 @@ void Form1::render()
     // below the strip before it rises) is brought up to date when it comes into view: changing a hidden
     // label costs the same layout and paint requests as changing a shown one.
     const QRect shown(0, 0, std::max(1, platform_.toPixelsX(model_.width)), std::max(1, platform_.toPixelsY(model_.height)));
+    showsCaptions_ = label1_->geometry().intersects(shown);
     if (renderedLabel2Top_ != model_.label2Top) {
         const QRect target = platform_.toPixelRect(0, model_.label2Top, 6650, 330);
         if (label2_->geometry().intersects(shown) || target.intersects(shown)) {

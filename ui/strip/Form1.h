@@ -28,6 +28,8 @@ public:
     QLabel* label(int number) const;
     QWidget* image1() const { return image1_; }
     TickTimer* timer(StripTimer which) { return &timers_[which]; }
+    // Whether the rows the strip shows, as last rendered, reach its captions (not while it is rolled up).
+    bool showsCaptions() const { return showsCaptions_; }
 
 signals:
     void timerTicked(dialoon::StripTimer which);
@@ -54,6 +56,7 @@ private:
     std::array<TickTimer, kTimerCount> timers_;
     float renderedLabel2Top_ = -1.0f;
     int renderedBar_ = -1;
+    bool showsCaptions_ = true;
 };
 
 } // namespace dialoon
