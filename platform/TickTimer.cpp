@@ -1,5 +1,5 @@
-// The shared clock behind every TickTimer of a thread: one precise Qt timer, always set for the earliest
-// tick due, and a list of the timers. It lives while any TickTimer of its thread does.
+// The shared clock behind every TickTimer of a thread: one precise, repeating Qt timer, always set for the
+// earliest tick due, and a list of the timers. It lives while any TickTimer of its thread does.
 #include "platform/TickTimer.h"
 
 #include <QElapsedTimer>
@@ -17,6 +17,8 @@ constexpr std::int64_t kNsPerMs = 1'000'000;
 constexpr std::int64_t kGridNs = TickTimer::kGridMs * kNsPerMs;
 // A tick this close to its time runs with the wake-up at hand instead of waking the thread once more.
 constexpr std::int64_t kEarlyNs = kNsPerMs;
+// The Qt timer comes within a millisecond of the moment it was set for; later than this, it came late.
+constexpr std::int64_t kLateNs = 2 * kNsPerMs;
 constexpr std::int64_t kMaxDeferNs = TickTimer::kMaxDeferMs * kNsPerMs;
 
 std::uint64_t wakeUpCount = 0;
@@ -79,7 +81,9 @@ public:
     void wake()
     {
         ++wakeUpCount;
-        armedFor_ = -1;
+        // The Qt timer repeats: unless this wake-up came late, it comes again one interval on, and is
+        // left alone when that is the moment the next tick needs, which spares it being set anew.
+        armedFor_ = wake_.isActive() && now() < armedFor_ + kLateNs ? armedFor_ + repeatNs_ : -1;
         ++depth_;
         while (TickTimer* next = earliest()) {
             const std::int64_t at = now();
@@ -116,7 +120,6 @@ private:
     TickClock()
     {
         elapsed_.start();
-        wake_.setSingleShot(true);
         wake_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&wake_, &QTimer::timeout, &wake_, [this] { wake(); });
     }
@@ -167,7 +170,9 @@ private:
             return;
         armedFor_ = moment;
         const std::int64_t wait = moment - now();
-        wake_.start(wait <= 0 ? 0 : int((wait + kNsPerMs - 1) / kNsPerMs));
+        const int waitMs = wait <= 0 ? 0 : int((wait + kNsPerMs - 1) / kNsPerMs);
+        repeatNs_ = std::int64_t(waitMs) * kNsPerMs;
+        wake_.start(waitMs);
     }
 
     static thread_local TickClock* current_;
@@ -177,6 +182,7 @@ private:
     std::vector<TickTimer*> timers_;
     std::int64_t running_ = -1;
     std::int64_t armedFor_ = -1;
+    std::int64_t repeatNs_ = 0;
     std::uint64_t nextOrder_ = 0;
     int depth_ = 0;
 };
