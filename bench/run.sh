@@ -5,7 +5,7 @@
 # sound server (the voice plays silently, keeping the pace of speech). Never part of the test suite.
 #
 #   bash bench/run.sh [seconds per situation, default 60]
-#   BENCH_PARTS="start memory load period speech" picks parts; BENCH_STARTS=11 alternating start pairs;
+#   BENCH_PARTS="start memory load floor period speech" picks parts (load includes floor); BENCH_STARTS=11 alternating start pairs;
 #   BENCH_ROUNDS=3 runs of each load situation, of which the median is shown
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -191,22 +191,28 @@ if [[ " $parts " == *" load "* || " $parts " == *" memory "* ]]; then
   fi
 fi
 
-if [[ " $parts " == *" load "* ]]; then
-  # The floor: a bare window that only runs the strip's always-running timers.
-  : >"$work/load_ticking"
+# The floors: a bare window that only runs, doing nothing, some of the strip's timers. floor NAME INTERVALS...
+floor() {
+  local name="$1" round h bp
+  shift
+  : >"$work/load_$name"
   for round in $(seq "$rounds"); do
-    h=$(fresh_home ticking)
-    (in_home "$h" "$bare" --ticking) &
+    h=$(fresh_home "$name")
+    (in_home "$h" "$bare" --ticking "$@") &
     bp=$!
     sleep 3
-    echo "bench: bare window with the strip's timers, round $round of $rounds" >&2
-    load "$bp" "$seconds" >>"$work/load_ticking"
+    echo "bench: bare window with the timers $*, round $round of $rounds" >&2
+    load "$bp" "$seconds" >>"$work/load_$name"
     kill $bp
     wait $bp 2>/dev/null || true
   done
-  result[cpu_ticking]=$(awk '{print $1}' "$work/load_ticking" | median)
-  result[wake_ticking]=$(awk '{print $2}' "$work/load_ticking" | median)
-  result[span_ticking]=$(awk '{print $1}' "$work/load_ticking" | spread)
+  result[cpu_$name]=$(awk '{print $1}' "$work/load_$name" | median)
+  result[wake_$name]=$(awk '{print $2}' "$work/load_$name" | median)
+  result[span_$name]=$(awk '{print $1}' "$work/load_$name" | spread)
+}
+if [[ " $parts " == *" load "* || " $parts " == *" floor "* ]]; then
+  floor ticking 60 100 1500 # the timers the strip always runs
+  floor watch 60 1500       # those that wake it while rolled up with nothing read aloud
 fi
 
 if [[ " $parts " == *" period "* ]]; then
@@ -236,8 +242,11 @@ row "rolled up, reading aloud on: CPU % / wake-ups/s" "" "$(r cpu_rolled_voice) 
 row "rolled up, reading aloud off (hidden): CPU % / wake-ups/s" "$(r cpu_ticking) / $(r wake_ticking) (a)" "$(r cpu_rolled_silent) / $(r wake_rolled_silent)"
 row "  of which threads other than the GUI thread (wake-ups/s)" "" "$(r other_rolled_silent)"
 row "  CPU %, lowest-highest of the runs: speaking / rolled up, silent" "$(r span_ticking) (a)" "$(r span_speaking) / $(r span_rolled_silent)"
+row "  bare window, watch and line only: CPU % / wake-ups/s (b)" "$(r cpu_watch) / $(r wake_watch)" ""
+row "  CPU %, lowest-highest of the runs (b)" "$(r span_watch)" ""
 row "showing period over $showings showings: nominal / measured ms" "" "$(r period_nominal) / $(r period_measured)"
 row "  drift from nominal (%)" "" "$(r period_drift)"
 row "speech: Voice::speak to first sample, median / worst" "" "$(r speech)"
 echo
 echo "(a) the bare window running, doing nothing, the timers the strip must always run: 60, 100, 1500 ms"
+echo "(b) the bare window running only the timers that wake the rolled-up strip while nothing is read aloud: 60, 1500 ms"
