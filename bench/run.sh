@@ -136,6 +136,15 @@ if [[ " $parts " == *" memory "* ]]; then
   wait $bp 2>/dev/null || true
 fi
 
+# The medians of a situation's runs, and the lowest and highest processor time.
+summarise() { # NAME
+  local runs="$work/load_$1"
+  result[cpu_$1]=$(awk '{print $1}' "$runs" | median)
+  result[wake_$1]=$(awk '{print $2}' "$runs" | median)
+  result[other_$1]=$(awk '{print $3}' "$runs" | median)
+  result[span_$1]=$(awk '{print $1}' "$runs" | spread)
+}
+
 situation() { # NAME SETUP-FUNCTION key=value...
   local name="$1" setup="$2" pid h line round
   shift 2
@@ -155,10 +164,7 @@ situation() { # NAME SETUP-FUNCTION key=value...
     kill "$pid"
     wait "$pid" 2>/dev/null || true
   done
-  result[cpu_$name]=$(awk '{print $1}' "$work/load_$name" | median)
-  result[wake_$name]=$(awk '{print $2}' "$work/load_$name" | median)
-  result[other_$name]=$(awk '{print $3}' "$work/load_$name" | median)
-  result[span_$name]=$(awk '{print $1}' "$work/load_$name" | spread)
+  summarise "$name"
 }
 nothing() { :; }
 # The menu's read-aloud item, as a person would choose it: the mouse onto the top edge above the menu
@@ -206,9 +212,7 @@ floor() {
     kill $bp
     wait $bp 2>/dev/null || true
   done
-  result[cpu_$name]=$(awk '{print $1}' "$work/load_$name" | median)
-  result[wake_$name]=$(awk '{print $2}' "$work/load_$name" | median)
-  result[span_$name]=$(awk '{print $1}' "$work/load_$name" | spread)
+  summarise "$name"
 }
 if [[ " $parts " == *" load "* || " $parts " == *" floor "* ]]; then
   floor ticking 60 100 1500 # the timers the strip always runs
