@@ -44,6 +44,9 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
       voice_(std::make_unique<Voice>())
 {
     setObjectName(id);
+    // Each picture is worked out from the time that has passed, so a frame needs no wake-up of its
+    // own: it is drawn at the program's next wake-up, and is the right picture for that moment.
+    frames_.setDeferrable(true);
     connect(&frames_, &TickTimer::timeout, this, [this] { runBehind(edge_, [this] { onFrame(); }); });
     readingTime_.setSingleShot(true);
     connect(&readingTime_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { endSpeech(); }); });

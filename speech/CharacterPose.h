@@ -16,11 +16,13 @@ struct CharacterPose
     double wingAngle = 0.0;  // degrees; negative raises the wing
 
     // Rounded to steps finer than a pixel at the window's size, so that a repaint is asked for only
-    // when the picture would really change.
+    // when the picture would really change. The breath moves the top of the head in whole pixels: every
+    // change of the outline costs the window system a new shape and an exposure, so a breath changes
+    // it a few times instead of at every frame.
     CharacterPose quantized() const
     {
         auto step = [](double v, double s) { return std::round(v / s) * s; };
-        return {step(scale, 0.004), step(breath, 0.002),
+        return {step(scale, 0.004), step(breath, 0.008),
                 step(beakOpen, 0.05), step(lidClosure, 0.1), step(wingAngle, 1.0)};
     }
 

@@ -6,8 +6,10 @@
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
 #include "speech/SpeechError.h"
+#include "platform/TickTimer.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -258,6 +260,33 @@ private slots:
         const int third = character.Speak(QStringLiteral("Tschüss.  "));
         QTRY_VERIFY_WITH_TIMEOUT(log.entries.contains("-" + QString::number(third)), kPatienceMs);
         QVERIFY(!log.entries.contains("+" + QString::number(second)));
+    }
+
+    // The character's frames wake nobody: they are drawn at the wake-ups of the program's other timers,
+    // here a 60 ms one like the strip's pointer watch, on a clock moved by hand.
+    void framesRideTheOtherTimersWakeUps()
+    {
+        std::int64_t now = 0;
+        TickTimer::useTimeForTests([&now] { return now; });
+        const auto realTime = qScopeGuard([] { TickTimer::useTimeForTests({}); });
+        TickTimer watch;
+        int watchTicks = 0;
+        connect(&watch, &TickTimer::timeout, this, [&watchTicks] { ++watchTicks; });
+        watch.start(60);
+        Character& character = peedy();
+        const std::uint64_t wakeUps = TickTimer::wakeUps();
+        const std::uint64_t ticksRun = TickTimer::ticksRun();
+        character.Show();
+        for (std::int64_t at = TickTimer::wakeMomentForTests(); at >= 0 && at <= 1'000'000'000;
+             at = TickTimer::wakeMomentForTests()) {
+            now = std::max(now, at);
+            TickTimer::wakeForTests();
+        }
+        QCOMPARE(watchTicks, 16);
+        QCOMPARE(TickTimer::wakeUps() - wakeUps, std::uint64_t(watchTicks));
+        QVERIFY(TickTimer::ticksRun() - ticksRun > std::uint64_t(watchTicks)); // the frames ran as well
+        QWidget* window = topLevel(QStringLiteral("PeedyWindow"));
+        QVERIFY(window && window->isVisible()); // shown by the first frame
     }
 
     void windowIsAFramelessTopmostToolNearTheLowerRight()
