@@ -51,6 +51,14 @@ void PlaybackCycle::blankEnglish()
     strip_.label2Top = StripDesign::kLabel2StartTop;
 }
 
+bool PlaybackCycle::nextTickOnlyCounts() const
+{
+    // Phases 1 and 3 wait out a language's seconds; the tick that ends the wait only moves on to the
+    // next phase, and the one after it does what is seen.
+    const bool waiting = state_.cyclePhase == 1 || state_.cyclePhase == 3;
+    return waiting && state_.showingsDone < state_.repeatCount;
+}
+
 void PlaybackCycle::tick()
 {
     addChecked(state_.cycleTicks, 1);

@@ -17,6 +17,10 @@ public:
     // One tick of Timer5.
     void tick();
 
+    // Whether the next tick only counts: it shows nothing new, starts no effect and no speech, and
+    // loads no sentence, so that it may run a little late without anyone noticing.
+    bool nextTickOnlyCounts() const;
+
 private:
     void startGerman();
     void startEnglish();

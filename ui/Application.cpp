@@ -127,14 +127,15 @@ void Application::fail(const QString& error)
 void Application::refresh()
 {
     form1_.render();
-    // Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while no shown
-    // character reads aloud, change nothing anyone sees or hears. They need not wake the program, and
-    // run with the watch's next tick, in their order.
+    // Ticks that change nothing anyone sees or hears need not wake the program: they run with the
+    // watch's next tick, in their order. Rolled up, the strip shows no caption, so the caption effects'
+    // ticks are such, and the playback's while no shown character reads aloud. Whatever is shown, most
+    // of the playback's ticks only count out a language's seconds.
     const bool unseen = !form1_.showsCaptions();
     const bool heard = state_.readAloud == 1 && speech_.character && speech_.character->isVisible();
     form1_.timer(Timer3)->setDeferrable(unseen);
     form1_.timer(Timer4)->setDeferrable(unseen);
-    form1_.timer(Timer5)->setDeferrable(unseen && !heard);
+    form1_.timer(Timer5)->setDeferrable((unseen && !heard) || cycle_.nextTickOnlyCounts());
     if (!model_.splashOpen && form4_)
         form4_->close();
 }

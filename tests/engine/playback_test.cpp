@@ -106,6 +106,59 @@ private slots:
         QCOMPARE(rig.speech.requests, requests);
     }
 
+    // A tick said to only count changes nothing on the strip or in the character's requests: such a
+    // tick may run late. Most ticks are of that kind.
+    void ticksThatOnlyCountChangeNothingSeen_data()
+    {
+        QTest::addColumn<bool>("germanFirst");
+        QTest::addColumn<int>("germanSeconds");
+        QTest::addColumn<int>("englishSeconds");
+        QTest::addColumn<int>("repeatCount");
+        QTest::addColumn<int>("lowerRepeatAt"); // the tick after which the repeat count drops to 1, or 0
+        QTest::newRow("German first 5/3, twice") << true << 5 << 3 << 2 << 0;
+        QTest::newRow("English first 7/4, once") << false << 7 << 4 << 1 << 0;
+        QTest::newRow("1/1, three times") << true << 1 << 1 << 3 << 0;
+        QTest::newRow("repeat count lowered mid-showing") << true << 5 << 3 << 3 << 120;
+        QTest::newRow("repeat count zero") << true << 5 << 3 << 0 << 0;
+    }
+    void ticksThatOnlyCountChangeNothingSeen()
+    {
+        QFETCH(bool, germanFirst);
+        QFETCH(int, germanSeconds);
+        QFETCH(int, englishSeconds);
+        QFETCH(int, repeatCount);
+        QFETCH(int, lowerRepeatAt);
+        EngineRig rig;
+        rig.state.germanFirst = germanFirst ? 1 : 0;
+        rig.state.germanSeconds = static_cast<std::int16_t>(germanSeconds);
+        rig.state.englishSeconds = static_cast<std::int16_t>(englishSeconds);
+        rig.state.repeatCount = static_cast<std::int16_t>(repeatCount);
+        rig.selector.Load_Next_Sentence();
+        const auto seen = [&rig] {
+            const StripModel& s = rig.strip;
+            return QStringList{s.label1Text, s.label2Text, s.label1ToolTip, s.label2ToolTip,
+                               QString::number(s.label2Top), QString::number(s.timerEnabled[Timer3]),
+                               QString::number(s.timerEnabled[Timer4]), QString::number(rig.state.sentenceId),
+                               QString::number(rig.speech.requests.size())};
+        };
+        int counting = 0;
+        constexpr int kTicks = 600;
+        for (int tick = 1; tick <= kTicks; ++tick) {
+            if (tick == lowerRepeatAt)
+                rig.state.repeatCount = 1;
+            const bool onlyCounts = rig.cycle.nextTickOnlyCounts();
+            const QStringList before = seen();
+            rig.cycle.tick();
+            if (onlyCounts) {
+                ++counting;
+                QCOMPARE(seen(), before);
+            }
+            rig.strip.timerEnabled[Timer3] = rig.strip.timerEnabled[Timer4] = false; // effects not stepped
+        }
+        if (repeatCount > 0)
+            QVERIFY(counting > kTicks * 8 / 10);
+    }
+
     void failingCharacterDoesNotStopTheCycle()
     {
         EngineRig rig;
