@@ -10,6 +10,7 @@
 
 #if defined(DIALOON_HAVE_XINPUT)
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 #include <xcb/xinput.h>
 
 #include <cstdlib>
@@ -74,8 +75,10 @@ PointerWatch::PointerWatch()
 PointerWatch::~PointerWatch()
 {
 #if defined(DIALOON_HAVE_XINPUT)
-    if (connection_)
+    if (connection_) {
+        forgetLaterQuestion();
         xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
+    }
 #endif
 }
 
@@ -92,10 +95,49 @@ bool PointerWatch::devicesMoved()
         // The display went away: from now on every look asks.
         xcb_disconnect(c);
         connection_ = nullptr;
+        laterQuestion_.reset();
         moved = true;
     }
 #endif
     return moved;
+}
+
+void PointerWatch::askLater()
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    auto* c = static_cast<xcb_connection_t*>(connection_);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    laterQuestion_ = xcb_query_pointer(c, root).sequence;
+    xcb_flush(c);
+#endif
+}
+
+std::optional<bool> PointerWatch::laterAnswerDiffers()
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    auto* c = static_cast<xcb_connection_t*>(connection_);
+    void* answer = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    if (xcb_poll_for_reply(c, *laterQuestion_, &answer, &error) == 0)
+        return std::nullopt;
+    laterQuestion_.reset();
+    std::free(error);
+    const auto* reply = static_cast<xcb_query_pointer_reply_t*>(answer);
+    const bool same = reply && reply->same_screen && lastAnswer_ && *lastAnswer_ == QPoint(reply->root_x, reply->root_y);
+    std::free(answer);
+    return !same;
+#else
+    return true;
+#endif
+}
+
+void PointerWatch::forgetLaterQuestion()
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    if (laterQuestion_)
+        xcb_discard_reply(static_cast<xcb_connection_t*>(connection_), *laterQuestion_);
+#endif
+    laterQuestion_.reset();
 }
 
 std::optional<QPoint> PointerWatch::askPointer()
@@ -110,6 +152,7 @@ std::optional<QPoint> PointerWatch::askPointer()
     if (reply && reply->same_screen)
         where = QPoint(reply->root_x, reply->root_y);
     std::free(reply);
+    lastAnswer_ = where;
     return where;
 #else
     return std::nullopt;
@@ -120,14 +163,20 @@ bool PointerWatch::movedSinceLastLook()
 {
     bool moved = moved_;
     moved_ = false;
-    if (connection_ == nullptr)
+    if (connection_ == nullptr || devicesMoved()) {
         moved = true;
-    else if (devicesMoved())
-        moved = true;
-    if (!moved && ++looksWithoutNews_ >= kLooksWithoutNews)
-        moved = true;
-    if (moved)
+    } else if (!moved && laterQuestion_) {
+        moved = laterAnswerDiffers().value_or(false);
+    } else if (!moved && ++looksWithoutNews_ >= kLooksWithoutNews) {
         looksWithoutNews_ = 0;
+        askLater();
+    }
+    if (moved) {
+        looksWithoutNews_ = 0;
+        // Whoever hears of the movement asks where the pointer is now.
+        if (connection_)
+            forgetLaterQuestion();
+    }
     return moved;
 }
 

@@ -14,7 +14,9 @@ class PointerWatch : public QObject
 {
 public:
     // After this many looks without news the pointer is looked at anyway: a program may warp the pointer
-    // over another program's window, which neither a device nor the root window reports.
+    // over another program's window, which neither a device nor the root window reports. The question
+    // goes out at that look and its answer is read at the next, so that nobody waits for it; only an
+    // answer that differs from the last one asked for counts as a movement.
     static constexpr int kLooksWithoutNews = 16;
 
     PointerWatch();
@@ -41,10 +43,17 @@ protected:
 
 private:
     bool devicesMoved();
+    void askLater();
+    // Whether the question asked at an earlier look was answered with a place other than the last one
+    // asked for; nullopt while the answer has not come.
+    std::optional<bool> laterAnswerDiffers();
+    void forgetLaterQuestion();
 
     void* connection_ = nullptr; // a connection of its own, read only by movedSinceLastLook()
     bool moved_ = true;
     int looksWithoutNews_ = 0;
+    std::optional<unsigned int> laterQuestion_; // the sequence number of the question asked at a look
+    std::optional<QPoint> lastAnswer_;          // where askPointer() last found the pointer
 };
 
 } // namespace dialoon
