@@ -123,7 +123,8 @@ std::optional<bool> PointerWatch::laterAnswerDiffers()
     laterQuestion_.reset();
     std::free(error);
     const auto* reply = static_cast<xcb_query_pointer_reply_t*>(answer);
-    const bool same = reply && reply->same_screen && lastAnswer_ && *lastAnswer_ == QPoint(reply->root_x, reply->root_y);
+    const bool same =
+        reply && reply->same_screen && lastAnswer_ && *lastAnswer_ == QPoint(reply->root_x, reply->root_y);
     std::free(answer);
     return !same;
 #else

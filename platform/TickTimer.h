@@ -8,8 +8,8 @@
 // A timer may be made deferrable while its ticks do nothing anyone can see or hear, or while a tick
 // run a little later is as good as one on time (an animation's frame worked out from the time passed):
 // its ticks then wake nobody, but wait for the next wake-up of a timer that is not deferrable (at most
-// kMaxDeferMs) and run there in their place among that wake-up's ticks, none dropped. Every handler still runs in the order
-// and with the moments it would have had on time; only when it runs moves.
+// kMaxDeferMs) and run there in their place among that wake-up's ticks, none dropped. Every handler
+// still runs in the order and with the moments it would have had on time; only when it runs moves.
 #pragma once
 
 #include <QObject>
