@@ -347,7 +347,8 @@ private slots:
         QTRY_VERIFY(!window->isVisible());
         character.Show();
         QTRY_VERIFY(window->isVisible());
-        QCOMPARE(window->pos(), before - QPoint(40, 30));
+        // The window manager may place the window anew when it is shown; the character then goes back.
+        QTRY_COMPARE(window->pos(), before - QPoint(40, 30));
     }
 };
 
