@@ -21,6 +21,11 @@ namespace dialoon {
 namespace {
 
 #if defined(DIALOON_HAVE_XINPUT)
+xcb_window_t rootWindow(xcb_connection_t* c)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
 xcb_connection_t* openWatch()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -46,7 +51,7 @@ xcb_connection_t* openWatch()
         xcb_input_event_mask_t head;
         std::uint32_t bits;
     } mask{{XCB_INPUT_DEVICE_ALL, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_window_t root = rootWindow(c);
     if (xcb_generic_error_t* error = xcb_request_check(c, xcb_input_xi_select_events_checked(c, root, 1, &mask.head))) {
         std::free(error);
         xcb_disconnect(c);
@@ -75,10 +80,9 @@ PointerWatch::PointerWatch()
 PointerWatch::~PointerWatch()
 {
 #if defined(DIALOON_HAVE_XINPUT)
-    if (connection_) {
-        forgetLaterQuestion();
+    forgetLaterQuestion();
+    if (connection_)
         xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
-    }
 #endif
 }
 
@@ -106,7 +110,7 @@ void PointerWatch::askLater()
 {
 #if defined(DIALOON_HAVE_XINPUT)
     auto* c = static_cast<xcb_connection_t*>(connection_);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_window_t root = rootWindow(c);
     laterQuestion_ = xcb_query_pointer(c, root).sequence;
     xcb_flush(c);
 #endif
@@ -147,7 +151,7 @@ std::optional<QPoint> PointerWatch::askPointer()
     if (connection_ == nullptr)
         return std::nullopt;
     auto* c = static_cast<xcb_connection_t*>(connection_);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_window_t root = rootWindow(c);
     xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
     std::optional<QPoint> where;
     if (reply && reply->same_screen)
@@ -175,8 +179,7 @@ bool PointerWatch::movedSinceLastLook()
     if (moved) {
         looksWithoutNews_ = 0;
         // Whoever hears of the movement asks where the pointer is now.
-        if (connection_)
-            forgetLaterQuestion();
+        forgetLaterQuestion();
     }
     return moved;
 }

@@ -30,6 +30,17 @@ bool movementToldSoon(PointerWatch& watch)
     return false;
 }
 
+// Looks, leaving time for answers to come, until a movement is told; returns at which look.
+int looksUntilMoved(PointerWatch& watch)
+{
+    int look = 1;
+    while (!watch.movedSinceLastLook() && look < 4 * PointerWatch::kLooksWithoutNews) {
+        ++look;
+        QTest::qWait(5);
+    }
+    return look;
+}
+
 } // namespace
 
 class PointerWatchTest : public QObject
@@ -68,12 +79,7 @@ private slots:
         QCOMPARE(watch.askPointer(), QPoint(0, 700));
         xdotool({"mousemove", "5", "5"});
         QVERIFY(movementToldSoon(watch));
-        int look = 1;
-        while (!watch.movedSinceLastLook() && look < 4 * PointerWatch::kLooksWithoutNews) {
-            ++look;
-            QTest::qWait(5);
-        }
-        QCOMPARE(look, PointerWatch::kLooksWithoutNews + 1);
+        QCOMPARE(looksUntilMoved(watch), PointerWatch::kLooksWithoutNews + 1);
         xdotool({"mousemove", "0", "700"});
     }
 
@@ -83,12 +89,7 @@ private slots:
     {
         PointerWatch watch;
         watch.movedSinceLastLook();
-        int look = 1;
-        while (!watch.movedSinceLastLook() && look < 4 * PointerWatch::kLooksWithoutNews) {
-            ++look;
-            QTest::qWait(5);
-        }
-        QCOMPARE(look, PointerWatch::kLooksWithoutNews + 1);
+        QCOMPARE(looksUntilMoved(watch), PointerWatch::kLooksWithoutNews + 1);
     }
 
     void aDeviceMovementIsHeard()
