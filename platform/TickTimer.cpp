@@ -19,7 +19,6 @@ constexpr std::int64_t kGridNs = TickTimer::kGridMs * kNsPerMs;
 constexpr std::int64_t kEarlyNs = kNsPerMs;
 // The Qt timer comes within a millisecond of the moment it was set for; later than this, it came late.
 constexpr std::int64_t kLateNs = 2 * kNsPerMs;
-constexpr std::int64_t kMaxDeferNs = TickTimer::kMaxDeferMs * kNsPerMs;
 
 std::uint64_t wakeUpCount = 0;
 std::uint64_t tickCount = 0;
@@ -68,9 +67,10 @@ public:
         arm();
     }
 
-    void setDeferrable(TickTimer& timer, bool deferrable)
+    void setDeferrable(TickTimer& timer, bool deferrable, std::int64_t mostWaitNs)
     {
         timer.deferrable_ = deferrable;
+        timer.mostWaitNs_ = mostWaitNs;
         if (timer.active_)
             arm();
     }
@@ -97,7 +97,7 @@ public:
                 next->dueNs_ = moment + step;
                 // Ticks missed while the thread was held up are dropped; the timer keeps its step. A
                 // deferrable timer's ticks that merely waited for this wake-up all run.
-                const std::int64_t keepFrom = at - (next->deferrable_ ? kMaxDeferNs : 0);
+                const std::int64_t keepFrom = at - (next->deferrable_ ? next->mostWaitNs_ : 0);
                 if (next->dueNs_ <= keepFrom)
                     next->dueNs_ += ((keepFrom - next->dueNs_) / step + 1) * step;
             }
@@ -151,7 +151,7 @@ private:
         for (const TickTimer* t : timers_) {
             if (!t->active_)
                 continue;
-            const std::int64_t due = t->dueNs_ + (t->deferrable_ ? kMaxDeferNs : 0);
+            const std::int64_t due = t->dueNs_ + (t->deferrable_ ? t->mostWaitNs_ : 0);
             if (moment < 0 || due < moment)
                 moment = due;
         }
@@ -208,14 +208,17 @@ void TickTimer::setInterval(int ms)
         start();
 }
 
-void TickTimer::setDeferrable(bool deferrable)
+void TickTimer::setDeferrable(bool deferrable, int mostWaitMs)
 {
-    if (deferrable == deferrable_)
+    const std::int64_t mostWaitNs = std::int64_t(std::max(mostWaitMs, 0)) * kNsPerMs;
+    if (deferrable == deferrable_ && mostWaitNs == mostWaitNs_)
         return;
-    if (TickClock* clock = TickClock::current())
-        clock->setDeferrable(*this, deferrable);
-    else
+    if (TickClock* clock = TickClock::current()) {
+        clock->setDeferrable(*this, deferrable, mostWaitNs);
+    } else {
         deferrable_ = deferrable;
+        mostWaitNs_ = mostWaitNs;
+    }
 }
 
 void TickTimer::start()

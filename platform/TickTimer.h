@@ -8,8 +8,10 @@
 // A timer may be made deferrable while its ticks do nothing anyone can see or hear, or while a tick
 // run a little later is as good as one on time (an animation's frame worked out from the time passed):
 // its ticks then wake nobody, but wait for the next wake-up of a timer that is not deferrable (at most
-// kMaxDeferMs) and run there in their place among that wake-up's ticks, none dropped. Every handler
-// still runs in the order and with the moments it would have had on time; only when it runs moves.
+// kMaxDeferMs, or the wait it was given) and run there in their place among that wake-up's ticks, none
+// dropped. Every handler still runs in the order and with the moments it would have had on time; only
+// when it runs moves. A long wait suits ticks that nobody will notice until something else happens,
+// which then wakes the program anyway.
 #pragma once
 
 #include <QObject>
@@ -25,7 +27,7 @@ class TickTimer : public QObject
 public:
     // The grid every tick lies on.
     static constexpr int kGridMs = 10;
-    // The longest a deferrable timer's tick waits for another timer's wake-up.
+    // The longest a deferrable timer's tick waits for another timer's wake-up, unless given a wait.
     static constexpr int kMaxDeferMs = 100;
 
     explicit TickTimer(QObject* parent = nullptr);
@@ -41,8 +43,9 @@ public:
     // Ticks keep their interval exactly, as a precise QTimer's do.
     Qt::TimerType timerType() const { return Qt::PreciseTimer; }
     bool isActive() const { return active_; }
-    void setDeferrable(bool deferrable);
+    void setDeferrable(bool deferrable, int mostWaitMs = kMaxDeferMs);
     bool isDeferrable() const { return deferrable_; }
+    int mostWaitMs() const { return int(mostWaitNs_ / 1'000'000); }
 
     void start();
     void start(int ms);
@@ -70,6 +73,7 @@ private:
     bool singleShot_ = false;
     bool active_ = false;
     bool deferrable_ = false;
+    std::int64_t mostWaitNs_ = std::int64_t(kMaxDeferMs) * 1'000'000;
     std::int64_t dueNs_ = 0;
     std::uint64_t order_ = 0;
 };

@@ -228,6 +228,29 @@ private slots:
         QCOMPARE(TickTimer::wakeMomentForTests(), 1100 * kMs);
     }
 
+    // Given a longer wait, deferrable ticks ride on a slow timer's ticks: all of them run, in their
+    // order, and once no longer deferrable the one due runs at once.
+    void aLongerWaitRidesOnASlowTimer()
+    {
+        TickTimer watch;
+        TickTimer line;
+        record(watch, "watch");
+        record(line, "line");
+        watch.setDeferrable(true, 2000);
+        QCOMPARE(watch.mostWaitMs(), 2000);
+        watch.start(60);
+        line.start(1500);
+        QCOMPARE(followClockUntil(6000), 4); // the line's alone
+        QCOMPARE(ticksOf("watch").size(), std::size_t(100));
+        QCOMPARE(ticksOf("line"), (std::vector<std::int64_t>{1500, 3000, 4500, 6000}));
+        QCOMPARE(namesInOrder().mid(0, 26), QStringList(25, "watch") << "line");
+
+        now = 6100 * kMs; // the tick due at 6060 waits
+        watch.setDeferrable(false);
+        QCOMPARE(watch.mostWaitMs(), TickTimer::kMaxDeferMs);
+        QCOMPARE(TickTimer::wakeMomentForTests(), 6060 * kMs); // past: at once
+    }
+
     void singleShotsChangedIntervalsAndDeletion()
     {
         auto once = std::make_unique<TickTimer>();
