@@ -26,6 +26,11 @@ public:
     virtual double twipsPerPixelY() const = 0;
 
     virtual PixelPoint cursorPos() const = 0;
+    // True while the pointer has stood still a while and the window system is listened to for its next
+    // movement, which the handler then hears of at once; cursorPos() meanwhile stays where it was. Always
+    // false where movements are not heard.
+    virtual bool pointerResting() = 0;
+    virtual void setPointerMovedHandler(std::function<void()> handler) = 0;
 
     // The strip's window: its rectangle on screen, and its placement in twips (converted to pixels here).
     virtual PixelRect stripRect() const = 0;

@@ -1,12 +1,15 @@
 // Pointer movements as the X server reports them: XInput 2 raw motion of every pointing device, and the
-// root window's pointer motion, selected through a connection of our own. Nobody waits on that connection: the strip's watch
-// reads whatever has arrived when it looks, so a moving mouse wakes no thread and an idle one costs
-// nothing. Qt's own connection is left alone, so none of its events are taken from it.
+// root window's pointer motion, selected through a connection of our own. While the pointer moves, nobody
+// waits on that connection: the strip's watch reads whatever has arrived when it looks, so a moving mouse
+// wakes no thread. While it rests, the connection is listened to, so that its first movement wakes the
+// program and the watch need not look. Qt's own connection is left alone, so none of its events are
+// taken from it.
 #include "platform/PointerWatch.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QSocketNotifier>
 
 #if defined(DIALOON_HAVE_XINPUT)
 #include <xcb/xcb.h>
@@ -80,6 +83,7 @@ PointerWatch::PointerWatch()
 PointerWatch::~PointerWatch()
 {
 #if defined(DIALOON_HAVE_XINPUT)
+    listener_.reset();
     forgetLaterQuestion();
     if (connection_)
         xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
@@ -96,7 +100,11 @@ bool PointerWatch::devicesMoved()
         std::free(event);
     }
     if (xcb_connection_has_error(c)) {
-        // The display went away: from now on every look asks.
+        // The display went away: from now on every look asks. The listener may be the one calling.
+        if (listener_) {
+            listener_->setEnabled(false);
+            listener_.release()->deleteLater();
+        }
         xcb_disconnect(c);
         connection_ = nullptr;
         laterQuestion_.reset();
@@ -164,6 +172,53 @@ std::optional<QPoint> PointerWatch::askPointer()
 #endif
 }
 
+bool PointerWatch::resting()
+{
+    if (connection_ == nullptr || moved_ || quietLooks_ < kLooksBeforeRest)
+        return false;
+    if (devicesMoved()) { // news the next look would find
+        noteMovement(false);
+        return false;
+    }
+#if defined(DIALOON_HAVE_XINPUT)
+    if (!listener_) {
+        const int fd = xcb_get_file_descriptor(static_cast<xcb_connection_t*>(connection_));
+        listener_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(listener_.get(), &QSocketNotifier::activated, this, &PointerWatch::listen);
+    }
+    listener_->setEnabled(true);
+#endif
+    resting_ = true;
+    return true;
+}
+
+void PointerWatch::listen()
+{
+    // Reading takes everything the connection brought, so the listener is not called again for it.
+    bool moved = connection_ == nullptr || devicesMoved();
+    if (!moved && laterQuestion_)
+        moved = laterAnswerDiffers().value_or(false);
+    if (moved)
+        noteMovement(true);
+}
+
+void PointerWatch::noteMovement(bool tell)
+{
+    moved_ = true;
+    quietLooks_ = 0;
+    const bool wasResting = resting_;
+    stopListening();
+    if (tell && wasResting && onMovement_)
+        onMovement_();
+}
+
+void PointerWatch::stopListening()
+{
+    resting_ = false;
+    if (listener_)
+        listener_->setEnabled(false);
+}
+
 bool PointerWatch::movedSinceLastLook()
 {
     bool moved = moved_;
@@ -178,8 +233,12 @@ bool PointerWatch::movedSinceLastLook()
     }
     if (moved) {
         looksWithoutNews_ = 0;
+        quietLooks_ = 0;
+        stopListening();
         // Whoever hears of the movement asks where the pointer is now.
         forgetLaterQuestion();
+    } else if (quietLooks_ < kLooksBeforeRest) {
+        ++quietLooks_;
     }
     return moved;
 }
@@ -195,7 +254,7 @@ bool PointerWatch::eventFilter(QObject*, QEvent* event)
     case QEvent::HoverMove:
     case QEvent::DragMove:
     case QEvent::TabletMove:
-        moved_ = true;
+        noteMovement(true);
         break;
     default:
         break;

@@ -6,7 +6,11 @@
 #include <QObject>
 #include <QPoint>
 
+#include <functional>
+#include <memory>
 #include <optional>
+
+class QSocketNotifier;
 
 namespace dialoon {
 
@@ -18,6 +22,8 @@ public:
     // goes out at that look and its answer is read at the next, so that nobody waits for it; only an
     // answer that differs from the last one asked for counts as a movement.
     static constexpr int kLooksWithoutNews = 16;
+    // After this many looks without a movement the pointer is at rest.
+    static constexpr int kLooksBeforeRest = 8;
 
     PointerWatch();
     ~PointerWatch() override;
@@ -32,6 +38,13 @@ public:
     // Whether pointing devices' movements are being heard of (X11 with XInput 2).
     bool hearsDevices() const { return connection_ != nullptr; }
 
+    // True while the pointer rests: movements are heard of, and none came for kLooksBeforeRest looks.
+    // From then on until the next look the window system is listened to, and the first movement it
+    // tells of (or an answer to the look anyway placing the pointer elsewhere, or a pointer event on one
+    // of the program's windows) calls the handler at once, so that nobody needs to look meanwhile.
+    bool resting();
+    void setMovementHandler(std::function<void()> handler) { onMovement_ = std::move(handler); }
+
     // Where the pointer is on the X screen, in the server's pixels, asked on the watch's own connection:
     // only the calling thread waits for the answer, no thread of Qt's is woken. Empty without a
     // connection or when the pointer is on another screen.
@@ -43,6 +56,11 @@ protected:
 
 private:
     bool devicesMoved();
+    // Whatever the connection brought while the pointer rested.
+    void listen();
+    // A movement heard other than by looking; the handler hears of it when the pointer rested and tell.
+    void noteMovement(bool tell);
+    void stopListening();
     void askLater();
     // Whether the question asked at an earlier look was answered with a place other than the last one
     // asked for; nullopt while the answer has not come.
@@ -52,6 +70,10 @@ private:
     void* connection_ = nullptr; // a connection of its own, read only by movedSinceLastLook()
     bool moved_ = true;
     int looksWithoutNews_ = 0;
+    int quietLooks_ = 0; // looks since the last movement
+    bool resting_ = false;
+    std::unique_ptr<QSocketNotifier> listener_;
+    std::function<void()> onMovement_;
     std::optional<unsigned int> laterQuestion_; // the sequence number of the question asked at a look
     std::optional<QPoint> lastAnswer_;          // where askPointer() last found the pointer
 };

@@ -66,8 +66,10 @@ double QtPlatform::twipsPerPixelY() const
 
 PixelPoint QtPlatform::cursorPos() const
 {
-    if (!pointerWatch_ && QGuiApplication::instance())
+    if (!pointerWatch_ && QGuiApplication::instance()) {
         pointerWatch_ = std::make_unique<PointerWatch>();
+        pointerWatch_->setMovementHandler(pointerMovedHandler_);
+    }
     if (cursor_ && pointerWatch_ && !pointerWatch_->movedSinceLastLook())
         return *cursor_;
     // The server's pixels are Qt's where no screen is scaled; elsewhere Qt converts them.
@@ -78,6 +80,19 @@ PixelPoint QtPlatform::cursorPos() const
     const QPoint p = asked ? *asked : QCursor::pos();
     cursor_ = PixelPoint{p.x(), p.y()};
     return *cursor_;
+}
+
+bool QtPlatform::pointerResting()
+{
+    // At rest only once the pointer was asked for: until then nothing is known of where it stands.
+    return cursor_ && pointerWatch_ && pointerWatch_->resting();
+}
+
+void QtPlatform::setPointerMovedHandler(std::function<void()> handler)
+{
+    pointerMovedHandler_ = std::move(handler);
+    if (pointerWatch_)
+        pointerWatch_->setMovementHandler(pointerMovedHandler_);
 }
 
 PixelRect QtPlatform::stripRect() const

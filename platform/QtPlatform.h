@@ -33,6 +33,8 @@ public:
     double twipsPerPixelX() const override;
     double twipsPerPixelY() const override;
     PixelPoint cursorPos() const override;
+    bool pointerResting() override;
+    void setPointerMovedHandler(std::function<void()> handler) override;
     PixelRect stripRect() const override;
     void placeStrip(double leftTwips, double topTwips, double widthTwips, double heightTwips) override;
     void setStripTopmost(int x, int y, int cx, int cy) override;
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<FullscreenWatch> fullscreen_;
     // The pointer as last asked for, asked again only when it may have moved.
     mutable std::unique_ptr<PointerWatch> pointerWatch_;
+    std::function<void()> pointerMovedHandler_;
     mutable std::optional<PixelPoint> cursor_;
 };
 

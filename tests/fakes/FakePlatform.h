@@ -28,6 +28,19 @@ public:
     double twipsPerPixelX() const override { return twipsPerPixel; }
     double twipsPerPixelY() const override { return twipsPerPixel; }
     PixelPoint cursorPos() const override { return cursor; }
+    bool resting = false;
+    std::function<void()> pointerMovedHandler;
+    bool pointerResting() override { return resting; }
+    void setPointerMovedHandler(std::function<void()> handler) override { pointerMovedHandler = std::move(handler); }
+    // As the window system would tell of a movement while the pointer rested.
+    void movePointer(PixelPoint to)
+    {
+        cursor = to;
+        const bool told = resting;
+        resting = false;
+        if (told && pointerMovedHandler)
+            pointerMovedHandler();
+    }
     PixelRect stripRect() const override { return strip; }
     void placeStrip(double left, double top, double width, double height) override
     {

@@ -117,6 +117,55 @@ private slots:
         QVERIFY(!watch.movedSinceLastLook());
     }
 
+    // At rest the watch listens: the first movement is told at once, with nobody looking. A pointer
+    // that stays where it is is never told, not even by the answers to the looks anyway.
+    void aRestingPointerTellsItsFirstMovementAtOnce_data()
+    {
+        QTest::addColumn<QString>("movement");
+        QTest::newRow("a device") << "device";
+        QTest::newRow("a warp over the desktop") << "warp";
+        QTest::newRow("an event on our window") << "window";
+    }
+    void aRestingPointerTellsItsFirstMovementAtOnce()
+    {
+        QFETCH(QString, movement);
+        QWidget window;
+        window.resize(100, 40);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        xdotool({"mousemove", "0", "700"});
+        QTest::qWait(100); // the window's own pointer events come before the watch
+        PointerWatch watch;
+        int told = 0;
+        watch.setMovementHandler([&told] { ++told; });
+        watch.movedSinceLastLook();
+        QCOMPARE(watch.askPointer(), QPoint(0, 700));
+        for (int look = 1; look <= PointerWatch::kLooksBeforeRest; ++look) {
+            QVERIFY(!watch.movedSinceLastLook());
+            QCOMPARE(watch.resting(), look == PointerWatch::kLooksBeforeRest);
+        }
+        for (int look = 0; look < 2 * PointerWatch::kLooksWithoutNews; ++look) {
+            QVERIFY(!watch.movedSinceLastLook());
+            QTest::qWait(5);
+        }
+        QVERIFY(watch.resting());
+        QTest::qWait(50);
+        QCOMPARE(told, 0);
+
+        if (movement == "device")
+            xdotool({"mousemove_relative", "--", "3", "2"});
+        else if (movement == "warp")
+            xdotool({"mousemove", "5", "5"});
+        else
+            QTest::mouseMove(&window, QPoint(10, 10));
+        QTRY_COMPARE(told, 1);
+        QVERIFY(!watch.resting());
+        QVERIFY(watch.movedSinceLastLook());
+        xdotool({"mousemove", "0", "700"});
+        QTest::qWait(50);
+        QCOMPARE(told, 1); // no longer listening
+    }
+
     void aPointerWarpedOverTheDesktopIsSeen()
     {
         PointerWatch watch;
