@@ -29,12 +29,7 @@ void WelcomeWatch::tick()
     const int c = state_.welcomeCountdown;
 
     strip_.cursorPos = platform_.cursorPos();
-    const bool inside = strip_.windowRect.contains(strip_.cursorPos);
-    const bool unrolled = strip_.height == strip_.fullHeight;
-    if (c > 0 || state_.autoHide == 0 || (inside && (strip_.cursorPos.y <= kTopEdgeRows || unrolled)))
-        strip_.height = strip_.fullHeight;
-    else
-        strip_.height = StripDesign::kRolledUpHeight;
+    strip_.height = heightFor(c, strip_.cursorPos);
 
     if (c == 0) {
         state_.welcomeCountdown = 1;
@@ -53,6 +48,22 @@ void WelcomeWatch::tick()
     } else if (c > 50) {
         strip_.label1Text = QString(c - 20, u' ') + kBanner;
     }
+}
+
+double WelcomeWatch::heightFor(int c, PixelPoint cursor) const
+{
+    const bool inside = strip_.windowRect.contains(cursor);
+    const bool unrolled = strip_.height == strip_.fullHeight;
+    if (c > 0 || state_.autoHide == 0 || (inside && (cursor.y <= kTopEdgeRows || unrolled)))
+        return strip_.fullHeight;
+    return StripDesign::kRolledUpHeight;
+}
+
+bool WelcomeWatch::nextTickChangesNothing() const
+{
+    // Once the welcome is over the countdown stands at 1 between ticks: a tick counts it to 0 and
+    // sets it back.
+    return state_.welcomeCountdown == 1 && heightFor(0, strip_.cursorPos) == strip_.height;
 }
 
 } // namespace dialoon

@@ -2,6 +2,8 @@
 // down, scrolls the welcome banner and, when the welcome is over, starts playback.
 #pragma once
 
+#include "platform/Geometry.h"
+
 #include <QString>
 
 namespace dialoon {
@@ -17,10 +19,16 @@ public:
 
     // One tick of Timer1.
     void tick();
+    // Whether the next tick, finding the cursor where it was last sampled, would leave everything as it
+    // is: the welcome is over and the strip keeps its height.
+    bool nextTickChangesNothing() const;
 
     static const QString kBanner;
 
 private:
+    // The strip's height after a tick that counted down to c and found the cursor there.
+    double heightFor(int c, PixelPoint cursor) const;
+
     AppState& state_;
     StripModel& strip_;
     Platform& platform_;

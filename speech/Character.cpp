@@ -294,6 +294,10 @@ void Character::onFrame()
 
 void Character::scheduleFrames()
 {
+    if (animator_.isBusy() != moving_) {
+        moving_ = !moving_;
+        emit movingChanged(moving_);
+    }
     const int interval = animator_.frameIntervalMs();
     if (interval <= 0) {
         frames_.stop();

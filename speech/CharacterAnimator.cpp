@@ -192,13 +192,17 @@ CharacterPose CharacterAnimator::pose() const
     return pose;
 }
 
+bool CharacterAnimator::isBusy() const
+{
+    return phase_ != Phase::Hidden &&
+           (phase_ != Phase::Shown || isWaving() || speaking_ || beakOpen_ > 0.0 || blinkMs_ >= 0);
+}
+
 int CharacterAnimator::frameIntervalMs() const
 {
     if (phase_ == Phase::Hidden)
         return 0;
-    const bool busy =
-        phase_ != Phase::Shown || isWaving() || speaking_ || beakOpen_ > 0.0 || blinkMs_ >= 0;
-    if (busy)
+    if (isBusy())
         return kBusyFrameMs;
     // Breathing alone is slow; until the next blink it needs only a few frames a second.
     return std::clamp(untilBlinkMs_, 1, kIdleFrameMs);

@@ -56,6 +56,8 @@ public:
 
     // How soon the next frame is worth drawing; 0 when nothing moves (hidden).
     int frameIntervalMs() const;
+    // Whether something moves quickly (growing, vanishing, waving, speaking, blinking), not only breath.
+    bool isBusy() const;
 
 private:
     double mouthTarget() const;

@@ -27,6 +27,10 @@ const QString kTitle = QString::fromLatin1(BuildInfo::kTitle);
 // The latest the character comes when the strip's first frame is not seen (a platform that paints late).
 constexpr int kCharacterLatestMs = 300;
 
+// How long ticks nobody will notice until something else happens may wait: longer than the interval
+// of the line's timer, whose ticks never wait, so that they run with its ticks at the latest.
+constexpr int kUnnoticedWaitMs = 2000;
+
 const QString kHideCaption = QStringLiteral("&Non Read aloud");
 const QString kShowCaption = QStringLiteral("R&ead aloud");
 const QString kHideAgainCaption = QStringLiteral("Non r&ead aloud");
@@ -85,6 +89,8 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     connect(&form1_, &Form1::captionMoved, this, [this] { guarded([this] { drag_.move(); }); });
     connect(&form1_, &Form1::captionReleased, this, [this] { guarded([this] { drag_.release(); }); });
     connect(&form1_, &Form1::menuButtonHovered, this, [this] { guarded([this] { openMenu(); }); });
+    // A movement of the resting pointer: the watch's ticks are on time again from the one due.
+    platform_.setPointerMovedHandler([this] { watchOnTime(); });
 
     connect(&termination_, &TerminationWatch::terminationRequested, this, &Application::keepPlaceAndEnd);
     // A session manager asks running programs to keep their data before the session ends.
@@ -127,17 +133,33 @@ void Application::fail(const QString& error)
 void Application::refresh()
 {
     form1_.render();
-    // Ticks that change nothing anyone sees or hears need not wake the program: they run with the
-    // watch's next tick, in their order. Rolled up, the strip shows no caption, so the caption effects'
-    // ticks are such, and the playback's while no shown character reads aloud. Whatever is shown, most
-    // of the playback's ticks only count out a language's seconds.
+    // Ticks that change nothing anyone sees or hears need not wake the program: they run with the next
+    // tick that does, in their order.
+    // - The watch's, once the welcome is over, while the pointer rests and the strip would keep its
+    //   height, unless the character moves more than breath (his frames ride on the watch's wake-ups).
+    //   The pointer's first movement makes them on time again (watchOnTime), from the one due.
+    // - Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while no
+    //   shown character reads aloud. Any of the watch's ticks unrolling the strip comes before them.
+    // - Whatever is shown, the playback's ticks that only count out a language's seconds. They wait
+    //   briefly: the tick after the one ending the count changes a caption, and must come on time.
     const bool unseen = !form1_.showsCaptions();
     const bool heard = state_.readAloud == 1 && speech_.character && speech_.character->isVisible();
-    form1_.timer(Timer3)->setDeferrable(unseen);
-    form1_.timer(Timer4)->setDeferrable(unseen);
-    form1_.timer(Timer5)->setDeferrable((unseen && !heard) || cycle_.nextTickOnlyCounts());
+    const bool moving = speech_.character && speech_.character->isMoving();
+    form1_.timer(Timer1)->setDeferrable(!moving && watch_.nextTickChangesNothing() && platform_.pointerResting(),
+                                        kUnnoticedWaitMs);
+    form1_.timer(Timer3)->setDeferrable(unseen, kUnnoticedWaitMs);
+    form1_.timer(Timer4)->setDeferrable(unseen, kUnnoticedWaitMs);
+    if (unseen && !heard)
+        form1_.timer(Timer5)->setDeferrable(true, kUnnoticedWaitMs);
+    else
+        form1_.timer(Timer5)->setDeferrable(cycle_.nextTickOnlyCounts());
     if (!model_.splashOpen && form4_)
         form4_->close();
+}
+
+void Application::watchOnTime()
+{
+    form1_.timer(Timer1)->setDeferrable(false);
 }
 
 // The strip's first frame does not wait for the character: its drawing, its windows and its voice are
@@ -169,6 +191,10 @@ void Application::loadCharacter()
         character.Show();
         character.setLanguageID(Character::kGerman);
         speech_.character = &character;
+        connect(&character, &Character::movingChanged, this, [this](bool moving) {
+            if (moving)
+                watchOnTime();
+        });
         // Reading aloud switched off from the menu in the moment before the character came.
         if (form2_ && form2_->item("mnu_hlp")->text() == kShowCaption)
             character.Hide();

@@ -64,6 +64,8 @@ private:
     void behindEdge(const std::function<void()>& handler);
     [[noreturn]] void fail(const QString& error);
     void refresh();
+    // The watch's ticks wake the program again, for the pointer moved or the character moves.
+    void watchOnTime();
     void prepareCharacter();
     void loadCharacter();
     void openMenu();

@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <tuple>
+
 using namespace dialoon;
 
 namespace {
@@ -106,6 +108,42 @@ private slots:
             seen << static_cast<int>(rig.strip.height);
         }
         QCOMPARE(seen, heights);
+    }
+
+    // The watch's ticks may wait while the pointer rests only if one finding the cursor where it was
+    // sampled last changes nothing: checked against a real tick over the welcome, both settings of
+    // auto-hide, both heights and the cursor's telling places.
+    void aTickThatChangesNothingIsForeseen()
+    {
+        const QList<QPoint> places{{10, 500}, {500, 10}, {500, 3}, {100, 0}};
+        int foreseenQuiet = 0;
+        int foreseenChange = 0;
+        for (int countdown : {70, 51, 21, 3, 2, 1})
+            for (int autoHide : {0, 1})
+                for (double height : {340.0, 20.0})
+                    for (const QPoint& place : places) {
+                        EngineRig rig;
+                        startStrip(rig, countdown);
+                        rig.state.autoHide = static_cast<std::int16_t>(autoHide);
+                        rig.strip.height = height;
+                        rig.platform.cursor = rig.strip.cursorPos = {place.x(), place.y()};
+                        const auto seen = [&rig] {
+                            return std::tuple(rig.strip.height, rig.state.welcomeCountdown, rig.strip.label1Text,
+                                              rig.strip.splashOpen, rig.strip.visible, rig.strip.timerEnabled[Timer5]);
+                        };
+                        const bool foreseen = rig.watch.nextTickChangesNothing();
+                        const auto before = seen();
+                        rig.watch.tick();
+                        QVERIFY2(foreseen == (seen() == before),
+                                 qPrintable(QStringLiteral("countdown %1, auto-hide %2, height %3, cursor %4,%5")
+                                                .arg(countdown)
+                                                .arg(autoHide)
+                                                .arg(height)
+                                                .arg(place.x())
+                                                .arg(place.y())));
+                        ++(foreseen ? foreseenQuiet : foreseenChange);
+                    }
+        QVERIFY(foreseenQuiet > 0 && foreseenChange > 0);
     }
 
     void dragFollowsTheSampledCursor()

@@ -211,6 +211,14 @@ private slots:
         QCOMPARE(deferrable().at(2), onlyCounts());
         item->trigger();
         QCOMPARE(deferrable(), (QList<bool>{true, true, true}));
+        // Rolled up, silent, the pointer resting: the watch's ticks wait as well, and the pointer pushed
+        // to the top edge above the strip still unrolls it.
+        QTRY_VERIFY(strip.timer(Timer1)->isDeferrable());
+        QCOMPARE(strip.timer(Timer5)->mostWaitMs(), strip.timer(Timer1)->mostWaitMs());
+        QCursor::setPos(strip.geometry().left() + 20, 1);
+        QTRY_VERIFY(strip.showsCaptions());
+        QCursor::setPos(strip.geometry().bottomLeft() + QPoint(0, 300));
+        QTRY_VERIFY(!strip.showsCaptions());
         item->trigger();
         QCOMPARE(deferrable().at(2), onlyCounts());
         app->state().autoHide = 0;
