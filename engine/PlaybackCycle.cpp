@@ -7,6 +7,8 @@
 #include "engine/SpeechRequests.h"
 #include "engine/StripModel.h"
 
+#include <cstdint>
+
 namespace dialoon {
 namespace {
 
@@ -51,12 +53,34 @@ void PlaybackCycle::blankEnglish()
     strip_.label2Top = StripDesign::kLabel2StartTop;
 }
 
-bool PlaybackCycle::nextTickOnlyCounts() const
+int PlaybackCycle::ticksOnlyCounting() const
 {
     // Phases 1 and 3 wait out a language's seconds; the tick that ends the wait only moves on to the
     // next phase, and the one after it does what is seen.
-    const bool waiting = state_.cyclePhase == 1 || state_.cyclePhase == 3;
-    return waiting && state_.showingsDone < state_.repeatCount;
+    if (state_.showingsDone >= state_.repeatCount)
+        return 0;
+    const bool germanFirst = state_.germanFirst == 1;
+    const std::int64_t first = germanFirst ? state_.germanSeconds : state_.englishSeconds;
+    const std::int64_t second = germanFirst ? state_.englishSeconds : state_.germanSeconds;
+    const std::int64_t next = std::int64_t(state_.cycleTicks) + 1; // the count the next tick sees
+    // The last count that keeps the phase waiting: a tick seeing a later count ends the wait.
+    std::int64_t from = 0;
+    std::int64_t last = 0;
+    if (state_.cyclePhase == 1) {
+        last = 10 * first - 1;
+    } else if (state_.cyclePhase == 3) {
+        from = 10 * first;
+        last = 10 * (first + second);
+    } else {
+        return 0;
+    }
+    // Counts beyond what the tick can hold make it fail; let it come on time.
+    const auto holds = [](std::int64_t v) { return v >= INT16_MIN && v <= INT16_MAX; };
+    if (!holds(next) || !holds(10 * first) || !holds(10 * (first + second)) || !holds(first + second))
+        return 1;
+    if (next < from || next > last)
+        return 1;
+    return int(last - next + 2);
 }
 
 void PlaybackCycle::tick()

@@ -17,9 +17,11 @@ public:
     // One tick of Timer5.
     void tick();
 
-    // Whether the next tick only counts: it shows nothing new, starts no effect and no speech, and
-    // loads no sentence, so that it may run a little late without anyone noticing.
-    bool nextTickOnlyCounts() const;
+    // How many of the next ticks only count: they show nothing new, start no effect and no speech, and
+    // load no sentence, so that they may run late without anyone noticing, as long as the tick after
+    // them comes on time. 0 when the next tick does something.
+    int ticksOnlyCounting() const;
+    bool nextTickOnlyCounts() const { return ticksOnlyCounting() > 0; }
 
 private:
     void startGerman();

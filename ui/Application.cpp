@@ -140,8 +140,8 @@ void Application::refresh()
     //   The pointer's first movement makes them on time again (watchOnTime), from the one due.
     // - Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while no
     //   shown character reads aloud. Any of the watch's ticks unrolling the strip comes before them.
-    // - Whatever is shown, the playback's ticks that only count out a language's seconds. They wait
-    //   briefly: the tick after the one ending the count changes a caption, and must come on time.
+    // - Whatever is shown, the playback's ticks that only count out a language's seconds. They wait at
+    //   most until the tick after the one ending the count is due: it changes a caption, and runs on time.
     const bool unseen = !form1_.showsCaptions();
     const bool heard = state_.readAloud == 1 && speech_.character && speech_.character->isVisible();
     const bool moving = speech_.character && speech_.character->isMoving();
@@ -149,10 +149,13 @@ void Application::refresh()
                                         kUnnoticedWaitMs);
     form1_.timer(Timer3)->setDeferrable(unseen, kUnnoticedWaitMs);
     form1_.timer(Timer4)->setDeferrable(unseen, kUnnoticedWaitMs);
+    TickTimer* playback = form1_.timer(Timer5);
     if (unseen && !heard)
-        form1_.timer(Timer5)->setDeferrable(true, kUnnoticedWaitMs);
+        playback->setDeferrable(true, kUnnoticedWaitMs);
+    else if (const int counting = cycle_.ticksOnlyCounting(); counting > 0)
+        playback->setDeferrable(true, counting * playback->interval());
     else
-        form1_.timer(Timer5)->setDeferrable(cycle_.nextTickOnlyCounts());
+        playback->setDeferrable(false);
     if (!model_.splashOpen && form4_)
         form4_->close();
 }
