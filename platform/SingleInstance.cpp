@@ -1,17 +1,32 @@
 // One running copy per user, with QLockFile for the race-free claim and a local socket for activation.
+// On Unix the socket is the system's own, watched by the event loop, so that the program needs no
+// network library (which, with what it brings along, takes a few milliseconds to load at every start);
+// elsewhere it is Qt's.
 #include "platform/SingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
 #include <QThread>
 
+#include <functional>
+
 #ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <vector>
+
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#else
+#include <QLocalServer>
+#include <QLocalSocket>
 #endif
 
 namespace dialoon {
@@ -42,19 +57,164 @@ QString unsafeFolder(const QString& folder, bool followLinks)
 
 } // namespace
 
-SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key))
+#ifdef Q_OS_UNIX
+namespace {
+
+// The socket's address, or nothing when the path is longer than the system allows.
+std::optional<sockaddr_un> socketAddress(const QString& socket)
 {
-    connect(&server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_.nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().startsWith(kActivate.trimmed()))
-                    emit activationRequested();
-                socket->disconnectFromServer();
-            });
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        }
-    });
+    const QByteArray path = QFile::encodeName(socket);
+    sockaddr_un address = {};
+    if (path.size() >= qsizetype(sizeof(address.sun_path)))
+        return std::nullopt;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    return address;
 }
+
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
+
+class SingleInstance::Listener
+{
+public:
+    explicit Listener(std::function<void()> onActivate) : onActivate_(std::move(onActivate)) {}
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    ~Listener()
+    {
+        for (Caller& caller : callers_)
+            ::close(caller.fd);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    // Listens at the socket, replacing a file left there; false with the reason otherwise.
+    bool listen(const QString& socket, QString* error)
+    {
+        const std::optional<sockaddr_un> address = socketAddress(socket);
+        if (!address) {
+            *error = QStringLiteral("the name is longer than the system allows");
+            return false;
+        }
+        ::unlink(address->sun_path);
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 ||
+            ::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd_, int(kMostCallers)) != 0) {
+            *error = lastError();
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = -1;
+            return false;
+        }
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { acceptCallers(); });
+        return true;
+    }
+
+private:
+    // Callers heard at once; with more, the one waiting longest is let go, so a caller that never
+    // speaks cannot keep the next start from getting through.
+    static constexpr std::size_t kMostCallers = 8;
+    static constexpr qsizetype kLongestMessage = 64;
+
+    struct Caller
+    {
+        int fd = -1;
+        QByteArray said;
+        std::unique_ptr<QSocketNotifier> notifier;
+    };
+
+    void acceptCallers()
+    {
+        for (;;) {
+            const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (fd < 0)
+                return;
+            if (callers_.size() >= kMostCallers)
+                letGo(callers_.begin());
+            Caller& caller = callers_.emplace_back();
+            caller.fd = fd;
+            caller.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+            QObject::connect(caller.notifier.get(), &QSocketNotifier::activated, caller.notifier.get(),
+                             [this, fd] { hear(fd); });
+        }
+    }
+
+    // Reads what a caller sent; the message is whole at the end of its line, or when the caller hangs up.
+    void hear(int fd)
+    {
+        const auto caller = std::find_if(callers_.begin(), callers_.end(), [fd](const Caller& c) { return c.fd == fd; });
+        if (caller == callers_.end())
+            return;
+        char buffer[kLongestMessage];
+        const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+        if (got < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (got > 0)
+            caller->said.append(buffer, got);
+        const bool whole = got <= 0 || caller->said.contains('\n') || caller->said.size() >= kLongestMessage;
+        if (!whole)
+            return;
+        const bool activate = caller->said.startsWith(kActivate.trimmed());
+        letGo(caller);
+        if (activate && onActivate_)
+            onActivate_();
+    }
+
+    void letGo(std::vector<Caller>::iterator caller)
+    {
+        // Its notifier may be the one calling: it goes once it has returned.
+        caller->notifier->setEnabled(false);
+        caller->notifier.release()->deleteLater();
+        ::close(caller->fd);
+        callers_.erase(caller);
+    }
+
+    std::function<void()> onActivate_;
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::vector<Caller> callers_;
+};
+#else
+class SingleInstance::Listener
+{
+public:
+    explicit Listener(std::function<void()> onActivate)
+    {
+        QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this, onActivate] {
+            while (QLocalSocket* socket = server_.nextPendingConnection()) {
+                QObject::connect(socket, &QLocalSocket::readyRead, &server_, [socket, onActivate] {
+                    if (socket->readAll().startsWith(kActivate.trimmed()))
+                        onActivate();
+                    socket->disconnectFromServer();
+                });
+                QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    bool listen(const QString& socket, QString* error)
+    {
+        QLocalServer::removeServer(socket);
+        server_.setSocketOptions(QLocalServer::UserAccessOption);
+        if (server_.listen(socket))
+            return true;
+        *error = server_.errorString();
+        return false;
+    }
+
+private:
+    QLocalServer server_;
+};
+#endif
+
+SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key)) {}
 
 SingleInstance::~SingleInstance() = default;
 
@@ -126,11 +286,10 @@ SingleInstance::Claim SingleInstance::claim()
     }
     // We hold the lock, so a socket file still lying about belongs to a dead copy.
     const QString socket = socketName(folder);
-    QLocalServer::removeServer(socket);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(socket)) {
-        problem_ = QStringLiteral("a second start cannot bring this one to the front (%1: %2)")
-                       .arg(socket, server_.errorString());
+    listener_ = std::make_unique<Listener>([this] { emit activationRequested(); });
+    if (!listener_->listen(socket, &why)) {
+        listener_.reset();
+        problem_ = QStringLiteral("a second start cannot bring this one to the front (%1: %2)").arg(socket, why);
         return Claim::Unguarded;
     }
     return Claim::Sole;
@@ -142,6 +301,25 @@ bool SingleInstance::activateRunning(int timeoutMs)
     if (folder.isEmpty())
         return false;
     const QDeadlineTimer deadline(timeoutMs);
+#ifdef Q_OS_UNIX
+    const std::optional<sockaddr_un> address = socketAddress(socketName(folder));
+    if (!address)
+        return false;
+    while (!deadline.hasExpired()) {
+        // Without waiting: a copy whose queue of callers is full is tried again, like one still starting.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return false;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0) {
+            const bool sent = ::send(fd, kActivate.constData(), std::size_t(kActivate.size()), MSG_NOSIGNAL) == kActivate.size();
+            ::close(fd);
+            return sent;
+        }
+        ::close(fd);
+        // The running copy may still be starting and not listening yet, or busy.
+        QThread::msleep(50);
+    }
+#else
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(socketName(folder));
@@ -154,6 +332,7 @@ bool SingleInstance::activateRunning(int timeoutMs)
         // The running copy may still be starting and not listening yet.
         QThread::msleep(50);
     }
+#endif
     return false;
 }
 

@@ -3,7 +3,6 @@
 // socket live in a folder only the user can write, so that no other user can take their names first.
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -48,12 +47,15 @@ signals:
     void activationRequested();
 
 private:
+    // Where later copies' messages arrive: a local socket, on Unix without the network library.
+    class Listener;
+
     QString socketName(const QString& folder) const;
 
     QString key_;
     QString problem_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer server_;
+    std::unique_ptr<Listener> listener_;
 };
 
 } // namespace dialoon

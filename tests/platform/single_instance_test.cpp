@@ -13,7 +13,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+#include <vector>
+
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace dialoon;
@@ -159,6 +164,43 @@ private slots:
         QCOMPARE(later.claim(), SingleInstance::Claim::Elsewhere);
         QVERIFY(later.activateRunning());
         QTRY_COMPARE(activated.count(), 1);
+    }
+
+    // Only the activation message brings the copy to the front: a caller that says something else, or
+    // hangs up without a word, is let go, and callers that never speak cannot keep a later start from
+    // getting through. The socket is the user's alone.
+    void onlyTheActivationMessageCounts()
+    {
+        QTemporaryDir dir;
+        const ScopedVariable runtimeVariable("XDG_RUNTIME_DIR", dir.path());
+        SingleInstance first(QStringLiteral("dialoon-test"));
+        QCOMPARE(first.claim(), SingleInstance::Claim::Sole);
+        QSignalSpy activated(&first, &SingleInstance::activationRequested);
+        const QByteArray path = QFile::encodeName(dir.filePath("dialoon-test.socket"));
+        struct stat info = {};
+        QCOMPARE(::stat(path.constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        const auto call = [&path](const QByteArray& message) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 && !message.isEmpty())
+                (void)::write(fd, message.constData(), std::size_t(message.size()));
+            QTest::qWait(5); // the copy hears it
+            return fd;
+        };
+        for (const QByteArray& message : {QByteArray("hello\n"), QByteArray(), QByteArray(200, 'x')})
+            ::close(call(message));
+        std::vector<int> silent; // callers that never speak, more than are heard at once
+        for (int i = 0; i < 20; ++i)
+            silent.push_back(call({}));
+        QCOMPARE(activated.count(), 0);
+        SingleInstance later(QStringLiteral("dialoon-test"));
+        QVERIFY(later.activateRunning());
+        QTRY_COMPARE(activated.count(), 1);
+        for (int fd : silent)
+            ::close(fd);
     }
 
     // A lock held without the socket: this copy runs, but no later copy can reach it, and the claim says
