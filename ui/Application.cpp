@@ -97,7 +97,11 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Application::keepPlace);
 }
 
-Application::~Application() = default;
+Application::~Application()
+{
+    // The platform outlives the program's windows, and may still hear the pointer.
+    platform_.setPointerMovedHandler({});
+}
 
 void Application::guarded(const std::function<void()>& handler)
 {
