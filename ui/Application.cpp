@@ -142,19 +142,20 @@ void Application::refresh()
     // - The watch's, once the welcome is over, while the pointer rests and the strip would keep its
     //   height, unless the character moves more than breath (his frames ride on the watch's wake-ups).
     //   The pointer's first movement makes them on time again (watchOnTime), from the one due.
-    // - Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while no
-    //   shown character reads aloud. Any of the watch's ticks unrolling the strip comes before them.
+    // - Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while the
+    //   character is not shown (shown, he speaks or waves at its ticks). Any of the watch's ticks
+    //   unrolling the strip comes before them.
     // - Whatever is shown, the playback's ticks that only count out a language's seconds. They wait at
     //   most until the tick after the one ending the count is due: it changes a caption, and runs on time.
     const bool unseen = !form1_.showsCaptions();
-    const bool heard = state_.readAloud == 1 && speech_.character && speech_.character->isVisible();
+    const bool characterShown = speech_.character && speech_.character->isVisible();
     const bool moving = speech_.character && speech_.character->isMoving();
     form1_.timer(Timer1)->setDeferrable(!moving && watch_.nextTickChangesNothing() && platform_.pointerResting(),
                                         kUnnoticedWaitMs);
     form1_.timer(Timer3)->setDeferrable(unseen, kUnnoticedWaitMs);
     form1_.timer(Timer4)->setDeferrable(unseen, kUnnoticedWaitMs);
     TickTimer* playback = form1_.timer(Timer5);
-    if (unseen && !heard)
+    if (unseen && !characterShown)
         playback->setDeferrable(true, kUnnoticedWaitMs);
     else if (const int counting = cycle_.ticksOnlyCounting(); counting > 0)
         playback->setDeferrable(true, counting * playback->interval());

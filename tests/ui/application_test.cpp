@@ -209,6 +209,12 @@ private slots:
         QCOMPARE(item->text(), QStringLiteral("Non r&ead aloud")); // the character is shown
         QTRY_COMPARE(deferrable().mid(0, 2), (QList<bool>{true, true}));
         QCOMPARE(deferrable().at(2), onlyCounts());
+        // Shown, the character waves at the playback's ticks even when he does not read aloud: those
+        // ticks stay on time while the strip is rolled up.
+        app->state().readAloud = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(!onlyCounts(), 20000);
+        QVERIFY(!strip.timer(Timer5)->isDeferrable());
+        app->state().readAloud = 1;
         item->trigger();
         QCOMPARE(deferrable(), (QList<bool>{true, true, true}));
         // Rolled up, silent, the pointer resting: the watch's ticks wait as well, and the pointer pushed
