@@ -86,12 +86,18 @@ public:
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
 
+    // The socket file goes with the listener, as the lock still held keeps any other copy from its name.
     ~Listener()
     {
-        for (Caller& caller : callers_)
+        for (Caller& caller : callers_) {
+            caller.notifier.reset();
             ::close(caller.fd);
-        if (fd_ >= 0)
+        }
+        if (fd_ >= 0) {
+            notifier_.reset();
             ::close(fd_);
+            ::unlink(path_.constData());
+        }
     }
 
     // Listens at the socket, replacing a file left there; false with the reason otherwise.
@@ -112,6 +118,7 @@ public:
             fd_ = -1;
             return false;
         }
+        path_ = address->sun_path;
         notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { acceptCallers(); });
         return true;
@@ -178,6 +185,7 @@ private:
 
     std::function<void()> onActivate_;
     int fd_ = -1;
+    QByteArray path_;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::vector<Caller> callers_;
 };

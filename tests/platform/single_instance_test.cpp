@@ -203,6 +203,22 @@ private slots:
             ::close(fd);
     }
 
+    // The socket goes with the copy that made it; the lock stays for the next.
+    void theSocketGoesWithTheCopy()
+    {
+        QTemporaryDir dir;
+        const ScopedVariable runtimeVariable("XDG_RUNTIME_DIR", dir.path());
+        const QString socket = dir.filePath("dialoon-test.socket");
+        {
+            SingleInstance first(QStringLiteral("dialoon-test"));
+            QCOMPARE(first.claim(), SingleInstance::Claim::Sole);
+            QVERIFY(QFile::exists(socket));
+        }
+        QVERIFY(!QFile::exists(socket));
+        SingleInstance next(QStringLiteral("dialoon-test"));
+        QCOMPARE(next.claim(), SingleInstance::Claim::Sole);
+    }
+
     // A lock held without the socket: this copy runs, but no later copy can reach it, and the claim says
     // so instead of reporting the guard as whole. A socket path longer than the system allows does it.
     void lockWithoutListeningIsNoWholeClaim()
