@@ -195,7 +195,7 @@ bool PointerWatch::resting()
 void PointerWatch::listen()
 {
     // Reading takes everything the connection brought, so the listener is not called again for it.
-    bool moved = connection_ == nullptr || devicesMoved();
+    bool moved = devicesMoved();
     if (!moved && laterQuestion_)
         moved = laterAnswerDiffers().value_or(false);
     if (moved)
