@@ -75,6 +75,8 @@ public:
             arm();
     }
 
+    void rearm() { arm(); }
+
     std::int64_t armedFor() const { return wake_.isActive() ? armedFor_ : -1; }
 
     // Runs every tick that is due, earliest first, then sets the Qt timer for the next one.
@@ -94,12 +96,18 @@ public:
                 next->active_ = false;
             } else {
                 const std::int64_t step = std::max<std::int64_t>(ceilToGrid(std::int64_t(next->interval_) * kNsPerMs), kGridNs);
-                next->dueNs_ = moment + step;
-                // Ticks missed while the thread was held up are dropped; the timer keeps its step. A
-                // deferrable timer's ticks that merely waited for this wake-up all run.
-                const std::int64_t keepFrom = at - (next->deferrable_ ? next->mostWaitNs_ : 0);
-                if (next->dueNs_ <= keepFrom)
-                    next->dueNs_ += ((keepFrom - next->dueNs_) / step + 1) * step;
+                if (next->deferrable_ && next->latestOnly_) {
+                    // One tick for all that waited; the next counts from this wake-up's grid line, so
+                    // that it can wait for the same timer's next wake-up.
+                    next->dueNs_ = (at + kEarlyNs) / kGridNs * kGridNs + step;
+                } else {
+                    next->dueNs_ = moment + step;
+                    // Ticks missed while the thread was held up are dropped; the timer keeps its step.
+                    // A deferrable timer's ticks that merely waited for this wake-up all run.
+                    const std::int64_t keepFrom = at - (next->deferrable_ ? next->mostWaitNs_ : 0);
+                    if (next->dueNs_ <= keepFrom)
+                        next->dueNs_ += ((keepFrom - next->dueNs_) / step + 1) * step;
+                }
             }
             // Set before the tick runs: a dialog's event loop opened by the tick keeps the other timers going.
             arm();
@@ -143,15 +151,26 @@ private:
         return best;
     }
 
+    static bool ridesOthers(const TickTimer* t) { return t->deferrable_ && t->latestOnly_; }
+
     // The moment the thread must wake: the earliest tick due, where a deferrable tick counts as due only
-    // when it has waited as long as it may. -1 when no timer runs.
+    // when it has waited as long as it may, and a latest-only one only when, besides, no other timer
+    // wakes the thread within that wait. -1 when no timer runs.
     std::int64_t wakeMoment() const
     {
         std::int64_t moment = -1;
         for (const TickTimer* t : timers_) {
-            if (!t->active_)
+            if (!t->active_ || ridesOthers(t))
                 continue;
             const std::int64_t due = t->dueNs_ + (t->deferrable_ ? t->mostWaitNs_ : 0);
+            if (moment < 0 || due < moment)
+                moment = due;
+        }
+        const std::int64_t others = moment;
+        for (const TickTimer* t : timers_) {
+            if (!t->active_ || !ridesOthers(t) || (others >= 0 && others <= t->dueNs_ + t->mostWaitNs_))
+                continue;
+            const std::int64_t due = t->dueNs_ + std::min(t->ownWaitNs_, t->mostWaitNs_);
             if (moment < 0 || due < moment)
                 moment = due;
         }
@@ -219,6 +238,14 @@ void TickTimer::setDeferrable(bool deferrable, int mostWaitMs)
         deferrable_ = deferrable;
         mostWaitNs_ = mostWaitNs;
     }
+}
+
+void TickTimer::setLatestOnly(bool latestOnly, int ownWaitMs)
+{
+    latestOnly_ = latestOnly;
+    ownWaitNs_ = std::int64_t(std::max(ownWaitMs, 0)) * kNsPerMs;
+    if (TickClock* clock = TickClock::current(); clock && active_)
+        clock->rearm();
 }
 
 void TickTimer::start()

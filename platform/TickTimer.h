@@ -12,6 +12,12 @@
 // dropped. Every handler still runs in the order and with the moments it would have had on time; only
 // when it runs moves. A long wait suits ticks that nobody will notice until something else happens,
 // which then wakes the program anyway.
+//
+// A deferrable timer whose ticks only need the latest (an animation's frames) may ask for that: of its
+// ticks that waited for one wake-up, one runs there, and its next tick is due one interval after that
+// wake-up. It rides on any wake-up within its wait, but when none is coming by then it wakes the thread
+// itself once it has waited its own, shorter wait. So frames lock onto the ticks of another timer that
+// runs often enough, whatever their phase, and come at their own pace when none does.
 #pragma once
 
 #include <QObject>
@@ -46,6 +52,8 @@ public:
     void setDeferrable(bool deferrable, int mostWaitMs = kMaxDeferMs);
     bool isDeferrable() const { return deferrable_; }
     int mostWaitMs() const { return int(mostWaitNs_ / 1'000'000); }
+    void setLatestOnly(bool latestOnly, int ownWaitMs = 0);
+    bool isLatestOnly() const { return latestOnly_; }
 
     void start();
     void start(int ms);
@@ -73,6 +81,8 @@ private:
     bool singleShot_ = false;
     bool active_ = false;
     bool deferrable_ = false;
+    bool latestOnly_ = false;
+    std::int64_t ownWaitNs_ = 0;
     std::int64_t mostWaitNs_ = std::int64_t(kMaxDeferMs) * 1'000'000;
     std::int64_t dueNs_ = 0;
     std::uint64_t order_ = 0;

@@ -45,8 +45,8 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
 {
     setObjectName(id);
     // Each picture is worked out from the time that has passed, so a frame needs no wake-up of its
-    // own: it is drawn at the program's next wake-up, and is the right picture for that moment.
-    frames_.setDeferrable(true);
+    // own: it is drawn at the program's next wake-up, and is the right picture for that moment. Frames
+    // that waited together are one frame.
     connect(&frames_, &TickTimer::timeout, this, [this] { runBehind(edge_, [this] { onFrame(); }); });
     readingTime_.setSingleShot(true);
     connect(&readingTime_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { endSpeech(); }); });
@@ -294,15 +294,14 @@ void Character::onFrame()
 
 void Character::scheduleFrames()
 {
-    if (animator_.isBusy() != moving_) {
-        moving_ = !moving_;
-        emit movingChanged(moving_);
-    }
     const int interval = animator_.frameIntervalMs();
     if (interval <= 0) {
         frames_.stop();
         return;
     }
+    const bool busy = animator_.isBusy();
+    frames_.setLatestOnly(true, busy ? CharacterAnimator::kBusyFrameOwnWaitMs : CharacterAnimator::kIdleFrameWaitMs);
+    frames_.setDeferrable(true, busy ? CharacterAnimator::kBusyFrameWaitMs : CharacterAnimator::kIdleFrameWaitMs);
     if (!frames_.isActive()) {
         frameClock_.restart();
         frames_.start(interval);

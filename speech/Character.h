@@ -68,15 +68,10 @@ public:
     int pendingRequests() const { return static_cast<int>(queue_.size()); }
     int currentRequest() const;
 
-    // Whether the character moves more than breath: its frames then come often and are best on time.
-    bool isMoving() const { return animator_.isBusy(); }
-
 signals:
     void requestStarted(int request);
     // Played to its end, or cut short by Hide.
     void requestFinished(int request);
-    // isMoving() changed.
-    void movingChanged(bool moving);
 
 private:
     struct Request
@@ -113,7 +108,6 @@ private:
     QTimer readingTime_; // how long a sentence that cannot be spoken stays in the balloon
     QTimer watchdog_;    // a voice that never answers must not stop the queue
     bool placed_ = false;
-    bool moving_ = false; // as last told by movingChanged
     bool pumpScheduled_ = false;
     bool complainedOfSilence_ = false;
     bool voiceAnswers_ = true; // false from a watchdog timeout until the voice is heard from again

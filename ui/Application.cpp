@@ -140,8 +140,7 @@ void Application::refresh()
     // Ticks that change nothing anyone sees or hears need not wake the program: they run with the next
     // tick that does, in their order.
     // - The watch's, once the welcome is over, while the pointer rests and the strip would keep its
-    //   height, unless the character moves more than breath (his frames ride on the watch's wake-ups).
-    //   The pointer's first movement makes them on time again (watchOnTime), from the one due.
+    //   height. The pointer's first movement makes them on time again (watchOnTime), from the one due.
     // - Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while the
     //   character is not shown (shown, he speaks or waves at its ticks). Any of the watch's ticks
     //   unrolling the strip comes before them.
@@ -149,8 +148,7 @@ void Application::refresh()
     //   most until the tick after the one ending the count is due: it changes a caption, and runs on time.
     const bool unseen = !form1_.showsCaptions();
     const bool characterShown = speech_.character && speech_.character->isVisible();
-    const bool moving = speech_.character && speech_.character->isMoving();
-    form1_.timer(Timer1)->setDeferrable(!moving && watch_.nextTickChangesNothing() && platform_.pointerResting(),
+    form1_.timer(Timer1)->setDeferrable(watch_.nextTickChangesNothing() && platform_.pointerResting(),
                                         kUnnoticedWaitMs);
     form1_.timer(Timer3)->setDeferrable(unseen, kUnnoticedWaitMs);
     form1_.timer(Timer4)->setDeferrable(unseen, kUnnoticedWaitMs);
@@ -199,10 +197,6 @@ void Application::loadCharacter()
         character.Show();
         character.setLanguageID(Character::kGerman);
         speech_.character = &character;
-        connect(&character, &Character::movingChanged, this, [this](bool moving) {
-            if (moving)
-                watchOnTime();
-        });
         // Reading aloud switched off from the menu in the moment before the character came.
         if (form2_ && form2_->item("mnu_hlp")->text() == kShowCaption)
             character.Hide();

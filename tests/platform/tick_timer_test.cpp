@@ -251,6 +251,48 @@ private slots:
         QCOMPARE(TickTimer::wakeMomentForTests(), 6060 * kMs); // past: at once
     }
 
+    // Frames that only need the latest picture ride on whatever timer wakes the thread within their wait,
+    // once per wake-up, whatever its phase, and wake it themselves, sooner, only when none does.
+    void latestOnlyTicksRunOncePerWakeUp_data()
+    {
+        QTest::addColumn<int>("other");
+        QTest::addColumn<int>("otherFrom");
+        QTest::addColumn<int>("wakeUps");
+        QTest::addColumn<std::vector<std::int64_t>>("frames");
+        const std::vector<std::int64_t> every80{80, 160, 240, 320, 400, 480};
+        QTest::newRow("alone") << 0 << 0 << 6 << every80;
+        QTest::newRow("an 80 ms effect") << 80 << 0 << 6 << every80;
+        QTest::newRow("an 80 ms effect, 20 ms apart")
+            << 80 << 20 << 6 << std::vector<std::int64_t>{100, 180, 260, 340, 420, 500};
+        QTest::newRow("an 80 ms effect, 30 ms apart")
+            << 80 << 30 << 5 << std::vector<std::int64_t>{110, 190, 270, 350, 430};
+        QTest::newRow("a 50 ms effect")
+            << 50 << 0 << 10 << std::vector<std::int64_t>{50, 100, 150, 200, 250, 300, 350, 400, 450, 500};
+        QTest::newRow("the 60 ms watch")
+            << 60 << 0 << 8 << std::vector<std::int64_t>{60, 120, 180, 240, 300, 360, 420, 480};
+    }
+    void latestOnlyTicksRunOncePerWakeUp()
+    {
+        QFETCH(int, other);
+        QFETCH(int, otherFrom);
+        QFETCH(int, wakeUps);
+        QFETCH(std::vector<std::int64_t>, frames);
+        TickTimer frame;
+        TickTimer effect;
+        record(frame, "frame");
+        frame.setLatestOnly(true, 40);
+        frame.setDeferrable(true, 80);
+        frame.start(40);
+        int woken = 0;
+        if (otherFrom > 0)
+            woken += followClockUntil(otherFrom);
+        if (other > 0)
+            effect.start(other);
+        woken += followClockUntil(500);
+        QCOMPARE(ticksOf("frame"), frames);
+        QCOMPARE(woken, wakeUps);
+    }
+
     void singleShotsChangedIntervalsAndDeletion()
     {
         auto once = std::make_unique<TickTimer>();
