@@ -1,6 +1,6 @@
 // What the windows need of the desktop beyond the plain platform interface: the colours of the user's
-// scheme, the area of a screen that panels leave free, keeping a window out of the taskbar, and being
-// the one running copy of the program.
+// scheme, the area of a screen that panels leave free, keeping a window out of the taskbar, whether
+// windows can be see-through, and being the one running copy of the program.
 #pragma once
 
 #include "platform/Platform.h"
@@ -40,6 +40,8 @@ public:
 
     // Keeps a top-level window out of the taskbar and the pager. Call before the window is first shown.
     virtual void keepOffTaskbar(QWidget& window) const = 0;
+    // Whether a window's opacity shows (a compositing manager runs); without it a fade is not seen.
+    virtual bool windowsBlend() const = 0;
 };
 
 } // namespace dialoon

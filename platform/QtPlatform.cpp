@@ -5,7 +5,7 @@
 #include "platform/FullscreenWatch.h"
 #include "platform/LogonEntry.h"
 #include "platform/SingleInstance.h"
-#include "platform/TaskbarHint.h"
+#include "platform/WindowManagerHints.h"
 #include "platform/PointerWatch.h"
 
 #include <QApplication>
@@ -260,6 +260,11 @@ QRect QtPlatform::stripScreenArea() const
 void QtPlatform::keepOffTaskbar(QWidget& window) const
 {
     dialoon::keepOffTaskbar(&window);
+}
+
+bool QtPlatform::windowsBlend() const
+{
+    return dialoon::windowsBlend();
 }
 
 } // namespace dialoon

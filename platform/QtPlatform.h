@@ -54,6 +54,7 @@ public:
     QRect availableArea(std::optional<QPoint> near) const override;
     QRect stripScreenArea() const override;
     void keepOffTaskbar(QWidget& window) const override;
+    bool windowsBlend() const override;
 
     // The colour used where the desktop has no colour of its own to give.
     static QColor defaultDesktopColour();

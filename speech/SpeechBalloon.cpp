@@ -21,7 +21,6 @@ constexpr int kTailWidth = 20; // how far the tail reaches beyond the body, side
 constexpr int kTailDrop = 16;  // and downwards
 constexpr qreal kRadius = 12.0;
 constexpr qreal kPen = 2.0;
-constexpr int kFadeStepMs = 40;
 // Where the tail points, as fractions of the character's square: beside the head, level with the beak.
 constexpr qreal kAnchorLeftX = 0.22;
 constexpr qreal kAnchorRightX = 0.70;
@@ -49,8 +48,13 @@ SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, 
 
     linger_.setSingleShot(true);
     linger_.setInterval(kLingerMs);
-    connect(&linger_, &QTimer::timeout, this, [this] {
+    connect(&linger_, &TickTimer::timeout, this, [this] {
         runBehind(edge_, [this] {
+            // Without a compositing manager the steps of a fade would not be seen, only cost.
+            if (!platform_.windowsBlend()) {
+                dismiss();
+                return;
+            }
             opacity_ = 1.0;
             fade_.start();
         });
@@ -116,7 +120,6 @@ void SpeechBalloon::fadeStep()
         dismiss();
         return;
     }
-    // Only a compositing window manager shows this; without one the balloon simply goes at the end.
     setWindowOpacity(opacity_);
 }
 

@@ -1,5 +1,5 @@
 // The balloon beside the character that shows the sentence being spoken, word by word as it is heard,
-// and fades away a little after the voice ends.
+// and goes a little after the voice ends: it fades where the desktop shows a window's opacity.
 #pragma once
 
 #include "platform/TickTimer.h"
@@ -8,7 +8,6 @@
 #include <QRect>
 #include <QString>
 #include <QTextLayout>
-#include <QTimer>
 #include <QWidget>
 
 namespace dialoon {
@@ -21,6 +20,7 @@ class SpeechBalloon : public QWidget
 
 public:
     static constexpr int kLingerMs = 1500; // after the voice ends, before the fade
+    static constexpr int kFadeStepMs = 40;
     static constexpr int kFadeMs = 400;
 
     // The balloon's timers run their handlers behind the edge.
@@ -30,7 +30,7 @@ public:
     void say(const QString& text, const QRect& character);
     void reveal(int length); // the first length characters are shown
     void revealAll();
-    void linger();  // fades out after a while; a new say() cancels it
+    void linger();  // goes after a while; a new say() cancels it
     void dismiss(); // gone at once
 
     // Moves beside the character again, on the side where there is room.
@@ -54,7 +54,7 @@ private:
     QTextLayout layout_;
     QSize body_;
     bool tailOnRight_ = true;
-    QTimer linger_;
+    TickTimer linger_;
     TickTimer fade_;
     qreal opacity_ = 1.0;
 };

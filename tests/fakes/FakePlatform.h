@@ -82,6 +82,8 @@ public:
     }
     QRect stripScreenArea() const override { return availableArea(std::nullopt); }
     void keepOffTaskbar(QWidget&) const override {}
+    bool blending = true;
+    bool windowsBlend() const override { return blending; }
 };
 
 } // namespace dialoon

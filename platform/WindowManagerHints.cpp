@@ -1,7 +1,7 @@
-// On X11 the window manager reads the wish from the window's _NET_WM_STATE before the window is mapped;
+// On X11 the window manager reads a window's wishes from its _NET_WM_STATE before the window is mapped;
 // Qt keeps states it does not manage itself when it adds its own at show time. Elsewhere a tool window
-// already stays out of the taskbar.
-#include "platform/TaskbarHint.h"
+// already stays out of the taskbar, and every desktop composites.
+#include "platform/WindowManagerHints.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -27,16 +27,21 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name)
     return result;
 }
 
+xcb_connection_t* qtConnection()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
 } // namespace
 #endif
 
 void keepOffTaskbar(QWidget* window)
 {
 #if defined(DIALOON_HAVE_XCB)
-    if (!window || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = window ? qtConnection() : nullptr;
     if (!connection)
         return;
     const auto id = static_cast<xcb_window_t>(window->winId());
@@ -47,6 +52,26 @@ void keepOffTaskbar(QWidget* window)
     xcb_flush(connection);
 #else
     Q_UNUSED(window);
+#endif
+}
+
+bool windowsBlend()
+{
+#if defined(DIALOON_HAVE_XCB)
+    xcb_connection_t* connection = qtConnection();
+    if (!connection)
+        return QGuiApplication::platformName() != QLatin1String("xcb");
+    // The manager of the first screen; a desktop of several X screens is rare and composites all or none.
+    static const xcb_atom_t selection = atom(connection, "_NET_WM_CM_S0");
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t* reply =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
+    std::free(reply);
+    return owned;
+#else
+    return true;
 #endif
 }
 

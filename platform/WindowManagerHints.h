@@ -1,0 +1,15 @@
+// What the program asks of, and learns from, the window manager.
+#pragma once
+
+class QWidget;
+
+namespace dialoon {
+
+// Keeps a top-level window out of the taskbar and the pager. Call before the window is first shown.
+void keepOffTaskbar(QWidget* window);
+
+// Whether a window's opacity shows: a compositing manager runs (on X11 one owns the screen's
+// _NET_WM_CM selection; elsewhere the desktop always composites).
+bool windowsBlend();
+
+} // namespace dialoon
