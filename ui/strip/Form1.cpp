@@ -2,6 +2,7 @@
 #include "ui/strip/Form1.h"
 
 #include "platform/DesktopPlatform.h"
+#include "ui/strip/Caption.h"
 #include "ui/strip/Palette16.h"
 
 #include <QEvent>
@@ -51,7 +52,7 @@ public:
 
 QLabel* makeLabel(QWidget* parent, const char* name, bool opaque)
 {
-    auto* label = new QLabel(parent);
+    auto* label = opaque ? new QLabel(parent) : new Caption(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -1,0 +1,33 @@
+// A caption of the strip: a label of one line of plain text, drawn from a layout kept while only its
+// leading blanks change. The German sentence comes in with a shrinking run of leading blanks, a new text
+// at every step; laid out anew each time, its letters would be shaped again at every step.
+#pragma once
+
+#include <QLabel>
+#include <QStaticText>
+
+namespace dialoon {
+
+class Caption : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit Caption(QWidget* parent = nullptr);
+
+    // How many times the text after the leading blanks was laid out.
+    int layouts() const { return layouts_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QStaticText body_;
+    QString bodyText_;
+    qreal lead_ = 0.0;
+    qsizetype leadCount_ = -1;
+    int layouts_ = 0;
+    bool laidOut_ = false;
+};
+
+} // namespace dialoon
