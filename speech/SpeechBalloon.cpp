@@ -90,8 +90,9 @@ void SpeechBalloon::reveal(int length)
     const int clamped = std::clamp(length, 0, static_cast<int>(text_.size()));
     if (clamped <= revealed_)
         return;
+    // Only the words just heard are drawn again.
+    update(textArea(revealed_, clamped));
     revealed_ = clamped;
-    update();
 }
 
 void SpeechBalloon::revealAll()
@@ -142,6 +143,7 @@ void SpeechBalloon::relayout()
     }
     layout_.endLayout();
     body_ = QSize(qCeil(widest) + 2 * kPadX, qCeil(y) + 2 * kPadY);
+    paper_ = QImage();
     setFixedSize(body_.width() + kTailWidth, body_.height() + kTailDrop);
 }
 
@@ -164,6 +166,7 @@ void SpeechBalloon::follow(const QRect& character)
     y = std::clamp(y, free.top(), std::max(free.top(), free.bottom() + 1 - height()));
     if (tailOnRight != tailOnRight_) {
         tailOnRight_ = tailOnRight;
+        paper_ = QImage();
         update();
     }
     move(x, y);
@@ -201,16 +204,54 @@ QPainterPath SpeechBalloon::outline() const
     return path.united(tail).simplified();
 }
 
-void SpeechBalloon::paintEvent(QPaintEvent*)
+QPointF SpeechBalloon::textOrigin() const
 {
+    return QPointF((tailOnRight_ ? 0.0 : kTailWidth) + kPadX, kPadY);
+}
+
+QRect SpeechBalloon::textArea(int from, int to) const
+{
+    QRectF area;
+    for (int i = 0; i < layout_.lineCount(); ++i) {
+        const QTextLine line = layout_.lineAt(i);
+        const int start = std::max(from, line.textStart());
+        const int end = std::min(to, line.textStart() + line.textLength());
+        if (start >= end)
+            continue;
+        const qreal left = line.cursorToX(start);
+        const qreal right = line.cursorToX(end);
+        area |= QRectF(line.x() + std::min(left, right), line.y(), std::abs(right - left), line.height());
+    }
+    // Antialiased letters reach a little beyond their advance.
+    return area.translated(textOrigin()).toAlignedRect().adjusted(-3, -1, 3, 1);
+}
+
+const QImage& SpeechBalloon::paper()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (paper_.isNull() || paper_.size() != size() * ratio || paper_.devicePixelRatio() != ratio) {
+        paper_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        paper_.setDevicePixelRatio(ratio);
+        paper_.fill(Qt::transparent);
+        QPainter painter(&paper_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(kInk, kPen));
+        painter.setBrush(kPaper);
+        painter.drawPath(outline());
+    }
+    return paper_;
+}
+
+void SpeechBalloon::paintEvent(QPaintEvent* event)
+{
+    const QRect area = event->rect();
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(rect(), Qt::transparent);
+    const QImage& background = paper();
+    painter.drawImage(area, background, QRectF(QPointF(area.topLeft()) * background.devicePixelRatio(),
+                                               QSizeF(area.size()) * background.devicePixelRatio()));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setPen(QPen(kInk, kPen));
-    painter.setBrush(kPaper);
-    painter.drawPath(outline());
+    painter.setRenderHint(QPainter::Antialiasing);
 
     // The whole sentence is laid out from the start, so that words do not jump as they appear; the
     // words not yet heard are drawn invisible.
@@ -219,8 +260,7 @@ void SpeechBalloon::paintEvent(QPaintEvent*)
     unheard.length = static_cast<int>(text_.size()) - revealed_;
     unheard.format.setForeground(Qt::transparent);
     painter.setPen(kInk);
-    const qreal left = (tailOnRight_ ? 0.0 : kTailWidth) + kPadX;
-    layout_.draw(&painter, QPointF(left, kPadY), {unheard});
+    layout_.draw(&painter, textOrigin(), {unheard}, QRectF(area));
 }
 
 } // namespace dialoon

@@ -48,12 +48,17 @@ private:
     void relayout();
     void fadeStep();
     QPainterPath outline() const;
+    QPointF textOrigin() const;
+    // Where the characters from..to stand, in the window.
+    QRect textArea(int from, int to) const;
+    const QImage& paper();
 
     QString text_;
     int revealed_ = 0;
     QTextLayout layout_;
     QSize body_;
     bool tailOnRight_ = true;
+    QImage paper_; // the balloon without its words, drawn once for its size and side
     TickTimer linger_;
     TickTimer fade_;
     qreal opacity_ = 1.0;

@@ -1,11 +1,14 @@
-// The balloon's going after the voice ends, on a clock moved by hand: it fades where the desktop shows a
-// window's opacity, and goes at once where it would not.
+// The balloon: the words as they are heard, each drawn again alone, and its going after the voice ends,
+// on a clock moved by hand: it fades where the desktop shows a window's opacity, and goes at once where
+// it would not.
 #include "speech/SpeechBalloon.h"
 
 #include "FakePlatform.h"
 #include "platform/TickTimer.h"
 
 #include <QApplication>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -14,6 +17,29 @@ using namespace dialoon;
 namespace {
 
 constexpr std::int64_t kMs = 1'000'000;
+
+QImage picture(QWidget& widget)
+{
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    widget.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+// The areas the widget asked to have drawn again.
+class PaintLog : public QObject
+{
+public:
+    explicit PaintLog(QWidget& widget) { widget.installEventFilter(this); }
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted |= static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 
 } // namespace
 
@@ -34,6 +60,37 @@ private:
     }
 
 private slots:
+    // Whatever a word heard changes in the picture lies in the area drawn again for it.
+    void eachWordHeardIsDrawnWhereItStands()
+    {
+        FakePlatform platform;
+        SpeechBalloon balloon(platform);
+        const QString sentence = QStringLiteral("Können Sie mir bitte sagen, wo der Bahnhof ist? Ich möchte heute noch nach Köln fahren.");
+        balloon.say(sentence, QRect(600, 400, 128, 128));
+        QVERIFY(QTest::qWaitForWindowExposed(&balloon));
+        PaintLog log(balloon);
+        QImage before = picture(balloon);
+        int words = 0;
+        for (qsizetype at = sentence.indexOf(QLatin1Char(' ')); at >= 0 || balloon.revealed() < sentence.size();
+             at = sentence.indexOf(QLatin1Char(' '), at + 1)) {
+            log.painted = QRegion();
+            balloon.reveal(at >= 0 ? int(at) : int(sentence.size()));
+            QTRY_VERIFY(!log.painted.isEmpty());
+            const QRegion painted = log.painted;
+            const QImage after = picture(balloon);
+            for (int y = 0; y < after.height(); ++y)
+                for (int x = 0; x < after.width(); ++x)
+                    if (after.pixel(x, y) != before.pixel(x, y) && !painted.contains(QPoint(x, y)))
+                        QFAIL(qPrintable(QStringLiteral("(%1, %2) changed outside the area drawn again").arg(x).arg(y)));
+            QVERIFY(painted.boundingRect().height() < balloon.height() / 2);
+            before = after;
+            ++words;
+            if (at < 0)
+                break;
+        }
+        QCOMPARE(words, int(sentence.count(QLatin1Char(' '))) + 1);
+    }
+
     void goesAfterLingering_data()
     {
         QTest::addColumn<bool>("blending");
