@@ -13,6 +13,7 @@ namespace {
 constexpr double kWaveRaisedAngle = -135.0;
 constexpr double kWaveSwing = 22.0;
 constexpr int kWaveRaiseMs = 250;
+constexpr int kWaveStepMs = 40;
 constexpr int kWaveSwings = 3;
 constexpr double kBreathDepth = 0.015;
 constexpr int kBlinkGapMinMs = 2500;
@@ -70,6 +71,15 @@ void CharacterAnimator::hide()
 void CharacterAnimator::wave()
 {
     waveMs_ = 0;
+    holdBreathAtRest();
+}
+
+void CharacterAnimator::holdBreathAtRest()
+{
+    // The nearer of the two moments of the breath where the bird stands as at rest: while it speaks or
+    // waves, its frames then differ only in the beak, lids and wing, and come back sentence after
+    // sentence. Its head moves at most a pixel or two as it begins.
+    breathMs_ = (breathMs_ < kBreathMs / 4 || breathMs_ >= 3 * kBreathMs / 4) ? 0 : kBreathMs / 2;
 }
 
 void CharacterAnimator::startSpeaking(const QList<SpeechMark>& marks)
@@ -77,6 +87,7 @@ void CharacterAnimator::startSpeaking(const QList<SpeechMark>& marks)
     marks_ = marks;
     speaking_ = true;
     speechMs_ = 0;
+    holdBreathAtRest();
 }
 
 void CharacterAnimator::stopSpeaking()
@@ -120,8 +131,8 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
         return events;
     }
 
-    // The bird holds its breath while it speaks.
-    if (!speaking_)
+    // The bird holds its breath while it speaks or waves.
+    if (!speaking_ && waveMs_ < 0)
         breathMs_ = (breathMs_ + ms) % kBreathMs;
 
     if (blinkMs_ >= 0) {
@@ -177,7 +188,8 @@ CharacterPose CharacterAnimator::pose() const
     if (blinkMs_ >= 0)
         pose.lidClosure = 1.0 - std::abs(2.0 * blinkMs_ / kBlinkMs - 1.0);
     if (waveMs_ >= 0) {
-        const int t = waveMs_;
+        // On a fixed grid of moments, so that every wave passes through the same few poses.
+        const int t = waveMs_ / kWaveStepMs * kWaveStepMs;
         if (t < kWaveRaiseMs) {
             pose.wingAngle = kWaveRaisedAngle * smoothstep(double(t) / kWaveRaiseMs);
         } else if (t < kWaveMs - kWaveRaiseMs) {

@@ -68,6 +68,7 @@ public:
 private:
     double mouthTarget() const;
     void scheduleBlink();
+    void holdBreathAtRest();
 
     Phase phase_ = Phase::Hidden;
     int phaseMs_ = 0;

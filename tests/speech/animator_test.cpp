@@ -160,21 +160,49 @@ private slots:
         QCOMPARE(animator.pose().beakOpen, 0.0);
     }
 
-    // While it speaks the bird holds its breath, so that the frames of one sentence differ only in the
-    // beak and come back word after word; afterwards it breathes on.
-    void holdsItsBreathWhileSpeaking()
+    // While it speaks or waves the bird holds its breath at rest, wherever in the breath it began, so
+    // that its frames differ only in the beak, lids and wing and come back sentence after sentence;
+    // afterwards it breathes on.
+    void holdsItsBreathAtRestWhileSpeakingOrWaving_data()
     {
+        QTest::addColumn<bool>("speaks");
+        QTest::addColumn<int>("into");
+        for (const bool speaks : {true, false})
+            for (const int ms : {0, 400, 850, 1300, 1700, 2100, 2550, 3000, 3390})
+                QTest::addRow("%s, %d ms into the breath", speaks ? "speaking" : "waving", ms) << speaks << ms;
+    }
+    void holdsItsBreathAtRestWhileSpeakingOrWaving()
+    {
+        QFETCH(bool, speaks);
+        QFETCH(int, into);
         CharacterAnimator animator = shown();
-        run(animator, 700);
-        const double held = animator.pose().breath;
-        animator.startSpeaking({phoneme(0, 1.0), phoneme(900, 0.0)});
-        for (int step = 0; step < 10; ++step) {
+        run(animator, CharacterAnimator::kBreathMs - CharacterAnimator::kAppearMs % CharacterAnimator::kBreathMs + into);
+        if (speaks)
+            animator.startSpeaking({phoneme(0, 1.0), phoneme(900, 0.0)});
+        else
+            animator.wave();
+        for (int step = 0; step < 7; ++step) {
             run(animator, 200);
-            QCOMPARE(animator.pose().breath, held);
+            QCOMPARE(animator.pose().breath, 1.0);
         }
         animator.stopSpeaking();
         run(animator, 400);
-        QVERIFY(animator.pose().breath != held);
+        QVERIFY(animator.pose().breath != 1.0);
+    }
+
+    // Every wave passes through the same poses, whenever its frames are drawn.
+    void wavesRepeatTheirPoses()
+    {
+        QSet<double> angles;
+        for (const int tick : {7, 13, 20, 33, 41, 50}) {
+            CharacterAnimator animator = shown();
+            animator.wave();
+            for (int done = 0; done < CharacterAnimator::kWaveMs; done += tick) {
+                run(animator, tick, tick);
+                angles.insert(animator.pose().quantized().wingAngle);
+            }
+        }
+        QVERIFY(angles.size() <= CharacterAnimator::kWaveMs / 40 + 1);
     }
 };
 
