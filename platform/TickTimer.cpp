@@ -242,8 +242,11 @@ void TickTimer::setDeferrable(bool deferrable, int mostWaitMs)
 
 void TickTimer::setLatestOnly(bool latestOnly, int ownWaitMs)
 {
+    const std::int64_t ownWaitNs = std::int64_t(std::max(ownWaitMs, 0)) * kNsPerMs;
+    if (latestOnly == latestOnly_ && ownWaitNs == ownWaitNs_)
+        return;
     latestOnly_ = latestOnly;
-    ownWaitNs_ = std::int64_t(std::max(ownWaitMs, 0)) * kNsPerMs;
+    ownWaitNs_ = ownWaitNs;
     if (TickClock* clock = TickClock::current(); clock && active_)
         clock->rearm();
 }
