@@ -34,7 +34,7 @@ const QColor kInk(32, 44, 36);
 SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
-                          Qt::WindowTransparentForInput),
+                          Qt::WindowTransparentForInput | Qt::X11BypassWindowManagerHint),
       platform_(platform), edge_(std::move(edge))
 {
     setObjectName(QStringLiteral("PeedyBalloon"));
