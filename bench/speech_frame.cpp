@@ -36,7 +36,8 @@ int main(int argc, char** argv)
                     "%d frames/s\n",
                     what, draw[kFrames / 2], draw.back(), shape[kFrames / 2], perFrame * fps / 10.0, fps);
     };
-    measure("breathing", 1000 / CharacterAnimator::kIdleFrameMs, [](int frame) {
+    // A breath moves the head a pixel at a time, some eight times a breath.
+    measure("breathing", 8 * 1000 / CharacterAnimator::kBreathMs, [](int frame) {
         CharacterPose pose;
         pose.breath = 1.0 + 0.015 * (frame % 20) / 20.0;
         return pose;

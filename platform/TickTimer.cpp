@@ -91,15 +91,17 @@ public:
             const std::int64_t at = now();
             if (next->dueNs_ > at + kEarlyNs)
                 break;
-            const std::int64_t moment = next->dueNs_;
+            // A latest-only tick stands for the moment of the wake-up that runs it.
+            const std::int64_t moment =
+                next->deferrable_ && next->latestOnly_ ? std::max(next->dueNs_, (at + kEarlyNs) / kGridNs * kGridNs) : next->dueNs_;
             if (next->singleShot_) {
                 next->active_ = false;
             } else {
                 const std::int64_t step = std::max<std::int64_t>(ceilToGrid(std::int64_t(next->interval_) * kNsPerMs), kGridNs);
                 if (next->deferrable_ && next->latestOnly_) {
-                    // One tick for all that waited; the next counts from this wake-up's grid line, so
-                    // that it can wait for the same timer's next wake-up.
-                    next->dueNs_ = (at + kEarlyNs) / kGridNs * kGridNs + step;
+                    // One tick for all that waited; the next counts from this wake-up, so that it can
+                    // wait for the same timer's next wake-up.
+                    next->dueNs_ = moment + step;
                 } else {
                     next->dueNs_ = moment + step;
                     // Ticks missed while the thread was held up are dropped; the timer keeps its step.

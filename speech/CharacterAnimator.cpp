@@ -216,8 +216,24 @@ int CharacterAnimator::frameIntervalMs() const
         return 0;
     if (isBusy())
         return kBusyFrameMs;
-    // Breathing alone is slow; until the next blink it needs only a few frames a second.
-    return std::clamp(untilBlinkMs_, 1, kIdleFrameMs);
+    // Breathing alone changes the picture only when the head has moved a whole pixel: a frame is
+    // needed then, or at the next blink.
+    return std::clamp(std::min(untilBlinkMs_, untilBreathStepMs()), 1, kIdleFrameMaxMs);
+}
+
+int CharacterAnimator::untilBreathStepMs() const
+{
+    const auto shown = [](int breathMs) {
+        CharacterPose pose;
+        pose.breath = 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * breathMs / kBreathMs);
+        return pose.quantized().breath;
+    };
+    const double now = shown(breathMs_);
+    constexpr int kLookStepMs = 10;
+    for (int ms = kLookStepMs; ms < kIdleFrameMaxMs; ms += kLookStepMs)
+        if (shown((breathMs_ + ms) % kBreathMs) != now)
+            return ms;
+    return kIdleFrameMaxMs;
 }
 
 } // namespace dialoon

@@ -29,14 +29,15 @@ public:
     static constexpr int kWaveMs = 1500;
     static constexpr int kBlinkMs = 160;
     static constexpr int kBreathMs = 3400;
-    // Frame intervals: smooth while something moves quickly, slow for breathing alone. A frame is drawn
-    // when the program wakes anyway (a caption's step, the pointer watch) within its wait after its
-    // interval, or else wakes it after its own wait: moving frames come every 40 to 80 ms, and lock onto
-    // any timer of up to 80 ms; breathing ones wait up to 100 ms.
+    // Frame intervals: smooth while something moves quickly; for breathing alone, only when the picture
+    // changes (a pixel of breath, a blink), at least every kIdleFrameMaxMs. A frame is drawn when the
+    // program wakes anyway (a caption's step, the pointer watch) within its wait after its interval, or
+    // else wakes it after its own wait: moving frames come every 40 to 80 ms, and lock onto any timer of
+    // up to 80 ms; breathing ones wait up to 100 ms.
     static constexpr int kBusyFrameMs = 40;
     static constexpr int kBusyFrameWaitMs = 80;
     static constexpr int kBusyFrameOwnWaitMs = 40;
-    static constexpr int kIdleFrameMs = 200;
+    static constexpr int kIdleFrameMaxMs = 1000;
     static constexpr int kIdleFrameWaitMs = 100;
 
     explicit CharacterAnimator(std::uint32_t seed = std::random_device{}());
@@ -69,6 +70,7 @@ private:
     double mouthTarget() const;
     void scheduleBlink();
     void holdBreathAtRest();
+    int untilBreathStepMs() const;
 
     Phase phase_ = Phase::Hidden;
     int phaseMs_ = 0;

@@ -190,6 +190,29 @@ private slots:
         QVERIFY(animator.pose().breath != 1.0);
     }
 
+    // Breathing alone, a frame is asked for when the picture changes, and then it has: some eight times
+    // a breath, each showing the head a pixel higher or lower.
+    void breathingAsksForAFrameWhenThePictureChanges()
+    {
+        CharacterAnimator animator = shown(11);
+        CharacterPose before = animator.pose().quantized();
+        int breathing = 0; // frames asked for while only breathing, or a blink is coming
+        int unchanged = 0;
+        for (int elapsed = 0; elapsed < 3 * CharacterAnimator::kBreathMs;) {
+            breathing += animator.isBusy() ? 0 : 1;
+            const int interval = animator.frameIntervalMs();
+            QVERIFY(interval > 0 && interval <= CharacterAnimator::kIdleFrameMaxMs);
+            run(animator, interval);
+            elapsed += interval;
+            const CharacterPose now = animator.pose().quantized();
+            if (now == before && !animator.isBusy()) // a blink begins with the eyes still open
+                ++unchanged;
+            before = now;
+        }
+        QCOMPARE(unchanged, 0);
+        QVERIFY2(breathing <= 3 * 8 + 5, qPrintable(QString::number(breathing))); // eight a breath, and blinks
+    }
+
     // Every wave passes through the same poses, whenever its frames are drawn.
     void wavesRepeatTheirPoses()
     {
