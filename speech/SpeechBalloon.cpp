@@ -170,16 +170,7 @@ void SpeechBalloon::follow(const QRect& character)
         update();
     }
     move(x, y);
-
-    QImage shape(size(), QImage::Format_ARGB32_Premultiplied);
-    shape.fill(Qt::transparent);
-    QPainter painter(&shape);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(kInk, kPen));
-    painter.setBrush(kPaper);
-    painter.drawPath(outline());
-    painter.end();
-    setMask(shapeMaskFromAlpha(shape));
+    setMask(shapeMaskFromAlpha(paper()));
 }
 
 QPainterPath SpeechBalloon::outline() const
