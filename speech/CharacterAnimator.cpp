@@ -36,6 +36,12 @@ double easeOutBack(double x)
     return 1.0 + c3 * std::pow(x - 1.0, 3) + c1 * std::pow(x - 1.0, 2);
 }
 
+// The vertical stretch at this moment of the breath.
+double breathAt(int breathMs)
+{
+    return 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * breathMs / CharacterAnimator::kBreathMs);
+}
+
 } // namespace
 
 CharacterAnimator::CharacterAnimator(std::uint32_t seed) : random_(seed)
@@ -183,7 +189,7 @@ CharacterPose CharacterAnimator::pose() const
         break;
     }
     }
-    pose.breath = 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * breathMs_ / kBreathMs);
+    pose.breath = breathAt(breathMs_);
     pose.beakOpen = beakOpen_;
     if (blinkMs_ >= 0)
         pose.lidClosure = 1.0 - std::abs(2.0 * blinkMs_ / kBlinkMs - 1.0);
@@ -225,7 +231,7 @@ int CharacterAnimator::untilBreathStepMs() const
 {
     const auto shown = [](int breathMs) {
         CharacterPose pose;
-        pose.breath = 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * breathMs / kBreathMs);
+        pose.breath = breathAt(breathMs);
         return pose.quantized().breath;
     };
     const double now = shown(breathMs_);
