@@ -5,7 +5,6 @@
 #include "platform/Twips.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <charconv>
 #include <cmath>
@@ -15,12 +14,39 @@ namespace dialoon::SettingText {
 namespace {
 
 // Decimal numbers as a person would type them: sign, digits, fraction, exponent.
+bool isNumber(QStringView text)
+{
+    const qsizetype end = text.size();
+    qsizetype at = 0;
+    const auto digits = [&] {
+        const qsizetype from = at;
+        while (at < end && text[at] >= u'0' && text[at] <= u'9')
+            ++at;
+        return at - from;
+    };
+    if (at < end && (text[at] == u'+' || text[at] == u'-'))
+        ++at;
+    qsizetype mantissa = digits();
+    if (at < end && text[at] == u'.') {
+        ++at;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (at < end && (text[at] == u'e' || text[at] == u'E')) {
+        ++at;
+        if (at < end && (text[at] == u'+' || text[at] == u'-'))
+            ++at;
+        if (digits() == 0)
+            return false;
+    }
+    return at == end;
+}
+
 double parseNumber(const QString& text)
 {
-    static const QRegularExpression number(
-        QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$)"));
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty() || !number.match(trimmed).hasMatch())
+    if (!isNumber(trimmed))
         throw TypeMismatchError("Type mismatch: \"" + text.toStdString() + "\" is not a number");
     bool ok = false;
     QString digits = trimmed;

@@ -36,6 +36,18 @@ private slots:
         QTest::newRow("trailing garbage") << "12x" << 99999;
         QTest::newRow("comma separator") << "1,5" << 99999;
         QTest::newRow("infinity") << "inf" << 99999;
+        QTest::newRow("point after digits") << "7." << 7;
+        QTest::newRow("point before digits") << ".6" << 1;
+        QTest::newRow("exponent") << "1.5E+3" << 1500;
+        QTest::newRow("negative exponent") << "25e-1" << 2;
+        QTest::newRow("point alone") << "." << 99999;
+        QTest::newRow("sign alone") << "-" << 99999;
+        QTest::newRow("two signs") << "+-4" << 99999;
+        QTest::newRow("exponent without digits") << "4e" << 99999;
+        QTest::newRow("exponent without number") << "e4" << 99999;
+        QTest::newRow("two points") << "1.2.3" << 99999;
+        QTest::newRow("blank inside") << "1 2" << 99999;
+        QTest::newRow("digits of another script") << QString::fromUtf8("\u0663") << 99999;
     }
     void toInt16()
     {
