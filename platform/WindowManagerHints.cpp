@@ -9,8 +9,10 @@
 #if defined(DIALOON_HAVE_XCB)
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #endif
 
 namespace dialoon {
@@ -18,13 +20,33 @@ namespace dialoon {
 #if defined(DIALOON_HAVE_XCB)
 namespace {
 
-xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+// The atoms these hints use, asked for together (one round trip) the first time and kept: the
+// connection is the application's, open as long as it runs.
+struct Atoms
 {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return result;
+    xcb_atom_t state = XCB_ATOM_NONE;
+    xcb_atom_t skipTaskbar = XCB_ATOM_NONE;
+    xcb_atom_t skipPager = XCB_ATOM_NONE;
+    xcb_atom_t compositingManager = XCB_ATOM_NONE;
+};
+
+const Atoms& atoms(xcb_connection_t* connection)
+{
+    static const Atoms kept = [connection] {
+        const char* const names[] = {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+                                     "_NET_WM_CM_S0"};
+        xcb_intern_atom_cookie_t cookies[std::size(names)];
+        for (std::size_t i = 0; i < std::size(names); ++i)
+            cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
+        xcb_atom_t found[std::size(names)];
+        for (std::size_t i = 0; i < std::size(names); ++i) {
+            xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
+            found[i] = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+            std::free(reply);
+        }
+        return Atoms{found[0], found[1], found[2], found[3]};
+    }();
+    return kept;
 }
 
 xcb_connection_t* qtConnection()
@@ -45,10 +67,11 @@ void keepOffTaskbar(QWidget* window)
     if (!connection)
         return;
     const auto id = static_cast<xcb_window_t>(window->winId());
-    const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        2, states);
+    const Atoms& known = atoms(connection);
+    if (known.state == XCB_ATOM_NONE)
+        return;
+    const xcb_atom_t states[] = {known.skipTaskbar, known.skipPager};
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, known.state, XCB_ATOM_ATOM, 32, 2, states);
     xcb_flush(connection);
 #else
     Q_UNUSED(window);
@@ -62,7 +85,7 @@ bool windowsBlend()
     if (!connection)
         return QGuiApplication::platformName() != QLatin1String("xcb");
     // The manager of the first screen; a desktop of several X screens is rare and composites all or none.
-    static const xcb_atom_t selection = atom(connection, "_NET_WM_CM_S0");
+    const xcb_atom_t selection = atoms(connection).compositingManager;
     if (selection == XCB_ATOM_NONE)
         return false;
     xcb_get_selection_owner_reply_t* reply =
