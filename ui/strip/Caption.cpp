@@ -38,21 +38,20 @@ void Caption::paintEvent(QPaintEvent* event)
         bodyText_ = body;
         body_.setText(body);
         body_.prepare(QTransform(), font());
-        leadCount_ = -1;
+        // The blanks' width as the line would lay them out: every blank as wide as the first, and the
+        // last one kerned with the first letter.
+        const QFontMetricsF metrics(font());
+        const QString first = body.left(1);
+        blankWidth_ = metrics.horizontalAdvance(QLatin1Char(' '));
+        lastBlankWidth_ = metrics.horizontalAdvance(QLatin1Char(' ') + first) - metrics.horizontalAdvance(first);
         laidOut_ = true;
         ++layouts_;
     }
-    if (blanks != leadCount_) {
-        // The blanks' width as the line would lay them out, any kerning with the first letter included.
-        const QFontMetricsF metrics(font());
-        const QString first = body.left(1);
-        lead_ = blanks == 0 ? 0.0 : metrics.horizontalAdvance(full.left(blanks) + first) - metrics.horizontalAdvance(first);
-        leadCount_ = blanks;
-    }
+    const qreal lead = blanks == 0 ? 0.0 : (blanks - 1) * blankWidth_ + lastBlankWidth_;
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
-    painter.drawStaticText(QPointF(contentsRect().left() + lead_, contentsRect().top()), body_);
+    painter.drawStaticText(QPointF(contentsRect().left() + lead, contentsRect().top()), body_);
 }
 
 } // namespace dialoon

@@ -24,8 +24,8 @@ protected:
 private:
     QStaticText body_;
     QString bodyText_;
-    qreal lead_ = 0.0;
-    qsizetype leadCount_ = -1;
+    qreal blankWidth_ = 0.0;
+    qreal lastBlankWidth_ = 0.0;
     int layouts_ = 0;
     bool laidOut_ = false;
 };
