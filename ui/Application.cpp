@@ -10,7 +10,9 @@
 #include "speech/Character.h"
 #include "speech/SpeechError.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QTimer>
@@ -24,8 +26,9 @@ namespace {
 
 const QString kTitle = QString::fromLatin1(BuildInfo::kTitle);
 
-// The latest the character comes when the strip's first frame is not seen (a platform that paints late).
-constexpr int kCharacterLatestMs = 300;
+// The latest what waits for the strip's first frame comes when that frame is not seen (a platform that
+// paints late).
+constexpr int kFirstFrameLatestMs = 300;
 
 // How long ticks nobody will notice until something else happens may wait: longer than the interval
 // of the line's timer, whose ticks never wait, so that they run with its ticks at the latest.
@@ -82,7 +85,6 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
       form1_(model_, platform_)
 {
     platform_.setStripWindow(&form1_);
-    form1_.setWindowIcon(QIcon(kIconResource));
 
     connect(&form1_, &Form1::timerTicked, this, [this](StripTimer which) { guarded([=, this] { ticks_.tick(which); }); });
     connect(&form1_, &Form1::captionPressed, this, [this] { guarded([this] { drag_.press(); }); });
@@ -168,21 +170,54 @@ void Application::watchOnTime()
     form1_.timer(Timer1)->setDeferrable(false);
 }
 
-// The strip's first frame does not wait for the character: its drawing, its windows and its voice are
-// readied as soon as that frame is on the screen. The first sentence is seconds away, after the welcome.
 void Application::prepareCharacter()
 {
     characterPending_ = true;
+}
+
+// The strip's first frame waits for nothing it does not show: the windows' icon, the splash and the
+// character (his drawing, windows and voice) come as soon as that frame is on the screen. The first
+// sentence is seconds away, after the welcome.
+void Application::awaitFirstFrame()
+{
+    firstFramePending_ = true;
     form1_.installEventFilter(this);
-    QTimer::singleShot(kCharacterLatestMs, this, [this] { guarded([this] { loadCharacter(); }); });
+    QTimer::singleShot(kFirstFrameLatestMs, this, [this] { guarded([this] { firstFrameShown(); }); });
 }
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
-    // The frame goes to the screen when the paint that is beginning has ended: the character comes next.
-    if (watched == &form1_ && event->type() == QEvent::Paint && characterPending_)
-        QMetaObject::invokeMethod(this, [this] { guarded([this] { loadCharacter(); }); }, Qt::QueuedConnection);
+    // The frame goes to the screen when the paint that is beginning has ended: the rest comes next.
+    if (watched == &form1_ && event->type() == QEvent::Paint && firstFramePending_)
+        QMetaObject::invokeMethod(this, [this] { guarded([this] { firstFrameShown(); }); }, Qt::QueuedConnection);
     return QObject::eventFilter(watched, event);
+}
+
+void Application::firstFrameShown()
+{
+    if (!firstFramePending_)
+        return;
+    firstFramePending_ = false;
+    form1_.removeEventFilter(this);
+    // Every window has it, those open already included; reading it loads the picture formats.
+    QApplication::setWindowIcon(QIcon(kIconResource));
+    if (model_.splashOpen && !form4_)
+        openSplash();
+    loadCharacter();
+}
+
+void Application::openSplash()
+{
+    form4_ = new Form4(platform_);
+    form4_->move(platform_.toPixelsX(model_.splashLeft), platform_.toPixelsY(model_.splashTop));
+    connect(form4_, &Form4::clicked, this, [this] {
+        guarded([this] {
+            model_.visible = true;
+            model_.splashOpen = false;
+            state_.welcomeCountdown = 50;
+        });
+    });
+    form4_->show();
 }
 
 void Application::loadCharacter()
@@ -190,7 +225,6 @@ void Application::loadCharacter()
     if (!characterPending_)
         return;
     characterPending_ = false;
-    form1_.removeEventFilter(this);
     try {
         agent_.Characters().Load(CharacterCollection::kPeedy, QString());
         Character& character = agent_.Characters().Item(CharacterCollection::kPeedy);
@@ -214,18 +248,7 @@ void Application::start()
         Startup(state_, model_, store_, platform_, selector_).run([this] { prepareCharacter(); });
         model_.visible = true;
         form1_.render();
-        if (model_.splashOpen) {
-            form4_ = new Form4(platform_);
-            form4_->move(platform_.toPixelsX(model_.splashLeft), platform_.toPixelsY(model_.splashTop));
-            connect(form4_, &Form4::clicked, this, [this] {
-                guarded([this] {
-                    model_.visible = true;
-                    model_.splashOpen = false;
-                    state_.welcomeCountdown = 50;
-                });
-            });
-            form4_->show();
-        }
+        awaitFirstFrame();
     });
 }
 

@@ -67,6 +67,9 @@ private:
     // The watch's ticks wake the program again, for the pointer moved or the character moves.
     void watchOnTime();
     void prepareCharacter();
+    void awaitFirstFrame();
+    void firstFrameShown();
+    void openSplash();
     void loadCharacter();
     void openMenu();
     void openSettings();
@@ -108,7 +111,8 @@ private:
     QPointer<Form4> form4_;
     QPointer<Form7> form7_;
     TerminationWatch termination_;
-    bool characterPending_ = false; // start-up asked for the character; it comes after the strip's first frame
+    bool characterPending_ = false; // start-up asked for the character
+    bool firstFramePending_ = false; // the strip's first frame is not yet on the screen
 };
 
 } // namespace dialoon

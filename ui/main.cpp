@@ -5,11 +5,9 @@
 #include "platform/DisplayProbe.h"
 #include "platform/QtPlatform.h"
 #include "ui/Application.h"
-#include "ui/dialogs/PictureWindow.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QIcon>
 
 #include <cstdio>
 
@@ -35,7 +33,6 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(dialoon::BuildInfo::kTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(dialoon::BuildInfo::kVersion));
-    QApplication::setWindowIcon(QIcon(dialoon::kIconResource));
     QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));

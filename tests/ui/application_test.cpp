@@ -77,8 +77,11 @@ private slots:
     void startsWithTheSplashAndTheStrip()
     {
         QVERIFY(app->strip().isVisible());
+        // It comes with the strip's first frame on the screen, and the windows' icon with it.
+        QTRY_VERIFY(topLevel("Form4"));
         QWidget* splash = topLevel("Form4");
-        QVERIFY(splash);
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QVERIFY(!app->strip().windowIcon().isNull());
         QCOMPARE(splash->size(), QSize(210, 280));
         // A click on the splash closes it and moves the welcome on to its middle.
         QTest::mouseClick(splash, Qt::LeftButton);
