@@ -3,6 +3,7 @@
 #include "app/SettingsStore.h"
 #include "platform/BuildInfo.h"
 #include "platform/DisplayProbe.h"
+#include "platform/FontWarmUp.h"
 #include "platform/QtPlatform.h"
 #include "ui/Application.h"
 
@@ -23,6 +24,8 @@ int main(int argc, char* argv[])
         std::fputs(dialoon::CommandLine::noDesktopMessage().c_str(), stderr);
         return dialoon::CommandLine::kNoDesktop;
     }
+    // Read while the toolkit loads: the strip's first frame waits for it.
+    const dialoon::FontWarmUp fonts;
     // The strip places itself and reads the cursor, which a Wayland session allows only through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");

@@ -1,0 +1,25 @@
+// Reads the system's font configuration on a thread of its own while the program loads its toolkit and
+// builds its windows. Reading it takes longer than anything else before the strip's first frame, which
+// needs it; the configuration library is safe to use from any thread.
+#pragma once
+
+#include <thread>
+
+namespace dialoon {
+
+class FontWarmUp
+{
+public:
+    // Starts at once.
+    FontWarmUp();
+    // Waits for the reading to end.
+    ~FontWarmUp();
+
+    FontWarmUp(const FontWarmUp&) = delete;
+    FontWarmUp& operator=(const FontWarmUp&) = delete;
+
+private:
+    std::thread thread_;
+};
+
+} // namespace dialoon
