@@ -62,7 +62,8 @@ private slots:
 
     void snapsToTheTopEdgeAtFullHeight()
     {
-        QCOMPARE(strip->geometry(), QRect(200, 0, 477, 23));
+        // The window manager may answer the placement after the window is first exposed.
+        QTRY_COMPARE(strip->geometry(), QRect(200, 0, 477, 23));
         QCOMPARE(model.windowRect, (PixelRect{200, 0, 677, 23}));
         QVERIFY(strip->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(strip->windowFlags() & Qt::FramelessWindowHint);
