@@ -1,8 +1,10 @@
 // The strip's captions look exactly as a label with the same text would, while the sentence that slides
-// in, one leading blank fewer at each step, is laid out once.
+// in, one leading blank fewer at each step, is laid out once, and a new text is drawn again only where
+// it or the old one stands.
 #include "ui/strip/Caption.h"
 
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTest>
 
@@ -10,7 +12,8 @@ using namespace dialoon;
 
 namespace {
 
-QImage drawn(QLabel& label, const QString& text)
+template <typename Label>
+QImage drawn(Label& label, const QString& text)
 {
     label.setText(text);
     QImage image(label.size(), QImage::Format_ARGB32_Premultiplied);
@@ -33,6 +36,35 @@ void dress(QLabel& label)
     label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label.resize(300, 19);
 }
+
+// The pixels a text changes on the caption's background.
+QRegion inked(const QString& text)
+{
+    QLabel label;
+    dress(label);
+    const QImage bare = drawn(label, QString());
+    const QImage image = drawn(label, text);
+    QRegion region;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != bare.pixel(x, y))
+                region += QRect(x, y, 1, 1);
+    return region;
+}
+
+class PaintRecorder : public QObject
+{
+public:
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -60,6 +92,47 @@ private slots:
         dress(label);
         dress(caption);
         QCOMPARE(drawn(caption, text), drawn(label, text));
+    }
+
+    void drawsAgainWhereEitherTextStands_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("narrow"); // both texts leave much of the caption free
+        QTest::newRow("one blank fewer") << QStringLiteral("          Das ist mein Bruder.")
+                                         << QStringLiteral("         Das ist mein Bruder.") << true;
+        QTest::newRow("kerned first letter") << QStringLiteral("   AVATAR") << QStringLiteral("  AVATAR") << true;
+        QTest::newRow("longer sentence") << QStringLiteral("Ja.")
+                                         << QStringLiteral("Das ist mein Bruder, er wohnt in Wien.") << false;
+        QTest::newRow("shorter sentence") << QStringLiteral("Das ist mein Bruder, er wohnt in Wien.")
+                                          << QStringLiteral("Ja.") << false;
+        QTest::newRow("from nothing") << QString() << QStringLiteral("Guten Tag.") << true;
+        QTest::newRow("to nothing") << QStringLiteral("Guten Tag.") << QString() << true;
+        QTest::newRow("to blanks") << QStringLiteral("Guten Tag.") << QStringLiteral("     ") << true;
+    }
+    void drawsAgainWhereEitherTextStands()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(bool, narrow);
+        QWidget window;
+        window.resize(320, 19);
+        auto* caption = new Caption(&window);
+        dress(*caption);
+        caption->setText(before);
+        PaintRecorder recorder;
+        caption->installEventFilter(&recorder);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!recorder.painted.isEmpty());
+        recorder.painted = QRegion();
+
+        caption->setText(after);
+        QTRY_VERIFY(!recorder.painted.isEmpty());
+        QCOMPARE(caption->text(), after);
+        QCOMPARE((inked(before) + inked(after)).subtracted(recorder.painted), QRegion());
+        if (narrow)
+            QVERIFY(recorder.painted.boundingRect().width() < caption->width() / 2);
     }
 
     void theSlidingSentenceIsLaidOutOnce()

@@ -21,33 +21,66 @@ void Caption::changeEvent(QEvent* event)
     QLabel::changeEvent(event);
 }
 
-void Caption::paintEvent(QPaintEvent* event)
+bool Caption::plainLine() const
 {
-    // Anything but the strip's plain one-line caption is the label's own business.
-    if (textFormat() != Qt::PlainText || wordWrap() || alignment() != (Qt::AlignLeft | Qt::AlignTop) || indent() > 0 ||
-        margin() != 0 || frameWidth() != 0 || !pixmap().isNull()) {
-        QLabel::paintEvent(event);
-        return;
-    }
-    const QString& full = text();
+    return textFormat() == Qt::PlainText && !wordWrap() && alignment() == (Qt::AlignLeft | Qt::AlignTop) && indent() <= 0 &&
+           margin() == 0 && frameWidth() == 0 && pixmap().isNull();
+}
+
+qreal Caption::layOut(const QString& full)
+{
     qsizetype blanks = 0;
     while (blanks < full.size() && full.at(blanks) == QLatin1Char(' '))
         ++blanks;
-    const QString body = full.mid(blanks);
+    const QStringView body = QStringView(full).mid(blanks);
     if (!laidOut_ || body != bodyText_) {
-        bodyText_ = body;
-        body_.setText(body);
+        bodyText_ = body.toString();
+        body_.setText(bodyText_);
         body_.prepare(QTransform(), font());
         // The blanks' width as the line would lay them out: every blank as wide as the first, and the
         // last one kerned with the first letter.
         const QFontMetricsF metrics(font());
-        const QString first = body.left(1);
+        const QString first = bodyText_.left(1);
         blankWidth_ = metrics.horizontalAdvance(QLatin1Char(' '));
         lastBlankWidth_ = metrics.horizontalAdvance(QLatin1Char(' ') + first) - metrics.horizontalAdvance(first);
+        slack_ = metrics.averageCharWidth();
         laidOut_ = true;
         ++layouts_;
     }
-    const qreal lead = blanks == 0 ? 0.0 : (blanks - 1) * blankWidth_ + lastBlankWidth_;
+    return blanks == 0 ? 0.0 : (blanks - 1) * blankWidth_ + lastBlankWidth_;
+}
+
+QRect Caption::inkArea(const QString& full)
+{
+    if (full.trimmed().isEmpty())
+        return {};
+    const qreal left = contentsRect().left() + layOut(full);
+    return QRectF(left - slack_, 0, body_.size().width() + 2 * slack_, height()).toAlignedRect() & rect();
+}
+
+void Caption::setText(const QString& text)
+{
+    if (text == QLabel::text())
+        return;
+    if (!plainLine() || !isVisible() || !updatesEnabled()) {
+        QLabel::setText(text);
+        return;
+    }
+    // The label would ask to draw its whole width again; only the two texts' places need it.
+    const QRect before = inkArea(QLabel::text());
+    setAttribute(Qt::WA_UpdatesDisabled, true);
+    QLabel::setText(text);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    update(QRegion(before).united(inkArea(text)));
+}
+
+void Caption::paintEvent(QPaintEvent* event)
+{
+    if (!plainLine()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    const qreal lead = layOut(text());
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));

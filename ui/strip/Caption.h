@@ -1,6 +1,7 @@
 // A caption of the strip: a label of one line of plain text, drawn from a layout kept while only its
 // leading blanks change. The German sentence comes in with a shrinking run of leading blanks, a new text
-// at every step; laid out anew each time, its letters would be shaped again at every step.
+// at every step; laid out anew each time, its letters would be shaped again at every step, and the whole
+// width of the caption drawn again and sent to the screen where only the sentence moved.
 #pragma once
 
 #include <QLabel>
@@ -14,6 +15,9 @@ class Caption : public QLabel
 public:
     explicit Caption(QWidget* parent = nullptr);
 
+    // Changes the text, asking to draw again only where the old or the new text stands.
+    void setText(const QString& text);
+
     // How many times the text after the leading blanks was laid out.
     int layouts() const { return layouts_; }
 
@@ -22,10 +26,18 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The caption the strip shows: anything else is drawn by the label itself.
+    bool plainLine() const;
+    // Lays out the text after the leading blanks when it changed; returns where that text begins.
+    qreal layOut(const QString& full);
+    // Where the text stands, with room for letters that reach past their advance.
+    QRect inkArea(const QString& full);
+
     QStaticText body_;
     QString bodyText_;
     qreal blankWidth_ = 0.0;
     qreal lastBlankWidth_ = 0.0;
+    qreal slack_ = 0.0;
     int layouts_ = 0;
     bool laidOut_ = false;
 };

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <initializer_list>
+
 namespace dialoon {
 namespace {
 
@@ -50,16 +52,28 @@ public:
     }
 };
 
-QLabel* makeLabel(QWidget* parent, const char* name, bool opaque)
+void dress(QLabel* label, const char* name, bool opaque)
 {
-    auto* label = opaque ? new QLabel(parent) : new Caption(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(false);
     label->setAutoFillBackground(opaque);
     label->setAttribute(Qt::WA_TranslucentBackground, !opaque);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel(parent);
+    dress(label, name, true);
     return label;
+}
+
+Caption* makeCaption(QWidget* parent, const char* name)
+{
+    auto* caption = new Caption(parent);
+    dress(caption, name, false);
+    return caption;
 }
 
 QFont captionFont()
@@ -86,11 +100,11 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     platform_.keepOffTaskbar(*this);
 
     // Created from the bottom of the stacking order to the top: later siblings are drawn over earlier ones.
-    label1_ = makeLabel(this, "Label1", false);
+    label1_ = makeCaption(this, "Label1");
     label1_->setFont(captionFont());
     label1_->setGeometry(platform_.toPixelRect(0, 50, 13280, 280));
 
-    label4_ = makeLabel(this, "Label4", true);
+    label4_ = makeLabel(this, "Label4");
     QFont small(QStringLiteral("MS Serif"));
     small.setPointSizeF(6.75);
     label4_->setFont(small);
@@ -105,20 +119,20 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     image1_->setGeometry(platform_.toPixelRect(6840, 45, 270, 270));
     image1_->setMouseTracking(true);
 
-    label3_ = makeLabel(this, "Label3", true);
+    label3_ = makeLabel(this, "Label3");
     label3_->setGeometry(platform_.toPixelRect(0, 0, 6300, 10));
 
     shape1_ = new Outline(this, Qt::black);
     shape1_->setObjectName(QStringLiteral("Shape1"));
     shape1_->setGeometry(platform_.toPixelRect(0, 15, 7140, 330));
 
-    label2_ = makeLabel(this, "Label2", false);
+    label2_ = makeCaption(this, "Label2");
     label2_->setFont(captionFont());
 
     bar_ = new Band(this);
     bar_->setObjectName(QStringLiteral("Bar"));
 
-    for (QLabel* caption : {label1_, label2_, label3_, label4_})
+    for (QLabel* caption : std::initializer_list<QLabel*>{label1_, label2_, label3_, label4_})
         caption->installEventFilter(this);
     image1_->installEventFilter(this);
 
@@ -187,7 +201,7 @@ void Form1::render()
             renderedLabel2Top_ = model_.label2Top;
         }
     }
-    const auto bring = [&shown](QLabel* caption, const QString& text, const QString& toolTip) {
+    const auto bring = [&shown](Caption* caption, const QString& text, const QString& toolTip) {
         if (caption->geometry().intersects(shown) && caption->text() != text)
             caption->setText(text);
         if (caption->toolTip() != toolTip)

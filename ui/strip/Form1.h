@@ -13,6 +13,8 @@
 
 namespace dialoon {
 
+class Caption;
+
 class DesktopPlatform;
 
 class Form1 : public QWidget
@@ -46,8 +48,8 @@ private:
 
     StripModel& model_;
     DesktopPlatform& platform_;
-    QLabel* label1_;
-    QLabel* label2_;
+    Caption* label1_;
+    Caption* label2_;
     QLabel* label3_;
     QLabel* label4_;
     QWidget* shape1_;
