@@ -176,6 +176,9 @@ bool PointerWatch::resting()
 {
     if (connection_ == nullptr || moved_ || quietLooks_ < kLooksBeforeRest)
         return false;
+    // Resting already, the listener hears of anything the connection brings: nothing to read here.
+    if (resting_)
+        return true;
     if (devicesMoved()) { // news the next look would find
         noteMovement(false);
         return false;
@@ -223,10 +226,13 @@ bool PointerWatch::movedSinceLastLook()
 {
     bool moved = moved_;
     moved_ = false;
-    if (connection_ == nullptr || devicesMoved()) {
+    // While it rests, the listener reads what the connection brings, movements and answers alike.
+    const bool read = connection_ != nullptr && !resting_;
+    if (connection_ == nullptr || (read && devicesMoved())) {
         moved = true;
     } else if (!moved && laterQuestion_) {
-        moved = laterAnswerDiffers().value_or(false);
+        if (read)
+            moved = laterAnswerDiffers().value_or(false);
     } else if (!moved && ++looksWithoutNews_ >= kLooksWithoutNews) {
         looksWithoutNews_ = 0;
         askLater();
