@@ -227,11 +227,10 @@ bool PointerWatch::movedSinceLastLook()
     bool moved = moved_;
     moved_ = false;
     // While it rests, the listener reads what the connection brings, movements and answers alike.
-    const bool read = connection_ != nullptr && !resting_;
-    if (connection_ == nullptr || (read && devicesMoved())) {
+    if (connection_ == nullptr || (!resting_ && devicesMoved())) {
         moved = true;
     } else if (!moved && laterQuestion_) {
-        if (read)
+        if (!resting_)
             moved = laterAnswerDiffers().value_or(false);
     } else if (!moved && ++looksWithoutNews_ >= kLooksWithoutNews) {
         looksWithoutNews_ = 0;

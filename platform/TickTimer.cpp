@@ -91,25 +91,22 @@ public:
             const std::int64_t at = now();
             if (next->dueNs_ > at + kEarlyNs)
                 break;
-            // A latest-only tick stands for the moment of the wake-up that runs it.
+            // A latest-only tick stands for the moment of the wake-up that runs it: one tick for all
+            // that waited, and the next counts from this wake-up, so that it can wait for the same
+            // timer's next wake-up.
+            const bool latestOnly = next->deferrable_ && next->latestOnly_;
             const std::int64_t moment =
-                next->deferrable_ && next->latestOnly_ ? std::max(next->dueNs_, (at + kEarlyNs) / kGridNs * kGridNs) : next->dueNs_;
+                latestOnly ? std::max(next->dueNs_, (at + kEarlyNs) / kGridNs * kGridNs) : next->dueNs_;
             if (next->singleShot_) {
                 next->active_ = false;
             } else {
                 const std::int64_t step = std::max<std::int64_t>(ceilToGrid(std::int64_t(next->interval_) * kNsPerMs), kGridNs);
-                if (next->deferrable_ && next->latestOnly_) {
-                    // One tick for all that waited; the next counts from this wake-up, so that it can
-                    // wait for the same timer's next wake-up.
-                    next->dueNs_ = moment + step;
-                } else {
-                    next->dueNs_ = moment + step;
-                    // Ticks missed while the thread was held up are dropped; the timer keeps its step.
-                    // A deferrable timer's ticks that merely waited for this wake-up all run.
-                    const std::int64_t keepFrom = at - (next->deferrable_ ? next->mostWaitNs_ : 0);
-                    if (next->dueNs_ <= keepFrom)
-                        next->dueNs_ += ((keepFrom - next->dueNs_) / step + 1) * step;
-                }
+                next->dueNs_ = moment + step;
+                // Ticks missed while the thread was held up are dropped; the timer keeps its step.
+                // A deferrable timer's ticks that merely waited for this wake-up all run.
+                const std::int64_t keepFrom = at - (next->deferrable_ ? next->mostWaitNs_ : 0);
+                if (!latestOnly && next->dueNs_ <= keepFrom)
+                    next->dueNs_ += ((keepFrom - next->dueNs_) / step + 1) * step;
             }
             // Set before the tick runs: a dialog's event loop opened by the tick keeps the other timers going.
             arm();
