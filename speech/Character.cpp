@@ -299,9 +299,9 @@ void Character::scheduleFrames()
         frames_.stop();
         return;
     }
-    const bool busy = animator_.isBusy();
-    frames_.setLatestOnly(true, busy ? CharacterAnimator::kBusyFrameOwnWaitMs : CharacterAnimator::kIdleFrameWaitMs);
-    frames_.setDeferrable(true, busy ? CharacterAnimator::kBusyFrameWaitMs : CharacterAnimator::kIdleFrameWaitMs);
+    const CharacterAnimator::FrameWait wait = animator_.frameWait();
+    frames_.setLatestOnly(true, wait.ownMs);
+    frames_.setDeferrable(true, wait.rideMs);
     if (!frames_.isActive()) {
         frameClock_.restart();
         frames_.start(interval);

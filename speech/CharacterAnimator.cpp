@@ -10,22 +10,22 @@ namespace dialoon {
 
 namespace {
 
+// The wing's places during a wave. Each is held for a while: every new place is a new outline of the
+// window, which the window system answers by exposing the window again. Half raised, then waved between
+// two places, then half lowered: eight new outlines a wave.
 constexpr double kWaveRaisedAngle = -135.0;
-constexpr double kWaveSwing = 22.0;
-constexpr int kWaveRaiseMs = 250;
-constexpr int kWaveStepMs = 40;
-constexpr int kWaveSwings = 3;
-constexpr double kBreathDepth = 0.015;
+constexpr double kWaveSwing = 20.0;
+constexpr int kWaveLiftMs = 150;
+constexpr int kWaveHoldMs = 240;
+constexpr int kWaveSwingPlaces = 5;
+static_assert(2 * kWaveLiftMs + kWaveSwingPlaces * kWaveHoldMs == CharacterAnimator::kWaveMs);
+// The belly swells by up to a twentieth: a pixel at the window's size, never past the body's outline,
+// which stays as it is (a new outline costs the window system a new shape and an exposure).
+constexpr double kBreathDepth = 0.06;
 constexpr int kBlinkGapMinMs = 2500;
 constexpr int kBlinkGapMaxMs = 6000;
 // How quickly the beak follows the sounds: a fraction of the way per millisecond.
 constexpr double kBeakFollowPerMs = 1.0 / 45.0;
-
-double smoothstep(double x)
-{
-    x = std::clamp(x, 0.0, 1.0);
-    return x * x * (3.0 - 2.0 * x);
-}
 
 // Overshoots a little before settling: the character pops up rather than slides in.
 double easeOutBack(double x)
@@ -36,7 +36,15 @@ double easeOutBack(double x)
     return 1.0 + c3 * std::pow(x - 1.0, 3) + c1 * std::pow(x - 1.0, 2);
 }
 
-// The vertical stretch at this moment of the breath.
+double waveAngle(int waveMs)
+{
+    if (waveMs < kWaveLiftMs || waveMs >= CharacterAnimator::kWaveMs - kWaveLiftMs)
+        return kWaveRaisedAngle / 2.0;
+    const int place = (waveMs - kWaveLiftMs) / kWaveHoldMs;
+    return kWaveRaisedAngle + (place % 2 == 0 ? -kWaveSwing : kWaveSwing);
+}
+
+// The belly's swell at this moment of the breath.
 double breathAt(int breathMs)
 {
     return 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * breathMs / CharacterAnimator::kBreathMs);
@@ -193,27 +201,14 @@ CharacterPose CharacterAnimator::pose() const
     pose.beakOpen = beakOpen_;
     if (blinkMs_ >= 0)
         pose.lidClosure = 1.0 - std::abs(2.0 * blinkMs_ / kBlinkMs - 1.0);
-    if (waveMs_ >= 0) {
-        // On a fixed grid of moments, so that every wave passes through the same few poses.
-        const int t = waveMs_ / kWaveStepMs * kWaveStepMs;
-        if (t < kWaveRaiseMs) {
-            pose.wingAngle = kWaveRaisedAngle * smoothstep(double(t) / kWaveRaiseMs);
-        } else if (t < kWaveMs - kWaveRaiseMs) {
-            const double swing = double(t - kWaveRaiseMs) / (kWaveMs - 2 * kWaveRaiseMs);
-            pose.wingAngle =
-                kWaveRaisedAngle + kWaveSwing * std::sin(2.0 * std::numbers::pi * kWaveSwings * swing);
-        } else {
-            pose.wingAngle =
-                kWaveRaisedAngle * (1.0 - smoothstep(double(t - (kWaveMs - kWaveRaiseMs)) / kWaveRaiseMs));
-        }
-    }
+    if (waveMs_ >= 0)
+        pose.wingAngle = waveAngle(waveMs_);
     return pose;
 }
 
 bool CharacterAnimator::isBusy() const
 {
-    return phase_ != Phase::Hidden &&
-           (phase_ != Phase::Shown || isWaving() || speaking_ || beakOpen_ > 0.0 || blinkMs_ >= 0);
+    return phase_ != Phase::Hidden && (phase_ != Phase::Shown || speaking_ || beakOpen_ > 0.0 || blinkMs_ >= 0);
 }
 
 int CharacterAnimator::frameIntervalMs() const
@@ -222,9 +217,27 @@ int CharacterAnimator::frameIntervalMs() const
         return 0;
     if (isBusy())
         return kBusyFrameMs;
-    // Breathing alone changes the picture only when the head has moved a whole pixel: a frame is
-    // needed then, or at the next blink.
-    return std::clamp(std::min(untilBlinkMs_, untilBreathStepMs()), 1, kIdleFrameMaxMs);
+    // The breath is held while the bird waves.
+    const int until = std::min(untilBlinkMs_, isWaving() ? untilWavePlaceMs() : untilBreathStepMs());
+    return std::clamp(until, 1, kIdleFrameMaxMs);
+}
+
+CharacterAnimator::FrameWait CharacterAnimator::frameWait() const
+{
+    if (isBusy())
+        return {kBusyFrameWaitMs, kBusyFrameOwnWaitMs};
+    if (isWaving())
+        return {kWaveFrameWaitMs, kWaveFrameWaitMs};
+    return {kIdleFrameWaitMs, kIdleFrameWaitMs};
+}
+
+int CharacterAnimator::untilWavePlaceMs() const
+{
+    if (waveMs_ < kWaveLiftMs)
+        return kWaveLiftMs - waveMs_;
+    if (waveMs_ >= kWaveMs - kWaveLiftMs)
+        return kWaveMs - waveMs_;
+    return kWaveHoldMs - (waveMs_ - kWaveLiftMs) % kWaveHoldMs;
 }
 
 int CharacterAnimator::untilBreathStepMs() const

@@ -29,16 +29,25 @@ public:
     static constexpr int kWaveMs = 1500;
     static constexpr int kBlinkMs = 160;
     static constexpr int kBreathMs = 3400;
-    // Frame intervals: smooth while something moves quickly; for breathing alone, only when the picture
-    // changes (a pixel of breath, a blink), at least every kIdleFrameMaxMs. A frame is drawn when the
-    // program wakes anyway (a caption's step, the pointer watch) within its wait after its interval, or
-    // else wakes it after its own wait: moving frames come every 40 to 80 ms, and lock onto any timer of
-    // up to 80 ms; breathing ones wait up to 100 ms.
+    // Frame intervals: smooth while something moves quickly; otherwise only when the picture changes (a
+    // half pixel of breath, a blink, the wing's next place in a wave), at least every kIdleFrameMaxMs. A
+    // frame is drawn when the program wakes anyway (a caption's step, the pointer watch) within its wait
+    // after its interval, or else wakes it after its own wait: moving frames come every 40 to 80 ms, and
+    // lock onto any timer of up to 80 ms; a wave's places wait up to 40 ms, breathing ones up to 100 ms.
     static constexpr int kBusyFrameMs = 40;
     static constexpr int kBusyFrameWaitMs = 80;
     static constexpr int kBusyFrameOwnWaitMs = 40;
+    static constexpr int kWaveFrameWaitMs = 40;
     static constexpr int kIdleFrameMaxMs = 1000;
     static constexpr int kIdleFrameWaitMs = 100;
+
+    // How long the next frame may wait for another wake-up of the program, and how long it waits
+    // before it wakes the program itself when none is coming.
+    struct FrameWait
+    {
+        int rideMs = 0;
+        int ownMs = 0;
+    };
 
     explicit CharacterAnimator(std::uint32_t seed = std::random_device{}());
 
@@ -63,7 +72,9 @@ public:
 
     // How soon the next frame is worth drawing; 0 when nothing moves (hidden).
     int frameIntervalMs() const;
-    // Whether something moves quickly (growing, vanishing, waving, speaking, blinking), not only breath.
+    FrameWait frameWait() const;
+    // Whether something moves smoothly (growing, vanishing, speaking, blinking): not only the breath or
+    // the wing's places in a wave.
     bool isBusy() const;
 
 private:
@@ -71,6 +82,7 @@ private:
     void scheduleBlink();
     void holdBreathAtRest();
     int untilBreathStepMs() const;
+    int untilWavePlaceMs() const;
 
     Phase phase_ = Phase::Hidden;
     int phaseMs_ = 0;

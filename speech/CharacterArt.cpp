@@ -27,7 +27,7 @@ CharacterArt::CharacterArt(const QString& svgPath) : svg_(std::make_unique<QSvgR
 {
     if (!svg_->isValid())
         throw SpeechError("The character's drawing " + svgPath.toStdString() + " cannot be read");
-    for (const char* id : {"body", "eye-left", "eye-right", "lid-left", "lid-right", "mouth", "beak-lower",
+    for (const char* id : {"body", "belly", "eye-left", "eye-right", "lid-left", "lid-right", "mouth", "beak-lower",
                            "beak-upper", "wing", "wing-pivot"}) {
         if (!svg_->elementExists(QString::fromLatin1(id)))
             throw SpeechError(std::string("The character's drawing lacks the part ") + id);
@@ -37,6 +37,7 @@ CharacterArt::CharacterArt(const QString& svgPath) : svg_(std::make_unique<QSvgR
     rightEye_ = svg_->boundsOnElement(QStringLiteral("eye-right"));
     mouth_ = svg_->boundsOnElement(QStringLiteral("mouth"));
     wingPivot_ = svg_->boundsOnElement(QStringLiteral("wing-pivot")).center();
+    bellyCentre_ = svg_->boundsOnElement(QStringLiteral("belly")).center();
     const QRectF body = svg_->boundsOnElement(QStringLiteral("body"));
     feet_ = QPointF(body.center().x(), body.bottom());
 }
@@ -54,8 +55,15 @@ void CharacterArt::placeAboutTheFeet(QPainter& painter, const QRectF& target, co
     painter.scale(target.width() / viewBox_.width(), target.height() / viewBox_.height());
     painter.translate(-viewBox_.topLeft());
     painter.translate(feet_);
-    painter.scale(pose.scale, pose.scale * pose.breath);
+    painter.scale(pose.scale, pose.scale);
     painter.translate(-feet_);
+}
+
+void CharacterArt::swellBelly(QPainter& painter, const CharacterPose& pose) const
+{
+    painter.translate(bellyCentre_);
+    painter.scale(pose.breath, pose.breath);
+    painter.translate(-bellyCentre_);
 }
 
 void CharacterArt::paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
@@ -68,6 +76,10 @@ void CharacterArt::paint(QPainter& painter, const QRectF& target, const Characte
     placeAboutTheFeet(painter, target, pose);
 
     drawPart(painter, QStringLiteral("body"));
+    painter.save();
+    swellBelly(painter, pose);
+    drawPart(painter, QStringLiteral("belly"));
+    painter.restore();
     drawPart(painter, QStringLiteral("eye-left"));
     drawPart(painter, QStringLiteral("eye-right"));
 
@@ -144,8 +156,10 @@ void CharacterArt::prepareSprites(QSize fineSize) const
         return svg_->boundsOnElement(QString::fromLatin1(id)).adjusted(-kStrokeRoom, -kStrokeRoom, kStrokeRoom,
                                                                        kStrokeRoom);
     };
-    restWithoutWing_ = drawnAlone({"body", "eye-left", "eye-right", "beak-lower", "beak-upper"}, viewBox_, density).image;
+    restWithoutWing_ =
+        drawnAlone({"body", "belly", "eye-left", "eye-right", "beak-lower", "beak-upper"}, viewBox_, density).image;
     bodyAndEyes_ = drawnAlone({"body", "eye-left", "eye-right"}, viewBox_, density).image;
+    belly_ = drawnAlone({"belly"}, around("belly"), density);
     lidLeft_ = drawnAlone({"lid-left"}, around("lid-left"), density);
     lidRight_ = drawnAlone({"lid-right"}, around("lid-right"), density);
     mouthPart_ = drawnAlone({"mouth"}, around("mouth"), density);
@@ -159,10 +173,14 @@ void CharacterArt::composeMoving(QPainter& painter, const CharacterPose& pose) c
 {
     const auto place = [&painter](const Sprite& sprite) { painter.drawImage(sprite.bounds, sprite.image); };
     const double open = std::clamp(pose.beakOpen, 0.0, 1.0);
-    if (open <= 0.0 && pose.lidClosure <= 0.0) {
+    if (open <= 0.0 && pose.lidClosure <= 0.0 && pose.breath == 1.0) {
         painter.drawImage(viewBox_, restWithoutWing_);
     } else {
         painter.drawImage(viewBox_, bodyAndEyes_);
+        painter.save();
+        swellBelly(painter, pose);
+        place(belly_);
+        painter.restore();
         if (pose.lidClosure > 0.0) {
             const auto drawLid = [&](const QRectF& eye, const Sprite& lid) {
                 painter.save();
@@ -208,7 +226,7 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
     prepareSprites(image.size() * 2);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const bool atRest = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.wingAngle == 0.0;
+    const bool atRest = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.wingAngle == 0.0 && pose.breath == 1.0;
     for (int top = 0; top < image.height(); top += kBandRows) {
         painter.resetTransform();
         painter.setClipRect(QRectF(0.0, top / devicePixelRatio, logicalSize.width(), kBandRows / devicePixelRatio));

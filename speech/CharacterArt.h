@@ -27,9 +27,9 @@ public:
     void paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
 
     // The pose as an image of logicalSize points at the given device pixel ratio, on transparency.
-    // Poses that only grow or breathe reuse one finer drawing of the bird at rest: they are most of the
-    // frames, and scaling a picture costs a fraction of drawing the parts again. The other poses are put
-    // together from finer drawings of the moving parts, each drawn once and then only moved.
+    // Poses that only grow reuse one finer drawing of the bird at rest: scaling a picture costs a
+    // fraction of drawing the parts again. The other poses are put together from finer drawings of the
+    // moving parts, each drawn once and then only moved.
     QImage render(QSize logicalSize, qreal devicePixelRatio, const CharacterPose& pose) const;
 
 private:
@@ -42,6 +42,8 @@ private:
 
     void drawPart(QPainter& painter, const QString& id) const;
     void placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
+    // The breath swells the belly about its centre, inside the body's outline.
+    void swellBelly(QPainter& painter, const CharacterPose& pose) const;
     // Draws the fine pictures for this size of the whole-drawing pictures, once per size.
     void prepareSprites(QSize fineSize) const;
     Sprite drawnAlone(std::initializer_list<const char*> ids, const QRectF& bounds, double density) const;
@@ -54,12 +56,13 @@ private:
     QRectF mouth_;
     QPointF wingPivot_;
     QPointF feet_;
+    QPointF bellyCentre_;
     mutable QImage rest_; // the bird at rest, drawn at twice the size last asked for
-    // At the same fineness: the bird at rest without its wing, its body and eyes alone, and each part
-    // that moves on its own.
+    // At the same fineness: the bird at rest without its wing, its body and eyes alone (without the
+    // belly), and each part that moves on its own.
     mutable QImage restWithoutWing_;
     mutable QImage bodyAndEyes_;
-    mutable Sprite lidLeft_, lidRight_, mouthPart_, beakLower_, beakUpper_, wing_;
+    mutable Sprite belly_, lidLeft_, lidRight_, mouthPart_, beakLower_, beakUpper_, wing_;
 };
 
 } // namespace dialoon

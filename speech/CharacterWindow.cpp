@@ -91,6 +91,10 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     const CharacterPose shown = pose.quantized();
     if (drawn_ && shown == pose_)
         return;
+    // Asked again as each wave begins, once a sentence: a compositing manager may stop or start at any
+    // time, and the outline taken in while one ran would otherwise stay.
+    if (isVisible() && pose_.wingAngle == 0.0 && shown.wingAngle != 0.0)
+        blends_ = platform_.windowsBlend();
     pose_ = shown;
     drawn_ = true;
     ++framesDrawn_;
@@ -98,11 +102,14 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     // Only what changed goes to the screen: a blink or the beak is a small part of the square.
     const QRect changed = picture_.isNull() ? rect() : changedArea(picture_, frame.picture);
     picture_ = frame.picture;
-    // The mask is set whether or not a compositing manager runs: with one, the soft edge inside the
-    // mask still blends; without one, the mask is what keeps the square around the bird from showing.
-    // Asking the window system which case applies would need X11 calls here for no visible gain.
-    if (frame.shape != shape_) {
-        shape_ = frame.shape;
+    // Without a compositing manager the outline is what keeps the square around the bird from showing,
+    // so it follows the picture. With one, the transparency around the bird shows the desktop whatever
+    // the outline, and the outline only keeps the mouse from catching on the empty corners: it then
+    // takes in every pose's and stops changing once the bird has waved, for every new outline makes
+    // the window system expose the window again.
+    const QRegion shape = blends_ ? shape_.united(frame.shape) : frame.shape;
+    if (shape != shape_) {
+        shape_ = shape;
         ++masksSet_;
         setMask(shape_);
     }
@@ -142,6 +149,7 @@ void CharacterWindow::placeAtDefault()
 void CharacterWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    blends_ = platform_.windowsBlend();
     // Some window managers place a newly shown window by their own rules; the character goes back to
     // where it stands once the window manager is done with it.
     const auto returnHome = [this] {

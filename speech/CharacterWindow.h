@@ -31,7 +31,8 @@ public:
     int framesDrawn() const { return framesDrawn_; }
     // Poses drawn from the art rather than taken from the frames kept: each pose is drawn once.
     int framesRendered() const { return framesRendered_; }
-    // Shapes handed to the window system: only when the outline changes.
+    // Shapes handed to the window system: only when the outline changes, and where windows blend, only
+    // when it grows.
     int masksSet() const { return masksSet_; }
 
     // Near the lower right corner of the primary screen's area free of panels.
@@ -64,6 +65,7 @@ private:
     CharacterPose pose_;
     QImage picture_;
     QRegion shape_;
+    bool blends_ = false; // a compositing manager ran when the window was last shown
     std::vector<Frame> frames_; // breathing frames kept, the most recently used first
     std::vector<Frame> moving_; // frames of the beak, lids and wing kept, the most recently used first
     bool drawn_ = false;
