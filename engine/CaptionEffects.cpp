@@ -4,6 +4,8 @@
 #include "engine/CheckedInt16.h"
 #include "engine/StripModel.h"
 
+#include <utility>
+
 namespace dialoon {
 namespace {
 
@@ -22,15 +24,23 @@ void CaptionEffects::slideInTick()
     }
 }
 
+CaptionEffects::Rise CaptionEffects::nextRise() const
+{
+    Rise rise{StripDesign::kLabel2RestTop, QStringLiteral(" ") + strip_.englishText, true};
+    if (strip_.label2Top > StripDesign::kLabel2RestTop) {
+        rise.top = strip_.label2Top - kRiseStep;
+        rise.ends = false;
+    }
+    return rise;
+}
+
 void CaptionEffects::slideUpTick()
 {
-    strip_.label2Text = QStringLiteral(" ") + strip_.englishText;
-    if (strip_.label2Top > StripDesign::kLabel2RestTop) {
-        strip_.label2Top -= kRiseStep;
-    } else {
-        strip_.label2Top = StripDesign::kLabel2RestTop;
+    Rise rise = nextRise();
+    strip_.label2Text = std::move(rise.text);
+    strip_.label2Top = rise.top;
+    if (rise.ends)
         strip_.timerEnabled[Timer3] = false;
-    }
 }
 
 void CaptionEffects::barTick()

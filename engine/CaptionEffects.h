@@ -2,6 +2,8 @@
 // line of the rolled-up strip. Each effect stops its own timer when it is done.
 #pragma once
 
+#include <QString>
+
 namespace dialoon {
 
 struct StripModel;
@@ -14,6 +16,15 @@ public:
     void slideInTick();  // Timer4, 80 ms
     void slideUpTick();  // Timer3, 50 ms
     void barTick();      // Timer2, 1500 ms
+
+    // What the English caption will be after the rise's next step.
+    struct Rise
+    {
+        float top = 0.0f; // twips
+        QString text;
+        bool ends = false; // the step that stops the rise
+    };
+    Rise nextRise() const;
 
 private:
     StripModel& strip_;

@@ -148,11 +148,21 @@ void Application::refresh()
     //   unrolling the strip comes before them.
     // - Whatever is shown, the playback's ticks that only count out a language's seconds. They wait at
     //   most until the tick after the one ending the count is due: it changes a caption, and runs on time.
+    // - The English rise's steps that leave its caption on the same pixels, or below the strip: a step
+    //   of 10 twips is less than a pixel. They wait at most for the next step.
     const bool unseen = !form1_.showsCaptions();
     const bool characterShown = speech_.character && speech_.character->isVisible();
     form1_.timer(Timer1)->setDeferrable(watch_.nextTickChangesNothing() && platform_.pointerResting(),
                                         kUnnoticedWaitMs);
-    form1_.timer(Timer3)->setDeferrable(unseen, kUnnoticedWaitMs);
+    TickTimer* rising = form1_.timer(Timer3);
+    if (unseen) {
+        rising->setDeferrable(true, kUnnoticedWaitMs);
+    } else if (!rising->isActive()) {
+        rising->setDeferrable(false);
+    } else {
+        const CaptionEffects::Rise rise = effects_.nextRise();
+        rising->setDeferrable(form1_.englishLooksTheSame(rise.top, rise.text), rising->interval());
+    }
     form1_.timer(Timer4)->setDeferrable(unseen, kUnnoticedWaitMs);
     TickTimer* playback = form1_.timer(Timer5);
     if (unseen && !characterShown)

@@ -192,10 +192,10 @@ void Form1::render()
     // A caption outside the rows the strip shows (all of them while it is rolled up, the English one
     // below the strip before it rises) is brought up to date when it comes into view: changing a hidden
     // label costs the same layout and paint requests as changing a shown one.
-    const QRect shown(0, 0, std::max(1, platform_.toPixelsX(model_.width)), std::max(1, platform_.toPixelsY(model_.height)));
+    const QRect shown = shownArea();
     showsCaptions_ = label1_->geometry().intersects(shown);
     if (renderedLabel2Top_ != model_.label2Top) {
-        const QRect target = platform_.toPixelRect(0, model_.label2Top, 6650, 330);
+        const QRect target = englishArea(model_.label2Top);
         if (label2_->geometry().intersects(shown) || target.intersects(shown)) {
             label2_->setGeometry(target);
             renderedLabel2Top_ = model_.label2Top;
@@ -242,6 +242,25 @@ void Form1::render()
         show();
     else if (!model_.visible && isVisible())
         hide();
+}
+
+QRect Form1::shownArea() const
+{
+    return QRect(0, 0, std::max(1, platform_.toPixelsX(model_.width)), std::max(1, platform_.toPixelsY(model_.height)));
+}
+
+QRect Form1::englishArea(float top) const
+{
+    return platform_.toPixelRect(0, top, 6650, 330);
+}
+
+bool Form1::englishLooksTheSame(float top, const QString& text) const
+{
+    const QRect shown = shownArea();
+    const QRect target = englishArea(top);
+    if (!label2_->geometry().intersects(shown) && !target.intersects(shown))
+        return true;
+    return target == label2_->geometry() && text == label2_->text();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

@@ -32,6 +32,9 @@ public:
     TickTimer* timer(StripTimer which) { return &timers_[which]; }
     // Whether the rows the strip shows, as last rendered, reach its captions (not while it is rolled up).
     bool showsCaptions() const { return showsCaptions_; }
+    // Whether the English caption at this top (twips) with this text would look as it does on the screen
+    // now: the same pixels, or out of view both now and then.
+    bool englishLooksTheSame(float top, const QString& text) const;
 
 signals:
     void timerTicked(dialoon::StripTimer which);
@@ -45,6 +48,9 @@ protected:
 
 private:
     void applyColours();
+    // The strip's rows the model shows, in the window's pixels.
+    QRect shownArea() const;
+    QRect englishArea(float top) const;
 
     StripModel& model_;
     DesktopPlatform& platform_;
