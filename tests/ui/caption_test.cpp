@@ -135,6 +135,50 @@ private slots:
             QVERIFY(recorder.painted.boundingRect().width() < caption->width() / 2);
     }
 
+    // The English caption rises a pixel or two at a time: what is drawn again covers its text where it
+    // stood and where it stands, and little else.
+    void movingDrawsAgainWhereTheTextStoodAndStands_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("rise");
+        QTest::newRow("a pixel") << QStringLiteral(" I have to go now.") << 1;
+        QTest::newRow("two pixels") << QStringLiteral(" I have to go now.") << 2;
+        QTest::newRow("past its own height") << QStringLiteral(" See you soon.") << 25;
+        QTest::newRow("blank") << QStringLiteral(" ") << 1;
+    }
+    void movingDrawsAgainWhereTheTextStoodAndStands()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, rise);
+        QWidget window;
+        window.resize(320, 60);
+        auto* caption = new Caption(&window);
+        dress(*caption);
+        caption->move(0, 30);
+        caption->setText(text);
+        PaintRecorder own;
+        PaintRecorder beneath;
+        caption->installEventFilter(&own);
+        window.installEventFilter(&beneath);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!beneath.painted.isEmpty());
+        own.painted = beneath.painted = QRegion();
+
+        const QPoint from = caption->pos();
+        caption->place(caption->geometry().translated(0, -rise));
+        QCOMPARE(caption->pos(), from - QPoint(0, rise));
+        QTRY_VERIFY(!(own.painted + beneath.painted).isEmpty());
+        const QRegion drawn = own.painted.translated(caption->pos()) + beneath.painted;
+        const QRegion ink = inked(text);
+        QCOMPARE((ink.translated(from) + ink.translated(caption->pos())).subtracted(drawn), QRegion());
+        // The caption's old place it left is drawn again by the window beneath.
+        QCOMPARE(QRegion(QRect(from, caption->size())).subtracted(QRect(caption->pos(), caption->size())).subtracted(drawn),
+                 QRegion());
+        if (rise < caption->height())
+            QVERIFY2(own.painted.boundingRect().width() < caption->width() / 2, qPrintable(QString::number(own.painted.boundingRect().width())));
+    }
+
     void theSlidingSentenceIsLaidOutOnce()
     {
         Caption caption;

@@ -74,6 +74,24 @@ void Caption::setText(const QString& text)
     update(QRegion(before).united(inkArea(text)));
 }
 
+void Caption::place(const QRect& target)
+{
+    if (target == geometry())
+        return;
+    if (!plainLine() || !isVisible() || !updatesEnabled() || target.size() != size()) {
+        setGeometry(target);
+        return;
+    }
+    // The label would ask to draw the whole of its old and new places again. Where it no longer
+    // reaches, the parent still draws again itself.
+    const QRect ink = inkArea(text());
+    const QPoint shift = pos() - target.topLeft();
+    setAttribute(Qt::WA_UpdatesDisabled, true);
+    setGeometry(target);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    update(QRegion(ink).united(ink.translated(shift)));
+}
+
 void Caption::paintEvent(QPaintEvent* event)
 {
     if (!plainLine()) {

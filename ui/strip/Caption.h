@@ -17,6 +17,9 @@ public:
 
     // Changes the text, asking to draw again only where the old or the new text stands.
     void setText(const QString& text);
+    // Moves the caption, asking to draw again only where its text stood and stands: the English one
+    // rises a pixel at a time, and its text is much narrower than the caption.
+    void place(const QRect& geometry);
 
     // How many times the text after the leading blanks was laid out.
     int layouts() const { return layouts_; }

@@ -197,7 +197,7 @@ void Form1::render()
     if (renderedLabel2Top_ != model_.label2Top) {
         const QRect target = englishArea(model_.label2Top);
         if (label2_->geometry().intersects(shown) || target.intersects(shown)) {
-            label2_->setGeometry(target);
+            label2_->place(target);
             renderedLabel2Top_ = model_.label2Top;
         }
     }
