@@ -140,21 +140,22 @@ private slots:
     void movingDrawsAgainWhereTheTextStoodAndStands_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("rise");
-        QTest::newRow("a pixel") << QStringLiteral(" I have to go now.") << 1;
-        QTest::newRow("two pixels") << QStringLiteral(" I have to go now.") << 2;
-        QTest::newRow("past its own height") << QStringLiteral(" See you soon.") << 25;
-        QTest::newRow("blank") << QStringLiteral(" ") << 1;
+        QTest::addColumn<QPoint>("by");
+        QTest::newRow("a pixel up") << QStringLiteral(" I have to go now.") << QPoint(0, -1);
+        QTest::newRow("two pixels up") << QStringLiteral(" I have to go now.") << QPoint(0, -2);
+        QTest::newRow("past its own height") << QStringLiteral(" See you soon.") << QPoint(0, -25);
+        QTest::newRow("sideways") << QStringLiteral(" See you soon.") << QPoint(-30, 0);
+        QTest::newRow("blank") << QStringLiteral(" ") << QPoint(0, -1);
     }
     void movingDrawsAgainWhereTheTextStoodAndStands()
     {
         QFETCH(QString, text);
-        QFETCH(int, rise);
+        QFETCH(QPoint, by);
         QWidget window;
-        window.resize(320, 60);
+        window.resize(360, 60);
         auto* caption = new Caption(&window);
         dress(*caption);
-        caption->move(0, 30);
+        caption->move(40, 30);
         caption->setText(text);
         PaintRecorder own;
         PaintRecorder beneath;
@@ -166,8 +167,8 @@ private slots:
         own.painted = beneath.painted = QRegion();
 
         const QPoint from = caption->pos();
-        caption->place(caption->geometry().translated(0, -rise));
-        QCOMPARE(caption->pos(), from - QPoint(0, rise));
+        caption->place(caption->geometry().translated(by));
+        QCOMPARE(caption->pos(), from + by);
         QTRY_VERIFY(!(own.painted + beneath.painted).isEmpty());
         const QRegion drawn = own.painted.translated(caption->pos()) + beneath.painted;
         const QRegion ink = inked(text);
@@ -175,7 +176,7 @@ private slots:
         // The caption's old place it left is drawn again by the window beneath.
         QCOMPARE(QRegion(QRect(from, caption->size())).subtracted(QRect(caption->pos(), caption->size())).subtracted(drawn),
                  QRegion());
-        if (rise < caption->height())
+        if (by.manhattanLength() < caption->height())
             QVERIFY2(own.painted.boundingRect().width() < caption->width() / 2, qPrintable(QString::number(own.painted.boundingRect().width())));
     }
 
