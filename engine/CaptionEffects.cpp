@@ -43,10 +43,20 @@ void CaptionEffects::slideUpTick()
         strip_.timerEnabled[Timer3] = false;
 }
 
-void CaptionEffects::barTick()
+int CaptionEffects::barToDraw() const
 {
     const bool rolledUp = strip_.height != strip_.fullHeight;
-    strip_.barDrawn = rolledUp && !strip_.dragging ? strip_.barColour : -1;
+    return rolledUp && !strip_.dragging ? strip_.barColour : -1;
+}
+
+bool CaptionEffects::nextBarTickChangesNothing() const
+{
+    return strip_.barDrawn < 0 && barToDraw() < 0;
+}
+
+void CaptionEffects::barTick()
+{
+    strip_.barDrawn = barToDraw();
     const std::int16_t next = strip_.barColourNext;
     strip_.barColour = next;
     strip_.barColourNext = strip_.barColourLast;

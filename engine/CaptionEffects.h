@@ -25,8 +25,12 @@ public:
         bool ends = false; // the step that stops the rise
     };
     Rise nextRise() const;
+    // Whether the bar's next tick leaves it as it is: not drawn, with the strip unrolled or dragged.
+    bool nextBarTickChangesNothing() const;
 
 private:
+    int barToDraw() const; // the bar's colour at a tick now, -1 for none
+
     StripModel& strip_;
 };
 

@@ -150,6 +150,8 @@ void Application::refresh()
     //   most until the tick after the one ending the count is due: it changes a caption, and runs on time.
     // - The English rise's steps that leave its caption on the same pixels, or below the strip: a step
     //   of 10 twips is less than a pixel. They wait at most for the next step.
+    // - The bar's ticks while it is not drawn and would not be (the strip unrolled): they only turn its
+    //   colours round. They wait at most for the next of them.
     const bool unseen = !form1_.showsCaptions();
     const bool characterShown = speech_.character && speech_.character->isVisible();
     form1_.timer(Timer1)->setDeferrable(watch_.nextTickChangesNothing() && platform_.pointerResting(),
@@ -164,6 +166,8 @@ void Application::refresh()
         rising->setDeferrable(form1_.englishLooksTheSame(rise.top, rise.text), rising->interval());
     }
     form1_.timer(Timer4)->setDeferrable(unseen, kUnnoticedWaitMs);
+    TickTimer* bar = form1_.timer(Timer2);
+    bar->setDeferrable(effects_.nextBarTickChangesNothing(), bar->interval());
     TickTimer* playback = form1_.timer(Timer5);
     if (unseen && !characterShown)
         playback->setDeferrable(true, kUnnoticedWaitMs);

@@ -99,6 +99,9 @@ void Caption::paintEvent(QPaintEvent* event)
         return;
     }
     const qreal lead = layOut(text());
+    // A blank caption (the one of the two languages not shown) draws nothing over what lies beneath.
+    if (bodyText_.isEmpty())
+        return;
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
