@@ -11,14 +11,13 @@ namespace dialoon {
 namespace {
 
 // The wing's places during a wave. Each is held for a while: every new place is a new outline of the
-// window, which the window system answers by exposing the window again. Half raised, then waved between
-// two places, then half lowered: eight new outlines a wave.
+// window, which the window system answers by exposing the window again. Raised, waved between two
+// places, lowered: six new outlines a wave.
 constexpr double kWaveRaisedAngle = -135.0;
 constexpr double kWaveSwing = 20.0;
-constexpr int kWaveLiftMs = 150;
-constexpr int kWaveHoldMs = 240;
+constexpr int kWaveHoldMs = 300;
 constexpr int kWaveSwingPlaces = 5;
-static_assert(2 * kWaveLiftMs + kWaveSwingPlaces * kWaveHoldMs == CharacterAnimator::kWaveMs);
+static_assert(kWaveSwingPlaces * kWaveHoldMs == CharacterAnimator::kWaveMs);
 // The belly swells by up to a twentieth: a pixel at the window's size, never past the body's outline,
 // which stays as it is (a new outline costs the window system a new shape and an exposure).
 constexpr double kBreathDepth = 0.06;
@@ -38,10 +37,7 @@ double easeOutBack(double x)
 
 double waveAngle(int waveMs)
 {
-    if (waveMs < kWaveLiftMs || waveMs >= CharacterAnimator::kWaveMs - kWaveLiftMs)
-        return kWaveRaisedAngle / 2.0;
-    const int place = (waveMs - kWaveLiftMs) / kWaveHoldMs;
-    return kWaveRaisedAngle + (place % 2 == 0 ? -kWaveSwing : kWaveSwing);
+    return kWaveRaisedAngle + (waveMs / kWaveHoldMs % 2 == 0 ? -kWaveSwing : kWaveSwing);
 }
 
 // The belly's swell at this moment of the breath.
@@ -233,11 +229,7 @@ CharacterAnimator::FrameWait CharacterAnimator::frameWait() const
 
 int CharacterAnimator::untilWavePlaceMs() const
 {
-    if (waveMs_ < kWaveLiftMs)
-        return kWaveLiftMs - waveMs_;
-    if (waveMs_ >= kWaveMs - kWaveLiftMs)
-        return kWaveMs - waveMs_;
-    return kWaveHoldMs - (waveMs_ - kWaveLiftMs) % kWaveHoldMs;
+    return kWaveHoldMs - waveMs_ % kWaveHoldMs;
 }
 
 int CharacterAnimator::untilBreathStepMs() const
