@@ -66,6 +66,34 @@ protected:
     }
 };
 
+// A caption in a window on the screen, the paints of both recorded once the first frame is drawn.
+struct Stage
+{
+    QWidget window;
+    Caption* caption = new Caption(&window);
+    PaintRecorder own;     // the caption's, in its own coordinates
+    PaintRecorder beneath; // the window's
+
+    Stage(QSize size, QPoint at, const QString& text)
+    {
+        window.resize(size);
+        dress(*caption);
+        caption->move(at);
+        caption->setText(text);
+        caption->installEventFilter(&own);
+        window.installEventFilter(&beneath);
+        window.show();
+    }
+    bool settle()
+    {
+        if (!QTest::qWaitForWindowExposed(&window) ||
+            !QTest::qWaitFor([this] { return !own.painted.isEmpty() && !beneath.painted.isEmpty(); }))
+            return false;
+        own.painted = beneath.painted = QRegion();
+        return true;
+    }
+};
+
 } // namespace
 
 class CaptionTest : public QObject
@@ -115,24 +143,16 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, after);
         QFETCH(bool, narrow);
-        QWidget window;
-        window.resize(320, 19);
-        auto* caption = new Caption(&window);
-        dress(*caption);
-        caption->setText(before);
-        PaintRecorder recorder;
-        caption->installEventFilter(&recorder);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(!recorder.painted.isEmpty());
-        recorder.painted = QRegion();
+        Stage stage(QSize(320, 19), QPoint(0, 0), before);
+        QVERIFY(stage.settle());
+        Caption* caption = stage.caption;
 
         caption->setText(after);
-        QTRY_VERIFY(!recorder.painted.isEmpty());
+        QTRY_VERIFY(!stage.own.painted.isEmpty());
         QCOMPARE(caption->text(), after);
-        QCOMPARE((inked(before) + inked(after)).subtracted(recorder.painted), QRegion());
+        QCOMPARE((inked(before) + inked(after)).subtracted(stage.own.painted), QRegion());
         if (narrow)
-            QVERIFY(recorder.painted.boundingRect().width() < caption->width() / 2);
+            QVERIFY(stage.own.painted.boundingRect().width() < caption->width() / 2);
     }
 
     // The English caption rises a pixel or two at a time: what is drawn again covers its text where it
@@ -151,20 +171,11 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QPoint, by);
-        QWidget window;
-        window.resize(360, 60);
-        auto* caption = new Caption(&window);
-        dress(*caption);
-        caption->move(40, 30);
-        caption->setText(text);
-        PaintRecorder own;
-        PaintRecorder beneath;
-        caption->installEventFilter(&own);
-        window.installEventFilter(&beneath);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(!beneath.painted.isEmpty());
-        own.painted = beneath.painted = QRegion();
+        Stage stage(QSize(360, 60), QPoint(40, 30), text);
+        QVERIFY(stage.settle());
+        Caption* caption = stage.caption;
+        const PaintRecorder& own = stage.own;
+        const PaintRecorder& beneath = stage.beneath;
 
         const QPoint from = caption->pos();
         caption->place(caption->geometry().translated(by));
