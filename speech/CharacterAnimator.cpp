@@ -195,8 +195,9 @@ CharacterPose CharacterAnimator::pose() const
     }
     pose.breath = breathAt(breathMs_);
     pose.beakOpen = beakOpen_;
+    // The lids shut for the blink and open again: two frames, neither of which changes the outline.
     if (blinkMs_ >= 0)
-        pose.lidClosure = 1.0 - std::abs(2.0 * blinkMs_ / kBlinkMs - 1.0);
+        pose.lidClosure = 1.0;
     if (waveMs_ >= 0)
         pose.wingAngle = waveAngle(waveMs_);
     return pose;
@@ -204,7 +205,7 @@ CharacterPose CharacterAnimator::pose() const
 
 bool CharacterAnimator::isBusy() const
 {
-    return phase_ != Phase::Hidden && (phase_ != Phase::Shown || speaking_ || beakOpen_ > 0.0 || blinkMs_ >= 0);
+    return phase_ != Phase::Hidden && (phase_ != Phase::Shown || speaking_ || beakOpen_ > 0.0);
 }
 
 int CharacterAnimator::frameIntervalMs() const
@@ -214,7 +215,8 @@ int CharacterAnimator::frameIntervalMs() const
     if (isBusy())
         return kBusyFrameMs;
     // The breath is held while the bird waves.
-    const int until = std::min(untilBlinkMs_, isWaving() ? untilWavePlaceMs() : untilBreathStepMs());
+    const int untilLids = blinkMs_ >= 0 ? kBlinkMs - blinkMs_ : untilBlinkMs_;
+    const int until = std::min(untilLids, isWaving() ? untilWavePlaceMs() : untilBreathStepMs());
     return std::clamp(until, 1, kIdleFrameMaxMs);
 }
 
@@ -222,8 +224,8 @@ CharacterAnimator::FrameWait CharacterAnimator::frameWait() const
 {
     if (isBusy())
         return {kBusyFrameWaitMs, kBusyFrameOwnWaitMs};
-    if (isWaving())
-        return {kWaveFrameWaitMs, kWaveFrameWaitMs};
+    if (isWaving() || blinkMs_ >= 0)
+        return {kHeldFrameWaitMs, kHeldFrameWaitMs};
     return {kIdleFrameWaitMs, kIdleFrameWaitMs};
 }
 

@@ -27,17 +27,18 @@ public:
     static constexpr int kAppearMs = 500;
     static constexpr int kVanishMs = 400;
     static constexpr int kWaveMs = 1500;
-    static constexpr int kBlinkMs = 160;
+    static constexpr int kBlinkMs = 120;
     static constexpr int kBreathMs = 3400;
     // Frame intervals: smooth while something moves quickly; otherwise only when the picture changes (a
-    // half pixel of breath, a blink, the wing's next place in a wave), at least every kIdleFrameMaxMs. A
-    // frame is drawn when the program wakes anyway (a caption's step, the pointer watch) within its wait
-    // after its interval, or else wakes it after its own wait: moving frames come every 40 to 80 ms, and
-    // lock onto any timer of up to 80 ms; a wave's places wait up to 40 ms, breathing ones up to 100 ms.
+    // half pixel of breath, the lids shutting or opening, the wing's next place in a wave), at least every
+    // kIdleFrameMaxMs. A frame is drawn when the program wakes anyway (a caption's step, the pointer
+    // watch) within its wait after its interval, or else wakes it after its own wait: moving frames come
+    // every 40 to 80 ms, and lock onto any timer of up to 80 ms; the held places of the wing and the lids
+    // wait up to 40 ms, breathing frames up to 100 ms.
     static constexpr int kBusyFrameMs = 40;
     static constexpr int kBusyFrameWaitMs = 80;
     static constexpr int kBusyFrameOwnWaitMs = 40;
-    static constexpr int kWaveFrameWaitMs = 40;
+    static constexpr int kHeldFrameWaitMs = 40;
     static constexpr int kIdleFrameMaxMs = 1000;
     static constexpr int kIdleFrameWaitMs = 100;
 
@@ -73,7 +74,7 @@ public:
     // How soon the next frame is worth drawing; 0 when nothing moves (hidden).
     int frameIntervalMs() const;
     FrameWait frameWait() const;
-    // Whether something moves smoothly (growing, vanishing, speaking, blinking): not only the breath or
+    // Whether something moves smoothly (growing, vanishing, speaking): not only the breath, the lids or
     // the wing's places in a wave.
     bool isBusy() const;
 

@@ -195,7 +195,7 @@ private slots:
     {
         CharacterAnimator animator = shown(11);
         CharacterPose before = animator.pose().quantized();
-        int breathing = 0; // frames asked for while only breathing, or a blink is coming
+        int breathing = 0; // frames asked for while only breathing or blinking
         int unchanged = 0;
         for (int elapsed = 0; elapsed < 3 * CharacterAnimator::kBreathMs;) {
             breathing += animator.isBusy() ? 0 : 1;
@@ -204,12 +204,13 @@ private slots:
             run(animator, interval);
             elapsed += interval;
             const CharacterPose now = animator.pose().quantized();
-            if (now == before && !animator.isBusy()) // a blink begins with the eyes still open
+            if (now == before && !animator.isBusy())
                 ++unchanged;
             before = now;
         }
         QCOMPARE(unchanged, 0);
-        QVERIFY2(breathing <= 3 * 8 + 5, qPrintable(QString::number(breathing))); // eight a breath, and blinks
+        // Eight a breath, and two a blink (shut, open).
+        QVERIFY2(breathing <= 3 * 8 + 2 * 5, qPrintable(QString::number(breathing)));
     }
 
     // Every wave passes through the same few places of the wing, whenever its frames are drawn: each
@@ -235,26 +236,26 @@ private slots:
         QCOMPARE(angles.size(), 3); // at rest, and the two places of the swing
     }
 
-    // A wave asks for a frame when the wing takes its next place, and not between.
+    // A wave asks for a frame when the wing takes its next place (or the lids shut or open), and not
+    // between.
     void aWaveAsksForAFrameWhenTheWingMoves()
     {
         CharacterAnimator animator = shown(11);
         run(animator, CharacterAnimator::kBreathMs / 4); // past the moment the breath is held at
         animator.wave();
-        double before = animator.pose().quantized().wingAngle;
+        CharacterPose before = animator.pose().quantized();
         int frames = 0;
         bool ended = false;
         while (!ended) {
             const int interval = animator.frameIntervalMs();
             QVERIFY(interval > 0);
             ended = run(animator, interval).waveEnded;
-            const double now = animator.pose().quantized().wingAngle;
-            if (!animator.isBusy()) // a blink asks for its own frames
-                QVERIFY2(now != before, qPrintable(QString::number(frames)));
+            const CharacterPose now = animator.pose().quantized();
+            QVERIFY2(now != before, qPrintable(QString::number(frames)));
             before = now;
-            QVERIFY(++frames <= 8);
+            QVERIFY(++frames <= 10);
         }
-        QCOMPARE(before, 0.0);
+        QCOMPARE(before.wingAngle, 0.0);
     }
 };
 
