@@ -21,6 +21,12 @@ constexpr double kStrokeRoom = 6.0;
 // to helper threads, and waking them costs more than a frame of this size takes on one thread.
 constexpr int kBandRows = 32;
 
+// Every part but the wing as at rest: the beak shut, the eyes open, the belly settled.
+bool restingButTheWing(const CharacterPose& pose)
+{
+    return pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.breath == 1.0;
+}
+
 } // namespace
 
 CharacterArt::CharacterArt(const QString& svgPath) : svg_(std::make_unique<QSvgRenderer>(svgPath))
@@ -173,7 +179,7 @@ void CharacterArt::composeMoving(QPainter& painter, const CharacterPose& pose) c
 {
     const auto place = [&painter](const Sprite& sprite) { painter.drawImage(sprite.bounds, sprite.image); };
     const double open = std::clamp(pose.beakOpen, 0.0, 1.0);
-    if (open <= 0.0 && pose.lidClosure <= 0.0 && pose.breath == 1.0) {
+    if (restingButTheWing(pose)) {
         painter.drawImage(viewBox_, restWithoutWing_);
     } else {
         painter.drawImage(viewBox_, bodyAndEyes_);
@@ -226,7 +232,7 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
     prepareSprites(image.size() * 2);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const bool atRest = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.wingAngle == 0.0 && pose.breath == 1.0;
+    const bool atRest = restingButTheWing(pose) && pose.wingAngle == 0.0;
     for (int top = 0; top < image.height(); top += kBandRows) {
         painter.resetTransform();
         painter.setClipRect(QRectF(0.0, top / devicePixelRatio, logicalSize.width(), kBandRows / devicePixelRatio));

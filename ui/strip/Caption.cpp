@@ -58,27 +58,38 @@ QRect Caption::inkArea(const QString& full)
     return QRectF(left - slack_, 0, body_.size().width() + 2 * slack_, height()).toAlignedRect() & rect();
 }
 
+bool Caption::drawsPartly() const
+{
+    return plainLine() && isVisible() && updatesEnabled();
+}
+
+template <typename Change>
+void Caption::changeDrawingOnly(const QRegion& area, const Change& change)
+{
+    setAttribute(Qt::WA_UpdatesDisabled, true);
+    change();
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    update(area);
+}
+
 void Caption::setText(const QString& text)
 {
     if (text == QLabel::text())
         return;
-    if (!plainLine() || !isVisible() || !updatesEnabled()) {
+    if (!drawsPartly()) {
         QLabel::setText(text);
         return;
     }
     // The label would ask to draw its whole width again; only the two texts' places need it.
     const QRect before = inkArea(QLabel::text());
-    setAttribute(Qt::WA_UpdatesDisabled, true);
-    QLabel::setText(text);
-    setAttribute(Qt::WA_UpdatesDisabled, false);
-    update(QRegion(before).united(inkArea(text)));
+    changeDrawingOnly(QRegion(before).united(inkArea(text)), [&] { QLabel::setText(text); });
 }
 
 void Caption::place(const QRect& target)
 {
     if (target == geometry())
         return;
-    if (!plainLine() || !isVisible() || !updatesEnabled() || target.size() != size()) {
+    if (!drawsPartly() || target.size() != size()) {
         setGeometry(target);
         return;
     }
@@ -86,10 +97,7 @@ void Caption::place(const QRect& target)
     // reaches, the parent still draws again itself.
     const QRect ink = inkArea(text());
     const QPoint shift = pos() - target.topLeft();
-    setAttribute(Qt::WA_UpdatesDisabled, true);
-    setGeometry(target);
-    setAttribute(Qt::WA_UpdatesDisabled, false);
-    update(QRegion(ink).united(ink.translated(shift)));
+    changeDrawingOnly(QRegion(ink).united(ink.translated(shift)), [&] { setGeometry(target); });
 }
 
 void Caption::paintEvent(QPaintEvent* event)

@@ -31,6 +31,12 @@ protected:
 private:
     // The caption the strip shows: anything else is drawn by the label itself.
     bool plainLine() const;
+    // Whether a change asks to draw again only where the text stood and stands (a plain line on the
+    // screen), or leaves it to the label.
+    bool drawsPartly() const;
+    // Makes the change with the label's own requests to draw again held back, then asks for the area.
+    template <typename Change>
+    void changeDrawingOnly(const QRegion& area, const Change& change);
     // Lays out the text after the leading blanks when it changed; returns where that text begins.
     qreal layOut(const QString& full);
     // Where the text stands, with room for letters that reach past their advance.

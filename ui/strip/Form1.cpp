@@ -196,7 +196,7 @@ void Form1::render()
     showsCaptions_ = label1_->geometry().intersects(shown);
     if (renderedLabel2Top_ != model_.label2Top) {
         const QRect target = englishArea(model_.label2Top);
-        if (label2_->geometry().intersects(shown) || target.intersects(shown)) {
+        if (englishInView(target, shown)) {
             label2_->place(target);
             renderedLabel2Top_ = model_.label2Top;
         }
@@ -254,11 +254,15 @@ QRect Form1::englishArea(float top) const
     return platform_.toPixelRect(0, top, 6650, 330);
 }
 
+bool Form1::englishInView(const QRect& target, const QRect& shown) const
+{
+    return label2_->geometry().intersects(shown) || target.intersects(shown);
+}
+
 bool Form1::englishLooksTheSame(float top, const QString& text) const
 {
-    const QRect shown = shownArea();
     const QRect target = englishArea(top);
-    if (!label2_->geometry().intersects(shown) && !target.intersects(shown))
+    if (!englishInView(target, shownArea()))
         return true;
     return target == label2_->geometry() && text == label2_->text();
 }

@@ -51,6 +51,8 @@ private:
     // The strip's rows the model shows, in the window's pixels.
     QRect shownArea() const;
     QRect englishArea(float top) const;
+    // Whether the English caption stands in view now or would at the target (pixels).
+    bool englishInView(const QRect& target, const QRect& shown) const;
 
     StripModel& model_;
     DesktopPlatform& platform_;
