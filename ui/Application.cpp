@@ -213,7 +213,8 @@ void Application::firstFrameShown()
         return;
     firstFramePending_ = false;
     form1_.removeEventFilter(this);
-    // Every window has it, those open already included; reading it loads the picture formats.
+    // Both load the picture formats. Every window has the icon, those open already included.
+    form1_.showMenuPicture();
     QApplication::setWindowIcon(QIcon(kIconResource));
     if (model_.splashOpen && !form4_)
         openSplash();

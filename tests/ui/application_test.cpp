@@ -77,11 +77,14 @@ private slots:
     void startsWithTheSplashAndTheStrip()
     {
         QVERIFY(app->strip().isVisible());
-        // It comes with the strip's first frame on the screen, and the windows' icon with it.
+        // It comes with the strip's first frame on the screen, and the windows' icon and the menu
+        // button's picture with it.
         QTRY_VERIFY(topLevel("Form4"));
         QWidget* splash = topLevel("Form4");
         QVERIFY(!QApplication::windowIcon().isNull());
         QVERIFY(!app->strip().windowIcon().isNull());
+        const QPixmap picture = qobject_cast<QLabel*>(app->strip().image1())->pixmap();
+        QCOMPARE(picture.size(), QSize(16, 16));
         QCOMPARE(splash->size(), QSize(210, 280));
         // A click on the splash closes it and moves the welcome on to its middle.
         QTest::mouseClick(splash, Qt::LeftButton);

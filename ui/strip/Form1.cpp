@@ -115,7 +115,6 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     image1_->setFrameStyle(QFrame::Box | QFrame::Plain);
     image1_->setLineWidth(1);
     image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image1_->setPixmap(QPixmap(QStringLiteral(":/pictures/menu.jpg")));
     image1_->setGeometry(platform_.toPixelRect(6840, 45, 270, 270));
     image1_->setMouseTracking(true);
 
@@ -144,6 +143,11 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
         timer.setInterval(kTimerIntervalsMs[static_cast<std::size_t>(t)]);
         connect(&timer, &TickTimer::timeout, this, [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
     }
+}
+
+void Form1::showMenuPicture()
+{
+    image1_->setPixmap(QPixmap(QStringLiteral(":/pictures/menu.jpg")));
 }
 
 Form1::~Form1() = default;

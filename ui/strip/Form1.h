@@ -26,6 +26,9 @@ public:
 
     // Brings the window, its captions and its timers in line with the model.
     void render();
+    // Puts the picture on the menu button. Reading it loads the toolkit's picture formats, which the
+    // strip's first frame need not wait for: the program calls this once that frame is on the screen.
+    void showMenuPicture();
 
     QLabel* label(int number) const;
     QWidget* image1() const { return image1_; }
