@@ -5,6 +5,7 @@
 #include "platform/DisplayProbe.h"
 #include "platform/FontWarmUp.h"
 #include "platform/QtPlatform.h"
+#include "platform/SessionBus.h"
 #include "ui/Application.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ int main(int argc, char* argv[])
         std::fputs(dialoon::CommandLine::noDesktopMessage().c_str(), stderr);
         return dialoon::CommandLine::kNoDesktop;
     }
+    // Before any thread starts: it may set the environment.
+    dialoon::SessionBus::skipHopelessLaunch();
     // Read while the toolkit loads: the strip's first frame waits for it.
     const dialoon::FontWarmUp fonts;
     // The strip places itself and reads the cursor, which a Wayland session allows only through XWayland.

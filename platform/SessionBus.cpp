@@ -1,0 +1,69 @@
+#include "platform/SessionBus.h"
+
+#include <QList>
+#include <QtGlobal>
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+#include <unistd.h>
+#endif
+
+namespace dialoon::SessionBus {
+
+namespace {
+
+bool runnable(const QByteArray& folder)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    return !folder.isEmpty() && ::access((folder + "/dbus-launch").constData(), X_OK) == 0;
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+// A bus address's value: bytes other than these are written as %XX.
+QByteArray escaped(const QByteArray& value)
+{
+    QByteArray out;
+    for (const char c : value) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool plain = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+                           c == '-' || c == '_' || c == '/' || c == '.' || c == '\\' || c == '*';
+        if (plain)
+            out += c;
+        else
+            out += '%' + QByteArray::number(u, 16).rightJustified(2, '0');
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<QByteArray> addressInsteadOfLaunch(const Surroundings& around)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (!around.busAddress.isEmpty() || around.runtimeDir.isEmpty())
+        return std::nullopt;
+    const QByteArray userBus = around.runtimeDir + "/bus";
+    // A bus there is found by the library itself; a program that could launch one is left to do so.
+    if (::access(userBus.constData(), F_OK) == 0 || runnable(around.launcherDir))
+        return std::nullopt;
+    for (const QByteArray& folder : around.path.split(':'))
+        if (runnable(folder))
+            return std::nullopt;
+    return "unix:path=" + escaped(userBus);
+#else
+    Q_UNUSED(around);
+    return std::nullopt;
+#endif
+}
+
+void skipHopelessLaunch()
+{
+    const Surroundings around{qgetenv("DBUS_SESSION_BUS_ADDRESS"), qgetenv("XDG_RUNTIME_DIR"), qgetenv("PATH"),
+                              QByteArrayLiteral("/usr/bin")};
+    if (const auto address = addressInsteadOfLaunch(around))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", *address);
+}
+
+} // namespace dialoon::SessionBus
