@@ -30,7 +30,7 @@ public:
     static constexpr int kBlinkMs = 120;
     static constexpr int kBreathMs = 3400;
     // Frame intervals: smooth while something moves quickly; otherwise only when the picture changes (a
-    // half pixel of breath, the lids shutting or opening, the wing's next place in a wave), at least every
+    // pixel of breath, the lids shutting or opening, the wing's next place in a wave), at least every
     // kIdleFrameMaxMs. A frame is drawn when the program wakes anyway (a caption's step, the pointer
     // watch) within its wait after its interval, or else wakes it after its own wait: moving frames come
     // every 40 to 80 ms, and lock onto any timer of up to 80 ms; the held places of the wing and the lids
@@ -39,7 +39,7 @@ public:
     static constexpr int kBusyFrameWaitMs = 80;
     static constexpr int kBusyFrameOwnWaitMs = 40;
     static constexpr int kHeldFrameWaitMs = 40;
-    static constexpr int kIdleFrameMaxMs = 1000;
+    static constexpr int kIdleFrameMaxMs = 2000;
     static constexpr int kIdleFrameWaitMs = 100;
 
     // How long the next frame may wait for another wake-up of the program, and how long it waits

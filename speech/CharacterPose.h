@@ -15,12 +15,13 @@ struct CharacterPose
     double lidClosure = 0.0; // 0 eyes open, 1 shut
     double wingAngle = 0.0;  // degrees; negative raises the wing
 
-    // Rounded to steps finer than a pixel at the window's size, so that a repaint is asked for only
-    // when the picture would really change: the breath in half pixels of the belly's edge.
+    // Rounded to steps of about a pixel at the window's size, so that a repaint is asked for only when
+    // the picture would really change: the breath in whole pixels of the belly's edge (each step is a
+    // frame, and a frame of its own while the character only breathes costs a wake-up).
     CharacterPose quantized() const
     {
         auto step = [](double v, double s) { return std::round(v / s) * s; };
-        return {step(scale, 0.004), step(breath, 0.025),
+        return {step(scale, 0.004), step(breath, 0.05),
                 step(beakOpen, 0.05), step(lidClosure, 0.1), step(wingAngle, 1.0)};
     }
 
