@@ -113,8 +113,10 @@ void CharacterWindow::setPose(const CharacterPose& pose)
         ++masksSet_;
         setMask(shape_);
     }
+    // Drawn at once: the frame is this wake-up's, and asking for a paint later would wake the event
+    // loop once more to run it.
     if (!changed.isEmpty())
-        update(changed);
+        repaint(changed);
 }
 
 const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pose)
