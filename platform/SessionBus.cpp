@@ -48,8 +48,9 @@ std::optional<QByteArray> addressInsteadOfLaunch(const Surroundings& around)
     // A bus there is found by the library itself; a program that could launch one is left to do so.
     if (::access(userBus.constData(), F_OK) == 0 || runnable(around.launcherDir))
         return std::nullopt;
+    // An empty entry of PATH stands for the current folder.
     for (const QByteArray& folder : around.path.split(':'))
-        if (runnable(folder))
+        if (runnable(folder.isEmpty() ? QByteArrayLiteral(".") : folder))
             return std::nullopt;
     return "unix:path=" + escaped(userBus);
 #else

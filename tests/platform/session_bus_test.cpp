@@ -42,6 +42,7 @@ private slots:
         QTest::newRow("dbus-launch along PATH") << "launcher on path" << false;
         QTest::newRow("dbus-launch in the library's own folder") << "launcher in bin" << false;
         QTest::newRow("a dbus-launch that cannot be run") << "launcher not runnable" << true;
+        QTest::newRow("dbus-launch in the current folder, an empty entry of PATH") << "launcher here" << false;
     }
 
     void launchIsSkippedOnlyWhereItCannotSucceed()
@@ -65,8 +66,15 @@ private slots:
             makeFile(bin + "/dbus-launch", QFile::ReadOwner | QFile::ExeOwner);
         else if (surroundings == "launcher not runnable")
             makeFile(tools + "/dbus-launch", QFile::ReadOwner);
+        const QString before = QDir::currentPath();
+        if (surroundings == "launcher here") {
+            makeFile(tools + "/dbus-launch", QFile::ReadOwner | QFile::ExeOwner);
+            around.path = "/nonexistent::/nonexistent-too";
+            QDir::setCurrent(QFile::decodeName(tools));
+        }
 
         const std::optional<QByteArray> address = SessionBus::addressInsteadOfLaunch(around);
+        QDir::setCurrent(before);
         QCOMPARE(address.has_value(), skipped);
         if (skipped)
             QCOMPARE(*address, "unix:path=" + runtime + "/bus");
