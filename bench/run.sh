@@ -100,6 +100,17 @@ load() {
       END { printf "%.2f %.1f %.1f\n", 100 * cpu / 1e9 / s, all / s, other / s; printf "  threads waking besides the GUI thread:%s\n", busy ? busy : " none" > "/dev/stderr" }'
 }
 
+# Ends a program the bench started and waits until it has run its course: one started by start_dialoon
+# is not this shell's child, so wait cannot tell, and on its way out it still writes its settings into its
+# home. Once it has ended it stays a zombie until the system reaps it.
+running() { [ -r "/proc/$1/stat" ] && [ "$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1)" != Z ]; }
+stop() { # PID
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+  local tries=0
+  while running "$1" && ((tries++ < 200)); do sleep 0.05; done
+}
+
 start_dialoon() { # HOME -> pid
   (in_home "$1" "$dialoon" 2>>"$work/dialoon.err" >/dev/null) &
   echo $!
@@ -132,8 +143,7 @@ if [[ " $parts " == *" memory "* ]]; then
   bp=$!
   sleep 3
   result[rss_bare]=$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' /proc/$bp/status)
-  kill $bp
-  wait $bp 2>/dev/null || true
+  stop $bp
 fi
 
 # The medians of a situation's runs, and the lowest and highest processor time.
@@ -161,8 +171,7 @@ situation() { # NAME SETUP-FUNCTION key=value...
     if [ "$round" -eq 1 ]; then
       result[rss_$name]=$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' /proc/"$pid"/status)
     fi
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
+    stop "$pid"
   done
   summarise "$name"
 }
@@ -209,8 +218,7 @@ floor() {
     sleep 3
     echo "bench: bare window with the timers $*, round $round of $rounds" >&2
     load "$bp" "$seconds" >>"$work/load_$name"
-    kill $bp
-    wait $bp 2>/dev/null || true
+    stop $bp
   done
   summarise "$name"
 }
