@@ -5,6 +5,7 @@
 #include "platform/QtPlatform.h"
 #include "ui/strip/Form1.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace dialoon;
@@ -23,14 +24,20 @@ public:
     }
     int paints = 0;
     int requests = 0;
+    int layouts = 0;
+    QSet<QString> painted; // the names of what was drawn
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             ++paints;
+            painted.insert(watched->objectName());
+        }
         if (event->type() == QEvent::UpdateRequest || event->type() == QEvent::LayoutRequest)
             ++requests;
+        if (event->type() == QEvent::LayoutRequest)
+            ++layouts;
         return false;
     }
 };
@@ -136,6 +143,34 @@ private slots:
         model.label1Text = QStringLiteral(" Guten Abend.");
         strip->render();
         QTRY_VERIFY(counter.paints > 0);
+    }
+
+    // The steps of the sliding sentence and of the rising translation draw the captions on the strip's
+    // background, and ask for nothing else: no new layout of the strip, and, away from its edges, no
+    // drawing of the outline around the captions.
+    void aCaptionStepDrawsOnlyTheCaptions()
+    {
+        const QString sentence = QStringLiteral("Guten Tag.");
+        model.label1Text = QString(20, u' ') + sentence;
+        model.label2Text = QString();
+        strip->render();
+        QTest::qWait(50);
+        PaintCounter counter(strip.get());
+        for (int blanks = 19; blanks > 4; --blanks) {
+            model.label1Text = QString(blanks, u' ') + sentence;
+            strip->render();
+            QTRY_VERIFY(counter.painted.contains(QStringLiteral("Label1")));
+            QVERIFY2(!counter.painted.contains(QStringLiteral("Shape1")), qPrintable(counter.painted.values().join(u' ')));
+        }
+        model.label1Text = QString();
+        model.label2Text = QStringLiteral(" Good day.");
+        for (float top = 120.0f; top >= StripDesign::kLabel2RestTop; top -= 10.0f) {
+            model.label2Top = top;
+            strip->render();
+        }
+        QTRY_VERIFY(counter.painted.contains(QStringLiteral("Label2")));
+        QTest::qWait(50);
+        QCOMPARE(counter.layouts, 0);
     }
 
     // Rolled up, the captions lie below the one row left on the screen: their changes draw nothing.

@@ -89,15 +89,21 @@ void Caption::place(const QRect& target)
 {
     if (target == geometry())
         return;
-    if (!drawsPartly() || target.size() != size()) {
+    // The caption keeps the size it is placed at: a label whose size may change asks its parent to lay
+    // it out again with every new text, one more event for the event loop at every step.
+    const auto put = [&] {
+        setFixedSize(target.size());
         setGeometry(target);
+    };
+    if (!drawsPartly() || target.size() != size()) {
+        put();
         return;
     }
     // The label would ask to draw the whole of its old and new places again. Where it no longer
     // reaches, the parent still draws again itself.
     const QRect ink = inkArea(text());
     const QPoint shift = pos() - target.topLeft();
-    changeDrawingOnly(QRegion(ink).united(ink.translated(shift)), [&] { setGeometry(target); });
+    changeDrawingOnly(QRegion(ink).united(ink.translated(shift)), put);
 }
 
 void Caption::paintEvent(QPaintEvent* event)

@@ -18,7 +18,8 @@ public:
     // Changes the text, asking to draw again only where the old or the new text stands.
     void setText(const QString& text);
     // Moves the caption, asking to draw again only where its text stood and stands: the English one
-    // rises a pixel at a time, and its text is much narrower than the caption.
+    // rises a pixel at a time, and its text is much narrower than the caption. The caption keeps the
+    // size it is placed at.
     void place(const QRect& geometry);
 
     // How many times the text after the leading blanks was laid out.

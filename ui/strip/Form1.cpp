@@ -18,7 +18,8 @@ namespace {
 
 const char* const kTimerNames[kTimerCount] = {"Timer1", "Timer2", "Timer3", "Timer4", "Timer5"};
 
-// A rectangle outline with a transparent inside; it never takes the mouse.
+// A rectangle outline with a transparent inside; it never takes the mouse. Its shape is the line alone, so
+// that a change inside it, such as a caption's step, does not draw it again.
 class Outline : public QWidget
 {
 public:
@@ -35,6 +36,7 @@ protected:
         painter.setPen(colour_);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+    void resizeEvent(QResizeEvent*) override { setMask(QRegion(rect()).subtracted(rect().adjusted(1, 1, -1, -1))); }
 
 private:
     QColor colour_;
@@ -102,7 +104,7 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     // Created from the bottom of the stacking order to the top: later siblings are drawn over earlier ones.
     label1_ = makeCaption(this, "Label1");
     label1_->setFont(captionFont());
-    label1_->setGeometry(platform_.toPixelRect(0, 50, 13280, 280));
+    label1_->place(platform_.toPixelRect(0, 50, 13280, 280));
 
     label4_ = makeLabel(this, "Label4");
     QFont small(QStringLiteral("MS Serif"));
