@@ -1,11 +1,13 @@
-// The strip's captions look exactly as a label with the same text would, while the sentence that slides
-// in, one leading blank fewer at each step, is laid out once, and a new text is drawn again only where
-// it or the old one stands.
+// The strip's captions look as a label with the same text would, while the sentence that slides in, one
+// leading blank fewer at each step, is laid out once, moves as one picture by whole pixels, and a new
+// text is drawn again only where it or the old one stands. A caption that fills its background moves
+// the pixels already on the screen instead, and the screen still shows what drawing it anew would.
 #include "ui/strip/Caption.h"
 
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 using namespace dialoon;
@@ -94,6 +96,45 @@ struct Stage
     }
 };
 
+// The columns of an image that differ from its background, as [first, last]; {0, -1} when none do.
+std::pair<int, int> inkedColumns(const QImage& image)
+{
+    const QRgb background = image.pixel(image.width() - 1, 0);
+    int first = image.width();
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != background) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return last < 0 ? std::pair{0, -1} : std::pair{first, last};
+}
+
+// Whether `moved` is `picture` moved right by `by` pixels, wherever the caption shows both.
+bool sameMoved(const QImage& picture, const QImage& moved, int by)
+{
+    for (int y = 0; y < moved.height(); ++y)
+        for (int x = std::max(0, by); x < std::min(moved.width(), picture.width() + by); ++x)
+            if (moved.pixel(x, y) != picture.pixel(x - by, y))
+                return false;
+    return true;
+}
+
+// A text after leading blanks is drawn as the label draws it after one blank, moved by whole pixels, and
+// stands within a pixel of where the label puts it.
+void checkMovedLikeALabel(Caption& caption, QLabel& label, const QString& body, int blanks)
+{
+    const QString text = QString(blanks, QLatin1Char(' ')) + body;
+    const QImage restingLabel = drawn(label, QLatin1Char(' ') + body);
+    const QImage atLabel = drawn(label, text);
+    const QImage atCaption = drawn(caption, text);
+    QCOMPARE(drawn(caption, QLatin1Char(' ') + body), restingLabel);
+    const int by = inkedColumns(atCaption).first - inkedColumns(restingLabel).first;
+    QVERIFY2(sameMoved(restingLabel, atCaption, by), qPrintable(text));
+    QVERIFY2(std::abs(inkedColumns(atLabel).first - inkedColumns(atCaption).first) <= 1, qPrintable(text));
+}
+
 } // namespace
 
 class CaptionTest : public QObject
@@ -104,11 +145,11 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::newRow("plain") << QStringLiteral("Guten Tag.  ");
-        QTest::newRow("leading blanks") << QStringLiteral("      Wie geht es Ihnen?  ");
-        QTest::newRow("blanks before a kerned letter") << QStringLiteral("   AVATAR, Tür, Wörter.");
+        QTest::newRow("a leading blank") << QStringLiteral(" Wie geht es Ihnen?  ");
+        QTest::newRow("a blank before a kerned letter") << QStringLiteral(" AVATAR, Tür, Wörter.");
         QTest::newRow("umlauts and sharp s") << QStringLiteral(" Äpfel, Öl, Übung, Straße.");
         QTest::newRow("wider than the caption")
-            << QStringLiteral("  Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?");
+            << QStringLiteral(" Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?");
         QTest::newRow("only blanks") << QStringLiteral("     ");
         QTest::newRow("empty") << QString();
     }
@@ -120,6 +161,26 @@ private slots:
         dress(label);
         dress(caption);
         QCOMPARE(drawn(caption, text), drawn(label, text));
+    }
+
+    void blanksMoveTheTextByWholePixels_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("blanks");
+        QTest::newRow("six blanks") << QStringLiteral("Wie geht es Ihnen?  ") << 6;
+        QTest::newRow("before a kerned letter") << QStringLiteral("AVATAR, Tür, Wörter.") << 3;
+        QTest::newRow("wider than the caption")
+            << QStringLiteral("Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?") << 2;
+    }
+    void blanksMoveTheTextByWholePixels()
+    {
+        QFETCH(QString, body);
+        QFETCH(int, blanks);
+        QLabel label;
+        Caption caption;
+        dress(label);
+        dress(caption);
+        checkMovedLikeALabel(caption, label, body, blanks);
     }
 
     void drawsAgainWhereEitherTextStands_data()
@@ -191,6 +252,53 @@ private slots:
             QVERIFY2(own.painted.boundingRect().width() < caption->width() / 2, qPrintable(QString::number(own.painted.boundingRect().width())));
     }
 
+    // The German caption fills its background: each step of the sliding sentence moves the pixels already
+    // on the screen and draws only the column the sentence uncovers, and the screen shows what drawing
+    // the caption anew shows, around a ring-shaped outline and under a cover, both lying over it.
+    void aSlideStepMovesThePixelsOnTheScreen()
+    {
+        QWidget window(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        window.setAutoFillBackground(true);
+        QPalette colours = window.palette();
+        colours.setColor(QPalette::Window, QColor(58, 110, 165));
+        window.setPalette(colours);
+        window.setGeometry(QRect(QPoint(0, window.screen()->geometry().bottom() - 80), QSize(320, 24)));
+        auto* caption = new Caption(&window);
+        dress(*caption);
+        caption->setAttribute(Qt::WA_TranslucentBackground, false);
+        caption->setAttribute(Qt::WA_NoSystemBackground, false);
+        caption->setAutoFillBackground(true);
+        caption->setGeometry(0, 3, 420, 19);
+        caption->setFixedSize(caption->size());
+        auto* cover = new QWidget(&window);
+        cover->setAutoFillBackground(true);
+        cover->setGeometry(300, 1, 20, 22);
+        auto* outline = new QWidget(&window);
+        outline->setGeometry(0, 1, 320, 22);
+        outline->setMask(QRegion(outline->rect()).subtracted(outline->rect().adjusted(1, 1, -1, -1)));
+        const QString sentence = QStringLiteral("Das ist mein Bruder, er wohnt in Wien.");
+        caption->setText(QString(40, QLatin1Char(' ')) + sentence);
+        PaintRecorder own;
+        caption->installEventFilter(&own);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!own.painted.isEmpty());
+
+        const auto onScreen = [&] { return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32); };
+        for (int blanks = 39; blanks >= 1; --blanks) {
+            own.painted = QRegion();
+            caption->setText(QString(blanks, QLatin1Char(' ')) + sentence);
+            QTRY_VERIFY(!own.painted.isEmpty());
+            qsizetype area = 0;
+            for (const QRect& part : own.painted)
+                area += qsizetype(part.width()) * part.height();
+            QVERIFY2(area <= 8 * caption->height(), qPrintable(QStringLiteral("%1 blanks: %2 pixels drawn").arg(blanks).arg(area)));
+            const QImage moved = onScreen();
+            caption->repaint(); // the whole caption drawn and sent again
+            QCOMPARE(moved, onScreen());
+        }
+    }
+
     void theSlidingSentenceIsLaidOutOnce()
     {
         Caption caption;
@@ -198,15 +306,24 @@ private slots:
         const QString sentence = QStringLiteral("Das ist mein Bruder.  ");
         QLabel label;
         dress(label);
-        for (int blanks = 30; blanks >= 0; --blanks) {
-            const QString step = QString(blanks, QLatin1Char(' ')) + sentence;
-            QCOMPARE(drawn(caption, step), drawn(label, step));
+        for (int blanks = 30; blanks >= 1; --blanks) {
+            checkMovedLikeALabel(caption, label, sentence, blanks);
+            if (QTest::currentTestFailed())
+                return;
         }
+        QCOMPARE(drawn(caption, sentence), drawn(label, sentence));
         QCOMPARE(caption.layouts(), 1);
         drawn(caption, QStringLiteral("Ein neuer Satz."));
         QCOMPARE(caption.layouts(), 2);
     }
 };
 
-QTEST_MAIN(CaptionTest)
+int main(int argc, char** argv)
+{
+    // As the program sends its pixels: over the X connection.
+    qputenv("QT_XCB_NO_MITSHM", "1");
+    QApplication app(argc, argv);
+    CaptionTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "caption_test.moc"

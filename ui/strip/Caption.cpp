@@ -4,6 +4,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <cmath>
+
 namespace dialoon {
 
 Caption::Caption(QWidget* parent) : QLabel(parent)
@@ -47,7 +49,9 @@ qreal Caption::layOut(const QString& full)
         laidOut_ = true;
         ++layouts_;
     }
-    return blanks == 0 ? 0.0 : (blanks - 1) * blankWidth_ + lastBlankWidth_;
+    // The last blank as the line lays it out, the others rounded together to whole pixels: one blank
+    // more or fewer then moves the same picture of the text.
+    return blanks == 0 ? 0.0 : std::round((blanks - 1) * blankWidth_) + lastBlankWidth_;
 }
 
 QRect Caption::inkArea(const QString& full)
@@ -63,12 +67,48 @@ bool Caption::drawsPartly() const
     return plainLine() && isVisible() && updatesEnabled();
 }
 
+bool Caption::movesDrawnText() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return autoFillBackground() && !testAttribute(Qt::WA_NoSystemBackground) && palette().brush(backgroundRole()).isOpaque() &&
+           ratio == std::floor(ratio);
+}
+
+QRect Caption::openArea() const
+{
+    QRegion open(visibleRegion());
+    const QWidget* parent = parentWidget();
+    if (parent == nullptr)
+        return open.boundingRect();
+    const QObjectList& siblings = parent->children();
+    for (qsizetype i = siblings.indexOf(this) + 1; i < siblings.size(); ++i) {
+        const auto* sibling = qobject_cast<const QWidget*>(siblings.at(i));
+        if (sibling == nullptr || !sibling->isVisible() || sibling->isWindow())
+            continue;
+        const QRegion over = sibling->mask().isEmpty() ? QRegion(sibling->geometry())
+                                                       : sibling->mask().translated(sibling->pos());
+        open -= over.translated(-pos());
+    }
+    // The largest free rectangle: the text moves along it.
+    QRect widest;
+    for (const QRect& band : open)
+        if (band.width() * band.height() > widest.width() * widest.height())
+            widest = band;
+    return widest;
+}
+
 template <typename Change>
-void Caption::changeDrawingOnly(const QRegion& area, const Change& change)
+void Caption::holdingDrawing(const Change& change)
 {
     setAttribute(Qt::WA_UpdatesDisabled, true);
     change();
     setAttribute(Qt::WA_UpdatesDisabled, false);
+}
+
+template <typename Change>
+void Caption::changeDrawingOnly(const QRegion& area, const Change& change)
+{
+    holdingDrawing(change);
     update(area);
 }
 
@@ -81,8 +121,28 @@ void Caption::setText(const QString& text)
         return;
     }
     // The label would ask to draw its whole width again; only the two texts' places need it.
-    const QRect before = inkArea(QLabel::text());
-    changeDrawingOnly(QRegion(before).united(inkArea(text)), [&] { QLabel::setText(text); });
+    const QString old = QLabel::text();
+    const QRect before = inkArea(old);
+    const qreal leadBefore = layOut(old);
+    const QString oldBody = bodyText_;
+    const QRect after = inkArea(text);
+    const QRegion changed = QRegion(before).united(after);
+    const qreal delta = layOut(text) - leadBefore;
+    const int shift = int(std::lround(delta));
+    if (oldBody != bodyText_ || before.isEmpty() || shift == 0 || std::abs(delta - shift) > 1e-6 || !movesDrawnText()) {
+        changeDrawingOnly(changed, [&] { QLabel::setText(text); });
+        return;
+    }
+    // Only the leading blanks changed: the same picture moves by whole pixels. Where no other widget
+    // lies over the caption, the pixels already drawn are moved, and only what the text uncovers is
+    // drawn again; elsewhere its places are drawn again.
+    holdingDrawing([&] { QLabel::setText(text); });
+    const QRect moved = changed.boundingRect() & openArea();
+    if (!moved.isEmpty())
+        scroll(shift, 0, moved);
+    const QRegion rest = changed.subtracted(moved);
+    if (!rest.isEmpty())
+        update(rest);
 }
 
 void Caption::place(const QRect& target)

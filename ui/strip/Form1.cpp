@@ -71,10 +71,10 @@ QLabel* makeLabel(QWidget* parent, const char* name)
     return label;
 }
 
-Caption* makeCaption(QWidget* parent, const char* name)
+Caption* makeCaption(QWidget* parent, const char* name, bool opaque)
 {
     auto* caption = new Caption(parent);
-    dress(caption, name, false);
+    dress(caption, name, opaque);
     return caption;
 }
 
@@ -102,7 +102,9 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     platform_.keepOffTaskbar(*this);
 
     // Created from the bottom of the stacking order to the top: later siblings are drawn over earlier ones.
-    label1_ = makeCaption(this, "Label1");
+    // The German caption, at the bottom, fills its background with the strip's colour: the sentence
+    // sliding in then moves the pixels already drawn. The English one passes over it, and lets it show.
+    label1_ = makeCaption(this, "Label1", true);
     label1_->setFont(captionFont());
     label1_->place(platform_.toPixelRect(0, 50, 13280, 280));
 
@@ -127,7 +129,7 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     shape1_->setObjectName(QStringLiteral("Shape1"));
     shape1_->setGeometry(platform_.toPixelRect(0, 15, 7140, 330));
 
-    label2_ = makeCaption(this, "Label2");
+    label2_ = makeCaption(this, "Label2", false);
     label2_->setFont(captionFont());
 
     bar_ = new Band(this);
