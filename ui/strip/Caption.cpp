@@ -76,10 +76,11 @@ bool Caption::movesDrawnText() const
 
 QRect Caption::openArea() const
 {
-    QRegion open(visibleRegion());
     const QWidget* parent = parentWidget();
-    if (parent == nullptr)
-        return open.boundingRect();
+    if (parent == nullptr || isWindow())
+        return rect();
+    // Within the parent's bounds (the strip is narrower than the German caption).
+    QRegion open(rect() & parent->rect().translated(-pos()));
     const QObjectList& siblings = parent->children();
     for (qsizetype i = siblings.indexOf(this) + 1; i < siblings.size(); ++i) {
         const auto* sibling = qobject_cast<const QWidget*>(siblings.at(i));
