@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -174,8 +175,10 @@ void Caption::paintEvent(QPaintEvent* event)
         return;
     }
     const qreal lead = layOut(text());
-    // A blank caption (the one of the two languages not shown) draws nothing over what lies beneath.
-    if (bodyText_.isEmpty())
+    // A blank caption (the one of the two languages not shown) draws nothing over what lies beneath,
+    // nor does a caption asked to draw only where its text does not reach, such as the column the
+    // sliding sentence uncovers behind it.
+    if (bodyText_.isEmpty() || !event->region().intersects(inkArea(text())))
         return;
     QPainter painter(this);
     painter.setFont(font());
