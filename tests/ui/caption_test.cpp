@@ -170,7 +170,8 @@ private slots:
         QTest::newRow("six blanks") << QStringLiteral("Wie geht es Ihnen?  ") << 6;
         QTest::newRow("before a kerned letter") << QStringLiteral("AVATAR, Tür, Wörter.") << 3;
         QTest::newRow("wider than the caption")
-            << QStringLiteral("Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?") << 2;
+            << QStringLiteral("Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?")
+            << 2;
     }
     void blanksMoveTheTextByWholePixels()
     {
@@ -284,7 +285,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_VERIFY(!own.painted.isEmpty());
 
-        const auto onScreen = [&] { return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32); };
+        const auto onScreen = [&] {
+            return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        };
         for (int blanks = 39; blanks >= 1; --blanks) {
             own.painted = QRegion();
             caption->setText(QString(blanks, QLatin1Char(' ')) + sentence);
@@ -292,7 +295,8 @@ private slots:
             qsizetype area = 0;
             for (const QRect& part : own.painted)
                 area += qsizetype(part.width()) * part.height();
-            QVERIFY2(area <= 8 * caption->height(), qPrintable(QStringLiteral("%1 blanks: %2 pixels drawn").arg(blanks).arg(area)));
+            QVERIFY2(area <= 8 * caption->height(),
+                     qPrintable(QStringLiteral("%1 blanks: %2 pixels drawn").arg(blanks).arg(area)));
             const QImage moved = onScreen();
             caption->repaint(); // the whole caption drawn and sent again
             QCOMPARE(moved, onScreen());

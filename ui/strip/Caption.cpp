@@ -71,8 +71,8 @@ bool Caption::drawsPartly() const
 bool Caption::movesDrawnText() const
 {
     const qreal ratio = devicePixelRatioF();
-    return autoFillBackground() && !testAttribute(Qt::WA_NoSystemBackground) && palette().brush(backgroundRole()).isOpaque() &&
-           ratio == std::floor(ratio);
+    return autoFillBackground() && !testAttribute(Qt::WA_NoSystemBackground) &&
+           palette().brush(backgroundRole()).isOpaque() && ratio == std::floor(ratio);
 }
 
 QRect Caption::openArea() const
@@ -131,7 +131,8 @@ void Caption::setText(const QString& text)
     const QRegion changed = QRegion(before).united(after);
     const qreal delta = layOut(text) - leadBefore;
     const int shift = int(std::lround(delta));
-    if (oldBody != bodyText_ || before.isEmpty() || shift == 0 || std::abs(delta - shift) > 1e-6 || !movesDrawnText()) {
+    const bool sameBody = oldBody == bodyText_ && !before.isEmpty();
+    if (!sameBody || shift == 0 || std::abs(delta - shift) > 1e-6 || !movesDrawnText()) {
         changeDrawingOnly(changed, [&] { QLabel::setText(text); });
         return;
     }
