@@ -9,6 +9,25 @@
 
 namespace dialoon {
 
+namespace {
+
+// How many blanks a text begins with.
+qsizetype leadingBlanks(QStringView full)
+{
+    qsizetype blanks = 0;
+    while (blanks < full.size() && full.at(blanks) == QLatin1Char(' '))
+        ++blanks;
+    return blanks;
+}
+
+// The text after its leading blanks.
+QStringView bodyOf(QStringView full)
+{
+    return full.mid(leadingBlanks(full));
+}
+
+} // namespace
+
 Caption::Caption(QWidget* parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
@@ -32,9 +51,7 @@ bool Caption::plainLine() const
 
 qreal Caption::layOut(const QString& full)
 {
-    qsizetype blanks = 0;
-    while (blanks < full.size() && full.at(blanks) == QLatin1Char(' '))
-        ++blanks;
+    const qsizetype blanks = leadingBlanks(full);
     const QStringView body = QStringView(full).mid(blanks);
     if (!laidOut_ || body != bodyText_) {
         bodyText_ = body.toString();
@@ -57,9 +74,14 @@ qreal Caption::layOut(const QString& full)
 
 QRect Caption::inkArea(const QString& full)
 {
+    return inkAt(full, layOut(full));
+}
+
+QRect Caption::inkAt(const QString& full, qreal lead) const
+{
     if (full.trimmed().isEmpty())
         return {};
-    const qreal left = contentsRect().left() + layOut(full);
+    const qreal left = contentsRect().left() + lead;
     return QRectF(left - slack_, 0, body_.size().width() + 2 * slack_, height()).toAlignedRect() & rect();
 }
 
@@ -124,14 +146,14 @@ void Caption::setText(const QString& text)
     }
     // The label would ask to draw its whole width again; only the two texts' places need it.
     const QString old = QLabel::text();
-    const QRect before = inkArea(old);
     const qreal leadBefore = layOut(old);
-    const QString oldBody = bodyText_;
-    const QRect after = inkArea(text);
+    const QRect before = inkAt(old, leadBefore);
+    const qreal leadAfter = layOut(text);
+    const QRect after = inkAt(text, leadAfter);
     const QRegion changed = QRegion(before).united(after);
-    const qreal delta = layOut(text) - leadBefore;
+    const qreal delta = leadAfter - leadBefore;
     const int shift = int(std::lround(delta));
-    const bool sameBody = oldBody == bodyText_ && !before.isEmpty();
+    const bool sameBody = bodyOf(old) == bodyOf(text) && !before.isEmpty();
     if (!sameBody || shift == 0 || std::abs(delta - shift) > 1e-6 || !movesDrawnText()) {
         changeDrawingOnly(changed, [&] { QLabel::setText(text); });
         return;
@@ -179,7 +201,7 @@ void Caption::paintEvent(QPaintEvent* event)
     // A blank caption (the one of the two languages not shown) draws nothing over what lies beneath,
     // nor does a caption asked to draw only where its text does not reach, such as the column the
     // sliding sentence uncovers behind it.
-    if (bodyText_.isEmpty() || !event->region().intersects(inkArea(text())))
+    if (bodyText_.isEmpty() || !event->region().intersects(inkAt(text(), lead)))
         return;
     QPainter painter(this);
     painter.setFont(font());

@@ -55,6 +55,8 @@ private:
     qreal layOut(const QString& full);
     // Where the text stands, with room for letters that reach past their advance.
     QRect inkArea(const QString& full);
+    // The same for a text already laid out, whose body begins `lead` from the left.
+    QRect inkAt(const QString& full, qreal lead) const;
 
     QStaticText body_;
     QString bodyText_;
