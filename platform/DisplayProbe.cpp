@@ -1,7 +1,6 @@
 // The X display probe: one short xcb connection, closed at once.
 #include "platform/DisplayProbe.h"
 
-#include <QByteArray>
 #include <QtGlobal>
 
 #ifdef DIALOON_HAVE_XCB
@@ -12,11 +11,6 @@ namespace dialoon::DisplayProbe {
 
 bool graphicalDesktopReachable()
 {
-    // Another platform plugin chosen on purpose is that plugin's business; only the xcb platform, which
-    // the program takes by itself, is probed here.
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return true;
 #ifdef DIALOON_HAVE_XCB
     // An empty or unset DISPLAY makes xcb_connect fail, as it would inside Qt.
     if (qEnvironmentVariableIsEmpty("DISPLAY"))

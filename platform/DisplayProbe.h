@@ -5,7 +5,7 @@
 namespace dialoon::DisplayProbe {
 
 // True when the program can open its windows: an X server (directly or through XWayland) answers on
-// $DISPLAY, or another Qt platform was chosen on purpose through QT_QPA_PLATFORM (such as "offscreen").
+// $DISPLAY.
 // Writes nothing and leaves no connection open.
 bool graphicalDesktopReachable();
 

@@ -21,6 +21,10 @@ int main(int argc, char* argv[])
         std::fputs(answer->err.c_str(), stderr);
         return answer->exitCode;
     }
+    // The strip places itself and follows the pointer, which a Wayland session allows only through
+    // XWayland: the program is an X11 program whatever platform the environment names (a Wayland one is
+    // a common tweak).
+    qputenv("QT_QPA_PLATFORM", "xcb");
     if (!dialoon::DisplayProbe::graphicalDesktopReachable()) {
         std::fputs(dialoon::CommandLine::noDesktopMessage().c_str(), stderr);
         return dialoon::CommandLine::kNoDesktop;
@@ -29,9 +33,6 @@ int main(int argc, char* argv[])
     dialoon::SessionBus::skipHopelessLaunch();
     // Read while the toolkit loads: the strip's first frame waits for it.
     const dialoon::FontWarmUp fonts;
-    // The strip places itself and reads the cursor, which a Wayland session allows only through XWayland.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
     // Our windows are small: sending their pixels over the X connection costs less than sharing memory
     // with the server, which takes a round trip to the server, and a wake-up of Qt's X thread, per frame.
     if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))

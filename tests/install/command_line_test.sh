@@ -55,6 +55,12 @@ lesson01.txt;2;;^dialoon: unknown argument 'lesson01.txt'
 ;1;;^dialoon: .*needs a graphical desktop \(X11, or XWayland on a Wayland session\)
 EOF
 
+# A Wayland platform named in the environment changes nothing: the program is an X11 program.
+(cd "$work" && env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-0 XDG_CONFIG_HOME="$work/config" \
+   XDG_RUNTIME_DIR="$work/runtime" "$program" >"$work/out" 2>"$work/err")
+status=$?
+[ "$status" -eq 1 ] && grep -q 'graphical desktop' "$work/err" || fail "QT_QPA_PLATFORM=wayland: status $status: $(cat "$work/err")"
+
 # An X display that nobody serves is no display either.
 (cd "$work" && env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:4093 XDG_CONFIG_HOME="$work/config" \
    XDG_RUNTIME_DIR="$work/runtime" "$program" >"$work/out" 2>"$work/err")
