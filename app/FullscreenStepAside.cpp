@@ -1,4 +1,4 @@
-// Quiet while a fullscreen window is active.
+// Quiet and below while a fullscreen window is active or a film plays.
 #include "app/FullscreenStepAside.h"
 
 #include "platform/Platform.h"
@@ -6,9 +6,11 @@
 namespace dialoon {
 
 FullscreenStepAside::FullscreenStepAside(Platform& platform, SpeechRequests& character)
-    : platform_(platform), character_(character), steppedAside_(platform.fullscreenActive())
+    : platform_(platform), character_(character), steppedAside_(false)
 {
+    // The platform knows whether to step aside only once someone listens.
     platform_.setFullscreenHandler([this](bool active) { fullscreenChanged(active); });
+    fullscreenChanged(platform_.fullscreenActive());
 }
 
 FullscreenStepAside::~FullscreenStepAside()
@@ -38,14 +40,13 @@ void FullscreenStepAside::fullscreenChanged(bool active)
     if (active == steppedAside_)
         return;
     steppedAside_ = active;
+    platform_.keepOurWindowsOnTop(!active);
     if (active) {
         // The character's error would only end the program over someone's film: being quiet is enough.
         try {
             character_.stop();
         } catch (const std::exception&) {
         }
-    } else {
-        platform_.raiseOurWindows();
     }
 }
 

@@ -1,7 +1,8 @@
-// Steps aside for a fullscreen window (a film, a presentation): while one is active the character is not
-// asked to speak, so neither voice nor balloon comes up over it, and a sentence being spoken when it
-// begins is stopped. The course plays on underneath. When it ends, the strip and the character come
-// back on top and the next sentence is spoken again.
+// Steps aside for a fullscreen window or a film (a presentation, a video the session is kept awake
+// for): while one is on, the program's windows give up staying on top and the character is not asked
+// to speak, so neither voice nor balloon comes up over it, and a sentence being spoken when it begins is
+// stopped. The course plays on underneath. When it ends, the strip and the character come back on top
+// and the next sentence is spoken again.
 #pragma once
 
 #include "engine/SpeechRequests.h"

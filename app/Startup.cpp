@@ -134,7 +134,7 @@ void Startup::run(const std::function<void()>& prepareCharacter)
     }
     readSettings();
 
-    strip_.top = 0.0;
+    strip_.top = platform_.topEdgeTwips();
     strip_.visible = false;
 
     strip_.splashTop = platform_.screenHeightTwips() / 2 - 1800;

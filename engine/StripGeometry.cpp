@@ -10,7 +10,7 @@ void Get_Windows_Rect(StripModel& strip, Platform& platform)
 {
     strip.fullHeight = StripDesign::kFullHeight;
     strip.height = strip.fullHeight;
-    strip.top = 0.0;
+    strip.top = platform.topEdgeTwips();
     platform.placeStrip(strip.left, strip.top, strip.width, strip.height);
     strip.windowRect = platform.stripRect();
 }

@@ -8,7 +8,8 @@ struct StripModel;
 
 namespace StripGeometry {
 
-// Full height, top edge, and the window rectangle captured anew for the mouse tests.
+// Full height, at the top edge of the free part of the screen, and the window rectangle captured anew
+// for the mouse tests.
 void Get_Windows_Rect(StripModel& strip, Platform& platform);
 
 // Pins the strip above all other windows at its current position and size.

@@ -10,6 +10,8 @@
 namespace dialoon {
 namespace {
 
+// How far below the top edge the pointer may be to unroll the strip. The edge is the strip's own top,
+// where the window manager keeps it: below a desktop's top bar, not the screen's first row.
 constexpr int kTopEdgeRows = 3;
 const QString kBlank = QStringLiteral(" ");
 
@@ -54,7 +56,7 @@ double WelcomeWatch::heightFor(int c, PixelPoint cursor) const
 {
     const bool inside = strip_.windowRect.contains(cursor);
     const bool unrolled = strip_.height == strip_.fullHeight;
-    if (c > 0 || state_.autoHide == 0 || (inside && (cursor.y <= kTopEdgeRows || unrolled)))
+    if (c > 0 || state_.autoHide == 0 || (inside && (cursor.y <= strip_.windowRect.top + kTopEdgeRows || unrolled)))
         return strip_.fullHeight;
     return StripDesign::kRolledUpHeight;
 }

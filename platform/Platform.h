@@ -21,6 +21,9 @@ public:
 
     // The screen, in twips and in twips per pixel.
     virtual double screenWidthTwips() const = 0;
+    // The top of the part of the strip's screen that panels leave free (a desktop's top bar pushes it
+    // down), in twips: the edge the strip rests against.
+    virtual double topEdgeTwips() const = 0;
     virtual double screenHeightTwips() const = 0;
     virtual double twipsPerPixelX() const = 0;
     virtual double twipsPerPixelY() const = 0;
@@ -57,12 +60,15 @@ public:
     virtual bool activateRunningInstance() = 0;
     virtual void setActivationHandler(std::function<void()> handler) = 0;
 
-    // Whether the active window on the strip's screen is fullscreen (a film, a presentation); our own
-    // windows never count. The handler hears every change, as it happens.
+    // Whether the program should step aside: the active window on the strip's screen is fullscreen, or
+    // the session is kept awake for a film or a presentation; our own windows never count. Known only
+    // once a handler is set (always false before), which then hears every change as it happens.
     virtual bool fullscreenActive() const = 0;
     virtual void setFullscreenHandler(std::function<void(bool active)> handler) = 0;
-    // Brings the program's always-on-top windows (the strip, the character) back above the others.
-    virtual void raiseOurWindows() = 0;
+    // The program's always-on-top windows (the strip, the character, the balloon) give up staying on
+    // top, so that a fullscreen window covers them, or take it back and come above the others again.
+    // Windows shown later follow the latest call.
+    virtual void keepOurWindowsOnTop(bool onTop) = 0;
 
     // Start at logon: writes or replaces the entry that starts the executable, or removes it. Silent.
     virtual void writeLogonEntry(const QString& executablePath) = 0;

@@ -6,6 +6,7 @@
 // taken from it.
 #include "platform/PointerWatch.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -248,8 +249,41 @@ bool PointerWatch::movedSinceLastLook()
     return moved;
 }
 
-bool PointerWatch::eventFilter(QObject*, QEvent* event)
+QPoint PointerWatch::believed(QPoint asked, const QRect& left, std::optional<QPoint> firstAfter)
 {
+    const bool stale = !left.isEmpty() && left.contains(asked) && (!firstAfter || *firstAfter == asked);
+    return stale ? kNowhere : asked;
+}
+
+QPoint PointerWatch::believed(QPoint asked)
+{
+    // A menu open grabs the pointer, and our windows may hear of leaving while it is still over them.
+    if (left_.isEmpty() || QApplication::activePopupWidget() != nullptr)
+        return asked;
+    const QPoint place = believed(asked, left_, firstAfterLeaving_);
+    if (place == asked) {
+        left_ = QRect(); // the server follows the pointer
+        firstAfterLeaving_.reset();
+    } else if (!firstAfterLeaving_) {
+        firstAfterLeaving_ = asked;
+    }
+    return place;
+}
+
+bool PointerWatch::eventFilter(QObject* watched, QEvent* event)
+{
+    // Which of the program's windows the pointer is in: the window system tells the windows themselves.
+    const bool crossing = event->type() == QEvent::Enter || event->type() == QEvent::Leave;
+    if (auto* window = crossing ? qobject_cast<QWindow*>(watched) : nullptr) {
+        if (event->type() == QEvent::Enter) {
+            under_ = window;
+            left_ = QRect();
+        } else if (under_ == window || under_.isNull()) {
+            under_ = nullptr;
+            left_ = window->geometry();
+        }
+        firstAfterLeaving_.reset();
+    }
     switch (event->type()) {
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:

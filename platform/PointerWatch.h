@@ -5,6 +5,9 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -50,6 +53,20 @@ public:
     // connection or when the pointer is on another screen.
     std::optional<QPoint> askPointer();
 
+    // Where the pointer is, given where the window system places it. Through XWayland the X server hears
+    // of the pointer only over X windows: once it leaves ours for a Wayland window or the desktop, the
+    // server keeps placing it where ours last saw it. So a place inside the window the pointer left for
+    // none of ours, unchanged since the first look after it left, is not believed: the pointer is then
+    // nowhere near the program's windows. Where the server follows the pointer (plain X11) its place
+    // changes or lies outside, and is believed as it is.
+    QPoint believed(QPoint asked);
+    // The same for given sightings. left is the frame of the window the pointer left for none of ours
+    // (empty while it is over one of ours, or nothing was left since); firstAfter the first place asked
+    // for after that, if any.
+    static QPoint believed(QPoint asked, const QRect& left, std::optional<QPoint> firstAfter);
+    // A place outside every window of the program.
+    static constexpr QPoint kNowhere{-(1 << 20), -(1 << 20)};
+
 protected:
     // Any pointer event on a window of this program counts as a movement.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +93,11 @@ private:
     std::function<void()> onMovement_;
     std::optional<unsigned int> laterQuestion_; // the sequence number of the question asked at a look
     std::optional<QPoint> lastAnswer_;          // where askPointer() last found the pointer
+    // The pointer among the program's windows, as the window system told: the window it is in, or the
+    // frame of the one it left for none of ours, and the first place asked for after that.
+    QPointer<QWindow> under_;
+    QRect left_;
+    std::optional<QPoint> firstAfterLeaving_;
 };
 
 } // namespace dialoon

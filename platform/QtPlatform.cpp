@@ -2,6 +2,7 @@
 #include "platform/QtPlatform.h"
 
 #include "platform/BuildInfo.h"
+#include "platform/FilmWatch.h"
 #include "platform/FullscreenWatch.h"
 #include "platform/LogonEntry.h"
 #include "platform/SingleInstance.h"
@@ -17,6 +18,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -54,6 +56,12 @@ double QtPlatform::screenHeightTwips() const
     return (s ? s->geometry().height() : 768) * twipsPerPixelY();
 }
 
+double QtPlatform::topEdgeTwips() const
+{
+    const QScreen* s = screenOf(strip_);
+    return (s ? s->availableGeometry().top() : 0) * twipsPerPixelY();
+}
+
 double QtPlatform::twipsPerPixelX() const
 {
     return kTwipsPerLogicalPixel;
@@ -77,7 +85,8 @@ PixelPoint QtPlatform::cursorPos() const
     for (const QScreen* screen : QGuiApplication::screens())
         unscaled = unscaled && screen->devicePixelRatio() == 1.0;
     const std::optional<QPoint> asked = pointerWatch_ && unscaled ? pointerWatch_->askPointer() : std::nullopt;
-    const QPoint p = asked ? *asked : QCursor::pos();
+    const QPoint p = pointerWatch_ ? pointerWatch_->believed(asked ? *asked : QCursor::pos())
+                                   : (asked ? *asked : QCursor::pos());
     cursor_ = PixelPoint{p.x(), p.y()};
     return *cursor_;
 }
@@ -226,21 +235,81 @@ void QtPlatform::setActivationHandler(std::function<void()> handler)
 
 bool QtPlatform::fullscreenActive() const
 {
-    return fullscreen_ && fullscreen_->active();
+    return (fullscreen_ && fullscreen_->active()) || (film_ && film_->active());
 }
 
 void QtPlatform::setFullscreenHandler(std::function<void(bool active)> handler)
 {
     fullscreen_.reset();
-    if (handler)
-        fullscreen_ = std::make_unique<FullscreenWatch>([this] { return stripScreenArea(); }, std::move(handler));
+    film_.reset();
+    stepAsideHandler_ = std::move(handler);
+    if (!stepAsideHandler_)
+        return;
+    fullscreen_ = std::make_unique<FullscreenWatch>([this] { return stripScreenArea(); }, [this](bool) { stepAsideChanged(); });
+    film_ = std::make_unique<FilmWatch>([this](bool) { stepAsideChanged(); });
+    steppingAside_ = fullscreenActive();
 }
 
-void QtPlatform::raiseOurWindows()
+void QtPlatform::stepAsideChanged()
 {
+    const bool now = fullscreenActive();
+    if (now == steppingAside_)
+        return;
+    steppingAside_ = now;
+    if (stepAsideHandler_)
+        stepAsideHandler_(now);
+}
+
+namespace {
+
+// Gives a window of ours that wants to stay on top the stacking asked for last. Through the window
+// handle: the widget's own flags would hide the window to change.
+void applyOnTop(QWidget* window, bool onTop, bool restack)
+{
+    if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) || window->windowHandle() == nullptr)
+        return;
+    QWindow* handle = window->windowHandle();
+    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
+        handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (!restack || !window->isVisible())
+        return;
+    keepAbove(window, onTop);
+    if (onTop)
+        window->raise();
+    else
+        window->lower();
+}
+
+// Windows shown while the program steps aside go below too.
+class OnTopKeeper : public QObject
+{
+public:
+    explicit OnTopKeeper(const bool& onTop) : onTop_(onTop) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow()) // about to be mapped, in the place its flags give it
+                applyOnTop(widget, onTop_, false);
+        }
+        return false;
+    }
+
+private:
+    const bool& onTop_;
+};
+
+} // namespace
+
+void QtPlatform::keepOurWindowsOnTop(bool onTop)
+{
+    onTop_ = onTop;
+    if (!onTopKeeper_ && !onTop)
+        onTopKeeper_ = std::make_unique<OnTopKeeper>(onTop_);
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-            window->raise();
+        applyOnTop(window, onTop, true);
 }
 
 QRect QtPlatform::availableArea(std::optional<QPoint> near) const

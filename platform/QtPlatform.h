@@ -12,6 +12,7 @@
 class QMessageBox;
 
 namespace dialoon {
+class FilmWatch;
 class FullscreenWatch;
 class SingleInstance;
 }
@@ -30,6 +31,7 @@ public:
 
     double screenWidthTwips() const override;
     double screenHeightTwips() const override;
+    double topEdgeTwips() const override;
     double twipsPerPixelX() const override;
     double twipsPerPixelY() const override;
     PixelPoint cursorPos() const override;
@@ -50,7 +52,7 @@ public:
     void setActivationHandler(std::function<void()> handler) override;
     bool fullscreenActive() const override;
     void setFullscreenHandler(std::function<void(bool active)> handler) override;
-    void raiseOurWindows() override;
+    void keepOurWindowsOnTop(bool onTop) override;
     QRect availableArea(std::optional<QPoint> near) const override;
     QRect stripScreenArea() const override;
     void keepOffTaskbar(QWidget& window) const override;
@@ -64,7 +66,14 @@ private:
     QPointer<QMessageBox> openMessage_;
     std::unique_ptr<SingleInstance> instance_;
     std::function<void()> activationHandler_;
+    // Stepping aside: a fullscreen window, or a film the session is kept awake for.
     std::unique_ptr<FullscreenWatch> fullscreen_;
+    std::unique_ptr<FilmWatch> film_;
+    std::function<void(bool)> stepAsideHandler_;
+    bool steppingAside_ = false;
+    void stepAsideChanged();
+    bool onTop_ = true;
+    std::unique_ptr<QObject> onTopKeeper_; // gives windows shown later the latest stacking
     // The pointer as last asked for, asked again only when it may have moved.
     mutable std::unique_ptr<PointerWatch> pointerWatch_;
     std::function<void()> pointerMovedHandler_;

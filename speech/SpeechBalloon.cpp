@@ -38,6 +38,7 @@ SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, 
       platform_(platform), edge_(std::move(edge))
 {
     setObjectName(QStringLiteral("PeedyBalloon"));
+    setWindowTitle(QStringLiteral("PeedyBalloon"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);

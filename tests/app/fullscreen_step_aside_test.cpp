@@ -1,5 +1,5 @@
-// Quiet for a fullscreen window: the course plays on unheard, and the voice comes back with the next
-// German showing once the window is gone. Stepped tick by tick with the fake platform.
+// Quiet and below for a fullscreen window: the course plays on unheard, and the windows and the voice
+// come back with the next German showing once the window is gone. Stepped tick by tick with the fake platform.
 #include "EngineRig.h"
 
 #include <QTest>
@@ -52,6 +52,7 @@ private slots:
         rig.ticks(Timer5, 10 * 60 * 10); // ten minutes of the cycle
         QCOMPARE(spoken(rig.speech.requests), 0);
         QVERIFY(rig.state.sentenceId != placeBefore); // the course went on underneath
+        QVERIFY(!rig.platform.onTop);
         QCOMPARE(rig.platform.raises, 0);
     }
 
@@ -64,6 +65,7 @@ private slots:
         rig.speech.requests.clear();
 
         rig.platform.setFullscreen(false);
+        QVERIFY(rig.platform.onTop);
         QCOMPARE(rig.platform.raises, 1);
         for (int i = 0; i < 400 && spoken(rig.speech.requests) == 0; ++i)
             rig.ticks(Timer5, 1);
@@ -71,14 +73,17 @@ private slots:
         QCOMPARE(rig.speech.requests.first(), kSpeak + rig.strip.germanText);
     }
 
-    void aProgramStartedOverAFullscreenWindowStartsQuiet()
+    void aProgramStartedOverAFullscreenWindowStartsQuietAndBelow()
     {
-        EngineRig rig;
-        rig.platform.fullscreen = true;
-        FullscreenStepAside late(rig.platform, rig.speech);
+        FakePlatform platform;
+        SpeechLog speech;
+        platform.fullscreen = true;
+        FullscreenStepAside late(platform, speech);
         QVERIFY(late.steppedAside());
+        QVERIFY(!platform.onTop);
+        speech.requests.clear();
         late.speak(QStringLiteral("Hallo.  "));
-        QVERIFY(rig.speech.requests.isEmpty());
+        QVERIFY(speech.requests.isEmpty());
     }
 
     void repeatedReportsOfTheSameStateChangeNothing()

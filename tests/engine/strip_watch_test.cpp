@@ -77,28 +77,36 @@ private slots:
     void autoHide_data()
     {
         QTest::addColumn<int>("autoHide");
+        QTest::addColumn<int>("topBar");
         QTest::addColumn<QList<QPoint>>("cursor");
         QTest::addColumn<QList<int>>("heights");
-        // The strip covers pixels x 379..855, y 0..22.
-        QTest::newRow("off never rolls up") << 0 << QList<QPoint>{{10, 500}, {10, 500}} << QList<int>{340, 340};
+        // The strip covers pixels x 379..855, y 0..22, or 32..54 under a top bar of 32 pixels.
+        QTest::newRow("off never rolls up") << 0 << 0 << QList<QPoint>{{10, 500}, {10, 500}} << QList<int>{340, 340};
         QTest::newRow("leaving rolls up at once")
-            << 1 << QList<QPoint>{{500, 10}, {500, 30}} << QList<int>{340, 20};
+            << 1 << 0 << QList<QPoint>{{500, 10}, {500, 30}} << QList<int>{340, 20};
         QTest::newRow("back from below stays rolled up")
-            << 1 << QList<QPoint>{{500, 30}, {500, 10}, {500, 4}} << QList<int>{20, 20, 20};
+            << 1 << 0 << QList<QPoint>{{500, 30}, {500, 10}, {500, 4}} << QList<int>{20, 20, 20};
         QTest::newRow("pushed to the top edge above it unrolls")
-            << 1 << QList<QPoint>{{500, 30}, {500, 3}, {500, 15}} << QList<int>{20, 340, 340};
+            << 1 << 0 << QList<QPoint>{{500, 30}, {500, 3}, {500, 15}} << QList<int>{20, 340, 340};
         QTest::newRow("top edge beside it stays rolled up")
-            << 1 << QList<QPoint>{{500, 30}, {100, 0}, {856, 0}} << QList<int>{20, 20, 20};
+            << 1 << 0 << QList<QPoint>{{500, 30}, {100, 0}, {856, 0}} << QList<int>{20, 20, 20};
         QTest::newRow("right and bottom edges are outside")
-            << 1 << QList<QPoint>{{855, 22}, {856, 5}} << QList<int>{340, 20};
-        QTest::newRow("any non-zero value is on") << 7 << QList<QPoint>{{10, 500}} << QList<int>{20};
+            << 1 << 0 << QList<QPoint>{{855, 22}, {856, 5}} << QList<int>{340, 20};
+        QTest::newRow("any non-zero value is on") << 7 << 0 << QList<QPoint>{{10, 500}} << QList<int>{20};
+        QTest::newRow("under a top bar: leaving rolls up, its line unrolls")
+            << 1 << 32 << QList<QPoint>{{500, 40}, {500, 60}, {500, 45}, {500, 32}, {500, 50}}
+            << QList<int>{340, 20, 20, 340, 340};
+        QTest::newRow("under a top bar: the bar itself is not the strip")
+            << 1 << 32 << QList<QPoint>{{500, 60}, {500, 3}, {500, 31}} << QList<int>{20, 20, 20};
     }
     void autoHide()
     {
         QFETCH(int, autoHide);
+        QFETCH(int, topBar);
         QFETCH(QList<QPoint>, cursor);
         QFETCH(QList<int>, heights);
         EngineRig rig;
+        rig.platform.workAreaTopPixels = topBar;
         startStrip(rig, 1);
         rig.state.autoHide = static_cast<std::int16_t>(autoHide);
         QList<int> seen;
@@ -184,26 +192,30 @@ private slots:
         QTest::addColumn<double>("screenPixels");
         QTest::addColumn<double>("left");
         QTest::addColumn<double>("clamped");
-        QTest::newRow("left of the screen") << 1024.0 << -900.0 << 0.0;
-        QTest::newRow("exactly at zero") << 1024.0 << 0.0 << 0.0;
-        QTest::newRow("past the right edge") << 1024.0 << 9000.0 << 15360.0 - 7110.0;
-        QTest::newRow("right edge exactly") << 1024.0 << 8250.0 << 8250.0;
-        QTest::newRow("inside") << 1024.0 << 4000.0 << 4000.0;
-        QTest::newRow("screen narrower than the strip") << 400.0 << 100.0 << 6000.0 - 7110.0;
+        QTest::addColumn<int>("topBar");
+        QTest::newRow("left of the screen") << 1024.0 << -900.0 << 0.0 << 0;
+        QTest::newRow("exactly at zero") << 1024.0 << 0.0 << 0.0 << 0;
+        QTest::newRow("past the right edge") << 1024.0 << 9000.0 << 15360.0 - 7110.0 << 0;
+        QTest::newRow("right edge exactly") << 1024.0 << 8250.0 << 8250.0 << 0;
+        QTest::newRow("inside") << 1024.0 << 4000.0 << 4000.0 << 0;
+        QTest::newRow("screen narrower than the strip") << 400.0 << 100.0 << 6000.0 - 7110.0 << 0;
+        QTest::newRow("under a top bar of 32 pixels") << 1024.0 << 4000.0 << 4000.0 << 32;
     }
     void releaseClamps()
     {
         QFETCH(double, screenPixels);
         QFETCH(double, left);
         QFETCH(double, clamped);
+        QFETCH(int, topBar);
         EngineRig rig;
         rig.platform.screenWidthPixels = screenPixels;
+        rig.platform.workAreaTopPixels = topBar;
         startStrip(rig, 1);
         rig.strip.left = left;
         rig.strip.top = 3000;
         rig.drag().release(); // a click without movement snaps the same way
         QCOMPARE(rig.strip.left, clamped);
-        QCOMPARE(rig.strip.top, 0.0);
+        QCOMPARE(rig.strip.top, topBar * 15.0);
         QCOMPARE(rig.strip.height, 340.0);
     }
 };

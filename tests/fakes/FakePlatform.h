@@ -25,6 +25,8 @@ public:
 
     double screenWidthTwips() const override { return screenWidthPixels * twipsPerPixel; }
     double screenHeightTwips() const override { return screenHeightPixels * twipsPerPixel; }
+    int workAreaTopPixels = 0; // a top bar's height
+    double topEdgeTwips() const override { return workAreaTopPixels * twipsPerPixel; }
     double twipsPerPixelX() const override { return twipsPerPixel; }
     double twipsPerPixelY() const override { return twipsPerPixel; }
     PixelPoint cursorPos() const override { return cursor; }
@@ -65,10 +67,16 @@ public:
     void setStripWindow(QWidget*) override {}
     bool fullscreen = false;
     std::function<void(bool)> fullscreenHandler;
+    bool onTop = true;
     int raises = 0;
-    bool fullscreenActive() const override { return fullscreen; }
+    // As the real platform: the state is watched, and known, only while someone listens.
+    bool fullscreenActive() const override { return fullscreenHandler && fullscreen; }
     void setFullscreenHandler(std::function<void(bool)> handler) override { fullscreenHandler = std::move(handler); }
-    void raiseOurWindows() override { ++raises; }
+    void keepOurWindowsOnTop(bool on) override
+    {
+        onTop = on;
+        raises += on ? 1 : 0;
+    }
     // As the window system would report a fullscreen window coming or going.
     void setFullscreen(bool on)
     {
@@ -78,9 +86,13 @@ public:
     }
     QRect availableArea(std::optional<QPoint>) const override
     {
+        return QRect(0, workAreaTopPixels, static_cast<int>(screenWidthPixels),
+                     static_cast<int>(screenHeightPixels) - workAreaTopPixels);
+    }
+    QRect stripScreenArea() const override
+    {
         return QRect(0, 0, static_cast<int>(screenWidthPixels), static_cast<int>(screenHeightPixels));
     }
-    QRect stripScreenArea() const override { return availableArea(std::nullopt); }
     void keepOffTaskbar(QWidget&) const override {}
     bool blending = true;
     bool windowsBlend() const override { return blending; }

@@ -106,6 +106,53 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!platform.fullscreenActive(), 10000);
         QCOMPARE(heard, (QList<bool>{true, false}));
     }
+
+    // Stepping aside, the windows that stay on top give that up through the window manager and go below
+    // the fullscreen window; a window shown meanwhile comes up below too; afterwards all are on top again.
+    void ourWindowsStepBelowAndComeBack()
+    {
+        const auto keptAbove = [](const QWidget& w) {
+            return run("xprop", {"-id", QString::number(w.windowHandle()->winId()), "_NET_WM_STATE"})
+                .contains("_NET_WM_STATE_ABOVE");
+        };
+        // Later in the window manager's stacking list is higher.
+        const auto above = [this](const QWidget& w) {
+            const QString list = run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+            const auto place = [&list](qulonglong id) { return list.indexOf(QStringLiteral("0x%1").arg(id, 0, 16)); };
+            return place(w.windowHandle()->winId()) > place(filmWindow.toULongLong());
+        };
+        QWidget strip(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        strip.setGeometry(100, 0, 300, 20);
+        strip.show();
+        QTRY_VERIFY_WITH_TIMEOUT(keptAbove(strip), 5000);
+        makeFullscreenAndActive();
+        QTRY_VERIFY_WITH_TIMEOUT(platform.fullscreenActive(), 10000);
+
+        platform.keepOurWindowsOnTop(false);
+        QWidget later(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        later.setAttribute(Qt::WA_ShowWithoutActivating); // as the program's windows
+        later.setGeometry(500, 300, 100, 100);
+        later.show();
+        for (const QWidget* w : {&strip, &later}) {
+            QTRY_VERIFY_WITH_TIMEOUT(!keptAbove(*w), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(!above(*w), 5000);
+        }
+        command("normal");
+        platform.keepOurWindowsOnTop(true);
+        for (const QWidget* w : {&strip, &later}) {
+            QTRY_VERIFY_WITH_TIMEOUT(keptAbove(*w), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(above(*w), 5000);
+        }
+    }
+
+private:
+    static QString run(const char* program, const QStringList& args)
+    {
+        QProcess p;
+        p.start(QString::fromLatin1(program), args);
+        p.waitForFinished(5000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
 };
 
 QTEST_MAIN(FullscreenWatchTest)

@@ -175,6 +175,31 @@ private slots:
         QVERIFY(movementToldSoon(watch));
         xdotool({"mousemove", "0", "700"});
     }
+
+    // Through XWayland the server keeps placing a pointer that left for a Wayland window where our window
+    // last saw it; on X11 the place moves on, or lies outside.
+    void aPlaceLeftBehindInOurWindowIsNotBelieved_data()
+    {
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<std::optional<QPoint>>("firstAfter");
+        QTest::addColumn<QPoint>("asked");
+        QTest::addColumn<QPoint>("believed");
+        const QRect strip(379, 32, 477, 23);
+        const QPoint inside(600, 40);
+        QTest::newRow("over ours") << QRect() << std::optional<QPoint>() << inside << inside;
+        QTest::newRow("left, first look inside") << strip << std::optional<QPoint>() << inside << PointerWatch::kNowhere;
+        QTest::newRow("left, unchanged since") << strip << std::optional(inside) << inside << PointerWatch::kNowhere;
+        QTest::newRow("left, moved on inside") << strip << std::optional(inside) << QPoint(601, 40) << QPoint(601, 40);
+        QTest::newRow("left, outside") << strip << std::optional<QPoint>() << QPoint(600, 90) << QPoint(600, 90);
+    }
+    void aPlaceLeftBehindInOurWindowIsNotBelieved()
+    {
+        QFETCH(QRect, left);
+        QFETCH(std::optional<QPoint>, firstAfter);
+        QFETCH(QPoint, asked);
+        QFETCH(QPoint, believed);
+        QCOMPARE(PointerWatch::believed(asked, left, firstAfter), believed);
+    }
 };
 
 QTEST_MAIN(PointerWatchTest)
