@@ -17,29 +17,24 @@ namespace {
 
 constexpr int kWatched[] = {SIGTERM, SIGINT, SIGHUP};
 
-// What the handler may touch: the write end of the pipe, and whether a signal is waiting for the
-// event loop.
+// What the handler may touch: the write end of the pipe, whether a signal is waiting for the event
+// loop, and how long the program may take to end after it.
 volatile sig_atomic_t writeEnd = -1;
 volatile sig_atomic_t unhandled = 0;
+volatile sig_atomic_t hangGuard = TerminationWatch::kHangGuardSeconds;
 
 extern "C" void onTerminationSignal(int signalNumber)
 {
+    // Signals after the first wait for it: the program is keeping the place and ending.
+    if (unhandled != 0)
+        return;
     const int savedErrno = errno;
-    if (unhandled != 0) {
-        // The program has not got round to the first signal (it hangs, or is busy for too long): this
-        // one ends it at once, as it would without the watch. The signal is blocked while its handler
-        // runs, so it arrives as soon as the handler returns.
-        struct sigaction defaultAction = {};
-        defaultAction.sa_handler = SIG_DFL;
-        sigemptyset(&defaultAction.sa_mask);
-        ::sigaction(signalNumber, &defaultAction, nullptr);
-        ::raise(signalNumber);
-    } else {
-        unhandled = 1;
-        const auto byte = static_cast<unsigned char>(signalNumber);
-        if (writeEnd >= 0) {
-            [[maybe_unused]] const auto written = ::write(writeEnd, &byte, 1);
-        }
+    unhandled = 1;
+    // Should the program hang instead (its event loop, or the save), the alarm's default action ends it.
+    ::alarm(static_cast<unsigned>(hangGuard));
+    const auto byte = static_cast<unsigned char>(signalNumber);
+    if (writeEnd >= 0) {
+        [[maybe_unused]] const auto written = ::write(writeEnd, &byte, 1);
     }
     errno = savedErrno;
 }
@@ -47,9 +42,10 @@ extern "C" void onTerminationSignal(int signalNumber)
 } // namespace
 #endif
 
-TerminationWatch::TerminationWatch(QObject* parent) : QObject(parent)
+TerminationWatch::TerminationWatch(QObject* parent, unsigned hangGuardSeconds) : QObject(parent)
 {
 #ifdef Q_OS_UNIX
+    hangGuard = static_cast<sig_atomic_t>(hangGuardSeconds);
     if (::pipe(pipeEnds_) != 0) {
         pipeEnds_[0] = pipeEnds_[1] = -1;
         return;
@@ -62,7 +58,8 @@ TerminationWatch::TerminationWatch(QObject* parent) : QObject(parent)
         unsigned char byte = 0;
         if (::read(pipeEnds_[0], &byte, 1) == 1) {
             emit terminationRequested(byte);
-            // Handled: the next signal is again one to keep the user's place for.
+            // Handled, and the program goes on: the next signal is again one to keep the place for.
+            ::alarm(0);
             unhandled = 0;
         }
     });
@@ -77,6 +74,13 @@ TerminationWatch::TerminationWatch(QObject* parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     for (int signalNumber : kWatched)
         ::sigaction(signalNumber, &action, nullptr);
+#endif
+}
+
+void TerminationWatch::ignoreBrokenPipes()
+{
+#ifdef Q_OS_UNIX
+    ::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 

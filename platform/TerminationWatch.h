@@ -1,8 +1,10 @@
 // Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the user-interface thread, so that the program
-// can keep the user's place before it ends when the session ends or it is told to stop. A second such
-// signal that comes while the first is still waiting for (or being handled by) that thread ends the
-// process at once, as the signal does by default, so that a program that hangs can still be stopped
-// without SIGKILL. One watch at a time; its end gives the signals their default actions back.
+// can keep the user's place before it ends when the session ends or it is told to stop. Signals that
+// come while the first is still waiting for (or being handled by) that thread wait for it: a session's
+// end sends SIGTERM and SIGHUP together, and the place is kept all the same. Should the program hang
+// instead of ending, a guard (an alarm) ends it a few seconds after the first signal, so that it can
+// still be stopped without SIGKILL. One watch at a time; its end gives the signals their default actions
+// back.
 #pragma once
 
 #include <QObject>
@@ -15,8 +17,14 @@ class TerminationWatch : public QObject
 {
     Q_OBJECT
 public:
-    explicit TerminationWatch(QObject* parent = nullptr);
+    static constexpr unsigned kHangGuardSeconds = 10;
+
+    explicit TerminationWatch(QObject* parent = nullptr, unsigned hangGuardSeconds = kHangGuardSeconds);
     ~TerminationWatch() override;
+
+    // A diagnostic written to a pipe whose reader has gone (`dialoon 2>&1 | less`, quit early) must not
+    // end the program: the write fails instead. Call first thing in main.
+    static void ignoreBrokenPipes();
 
 signals:
     void terminationRequested(int signalNumber);

@@ -6,6 +6,7 @@
 #include "platform/FontWarmUp.h"
 #include "platform/QtPlatform.h"
 #include "platform/SessionBus.h"
+#include "platform/TerminationWatch.h"
 #include "ui/Application.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 
 int main(int argc, char* argv[])
 {
+    dialoon::TerminationWatch::ignoreBrokenPipes();
     // Answered before any window, lock or settings file exists, so that they work without a display.
     if (const auto answer = dialoon::CommandLine::answer({argv + 1, argv + argc})) {
         std::fputs(answer->out.c_str(), stdout);

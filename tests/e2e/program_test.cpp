@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -176,26 +177,52 @@ private slots:
         QCOMPARE(after.readAll(), before);
     }
 
+    // A session's end sends SIGTERM and SIGHUP at once; later signals wait for the first one's save.
     void terminationKeepsThePlace_data()
     {
-        QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGINT") << SIGINT;
-        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::addColumn<QList<int>>("signalNumbers");
+        QTest::newRow("SIGTERM") << QList<int>{SIGTERM};
+        QTest::newRow("SIGINT") << QList<int>{SIGINT};
+        QTest::newRow("SIGHUP") << QList<int>{SIGHUP};
+        QTest::newRow("SIGTERM and SIGHUP together") << QList<int>{SIGTERM, SIGHUP};
+        QTest::newRow("SIGTERM twice") << QList<int>{SIGTERM, SIGTERM};
+        QTest::newRow("SIGHUP, then SIGTERM") << QList<int>{SIGHUP, SIGTERM};
     }
     void terminationKeepsThePlace()
     {
-        QFETCH(int, signalNumber);
+        QFETCH(QList<int>, signalNumbers);
         Program program;
         program.writeSettings(kSequenceStore);
         program.start();
-        ::kill(static_cast<pid_t>(program.process.processId()), signalNumber);
+        for (int signalNumber : signalNumbers)
+            ::kill(static_cast<pid_t>(program.process.processId()), signalNumber);
         QVERIFY(program.process.waitForFinished(10000));
         QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
         // Start-up loaded 10205 and moved the place on.
         QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
         QCOMPARE(program.stored("left"), QStringLiteral("3000"));
         QCOMPARE(program.stored("voice"), QStringLiteral("0"));
+    }
+
+    // Started as `dialoon 2>&1 | less` and the pager quit: saying there is no sound device fails quietly.
+    void aDiagnosticIntoAClosedPipeEndsNothing()
+    {
+        Program program;
+        program.writeSettings(QByteArray(kSequenceStore).replace("voice=0", "voice=1")); // reading aloud
+        int ends[2];
+        QCOMPARE(::pipe(ends), 0);
+        ::close(ends[0]);
+        program.process.setChildProcessModifier([end = ends[1]] { ::dup2(end, STDERR_FILENO); });
+        program.start();
+        ::close(ends[1]);
+        // Peedy speaks the first sentence without a sound device, and says so.
+        QTRY_VERIFY_WITH_TIMEOUT(program.window("PeedyBalloon").width > 0, 15000);
+        QTest::qWait(500);
+        QCOMPARE(program.process.state(), QProcess::Running);
+        ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.process.exitCode(), 0);
+        QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
     }
 
     // A store an editor saved with a byte-order mark, with a line of junk in it: the place is kept all the
