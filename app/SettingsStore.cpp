@@ -33,12 +33,14 @@ QString textOf(const QVariant& value)
     return value.toString();
 }
 
-// Every key and its value, as QSettings sees them.
-QMap<QString, QVariant> contentOf(const QSettings& settings)
+// Every key and its value, as QSettings sees them, in text: a value is the same when it reads the same.
+// (Compared as values, a number that is no number, kept by another program in another section, would
+// never equal itself.)
+QMap<QString, QString> contentOf(const QSettings& settings)
 {
-    QMap<QString, QVariant> content;
+    QMap<QString, QString> content;
     for (const QString& key : settings.allKeys())
-        content.insert(key, settings.value(key));
+        content.insert(key, textOf(settings.value(key)));
     return content;
 }
 
@@ -122,7 +124,7 @@ void SettingsStore::writeSettings(const QList<Setting>& settings)
     std::unique_ptr<QTemporaryFile> scratch;
     if (!makeScratch(scratch, file, current))
         fail(QStringLiteral("no working file can be written: ") + scratch->errorString());
-    QMap<QString, QVariant> intended;
+    QMap<QString, QString> intended;
     {
         QSettings maker(scratch->fileName(), QSettings::IniFormat);
         for (const auto& [key, text] : settings)

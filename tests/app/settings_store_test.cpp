@@ -147,6 +147,10 @@ private slots:
             << bytes("[German]\nce=0\n\x01\x02\xFF\xFE\x7F\x80junk\nn=3\nguagen=10205\n");
         QTest::newRow("line without a value") << bytes("[German]\nce=0\nthis is no setting\nn=3\nguagen=10205\n");
         QTest::newRow("mark and junk") << bytes("\xEF\xBB\xBF[German]\nce=0\n\x00\x01\x02\nn=3\nguagen=10205\n");
+        // Another program's number that is no number never equals itself as a number; as text it does.
+        QTest::newRow("not-a-number elsewhere")
+            << bytes("[Other]\nratio=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n"
+                     "[German]\nce=0\nn=3\nguagen=10205\n");
     }
     void oddLinesArePassedOver()
     {
