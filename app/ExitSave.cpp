@@ -13,7 +13,7 @@ void save(const AppState& state, const StripModel& strip, SettingsStore& store)
 {
     QList<SettingsStore::Setting> settings = {
         {SettingKeys::voice, SettingText::fromInt16(state.readAloud)},
-        {SettingKeys::left, SettingText::fromSingle(static_cast<float>(strip.left))},
+        {SettingKeys::left, SettingText::fromSingle(static_cast<float>(strip.chosenLeft))},
     };
     if (state.saveSchedule == 1 && state.sequentialPlay == 1)
         settings.append({SettingKeys::guagen, SettingText::fromInt16(state.sentenceId)});

@@ -96,6 +96,7 @@ void Startup::readSettings()
         strip_.left = static_cast<float>(firstRunLeft(platform_));
     }
     // A position saved on a wider screen must not leave the strip out of reach.
+    strip_.chosenLeft = strip_.left;
     strip_.left = StripDrag::clampLeft(strip_.left, platform_.screenWidthTwips());
 
     state_.speedSetting = readInteger(SettingKeys::sspeed, kFirstRunSpeed);

@@ -39,6 +39,7 @@ double StripDrag::clampLeft(double left, double screenWidthTwips)
 void StripDrag::release()
 {
     strip_.left = clampLeft(strip_.left, platform_.screenWidthTwips());
+    strip_.chosenLeft = strip_.left;
     StripGeometry::Get_Windows_Rect(strip_, platform_);
     strip_.dragging = false;
 }

@@ -38,6 +38,9 @@ struct StripModel
 {
     // The window, in twips.
     double left = 0.0;
+    // Where the user put the strip: kept as it is while a narrower screen places the strip elsewhere, and
+    // changed only by a drag.
+    double chosenLeft = 0.0;
     double top = 0.0;
     double width = StripDesign::kWidth;
     double height = StripDesign::kDesignHeight;

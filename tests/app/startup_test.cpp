@@ -167,6 +167,7 @@ private slots:
         QTest::newRow("left of the screen") << QByteArray("-3000") << 0.0;
         QTest::newRow("fraction kept") << QByteArray("8237.5") << 8237.5;
     }
+    // The strip is placed on the screen; the place the user chose is kept for a wider screen again.
     void leftOffTheScreenIsPulledBack()
     {
         QFETCH(QByteArray, left);
@@ -175,6 +176,8 @@ private slots:
         rig.writeStore(kSequenceStore + "left=" + left + "\n");
         rig.run();
         QCOMPARE(rig.strip.left, expected);
+        ExitSave::save(rig.state, rig.strip, *rig.store);
+        QCOMPARE(rig.stored("left"), QString::fromLatin1(left));
     }
 
     void exitSaves_data()
@@ -198,7 +201,7 @@ private slots:
         rig.state.sequentialPlay = static_cast<std::int16_t>(sequentialPlay);
         rig.state.saveSchedule = static_cast<std::int16_t>(saveSchedule);
         rig.state.sentenceId = 10207;
-        rig.strip.left = 4321.25;
+        rig.strip.chosenLeft = 4321.25;
         ExitSave::save(rig.state, rig.strip, *rig.store);
         QCOMPARE(rig.stored("voice"), QStringLiteral("0"));
         QCOMPARE(rig.stored("left"), QStringLiteral("4321.25"));
@@ -282,7 +285,7 @@ private slots:
         QVERIFY2(rig.platform.warnings.isEmpty(), qPrintable(rig.platform.warnings.join('\n')));
         QCOMPARE(rig.state.lessonIndex, 2);
         rig.state.sentenceId = 10207;
-        rig.strip.left = 4321.25;
+        rig.strip.chosenLeft = 4321.25;
         ExitSave::save(rig.state, rig.strip, *rig.store);
         QCOMPARE(rig.stored("voice"), QStringLiteral("0"));
         QCOMPARE(rig.stored("left"), QStringLiteral("4321.25"));

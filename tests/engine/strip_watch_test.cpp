@@ -215,6 +215,7 @@ private slots:
         rig.strip.top = 3000;
         rig.drag().release(); // a click without movement snaps the same way
         QCOMPARE(rig.strip.left, clamped);
+        QCOMPARE(rig.strip.chosenLeft, clamped); // a drag is the user's choice
         QCOMPARE(rig.strip.top, topBar * 15.0);
         QCOMPARE(rig.strip.height, 340.0);
     }
