@@ -45,12 +45,14 @@ QMap<QString, QString> contentOf(const QSettings& settings)
 }
 
 // A working file of this content, under a name no QSettings of this process has seen (QSettings keeps
-// what it read of each file by name): in the scratch folder, where writing does not wait for the disk,
-// or else beside the store.
+// what it read of each file by name): in the private scratch folder, where writing does not wait for the
+// disk, or else beside the store; never where another user could make the lock file QSettings waits on.
 bool makeScratch(std::unique_ptr<QTemporaryFile>& scratch, const QString& store, const QByteArray& content)
 {
     const QString name = QFileInfo(store).fileName() + QStringLiteral(".XXXXXX");
     for (const QString& folder : {DurableFile::scratchFolder(), QFileInfo(store).absolutePath()}) {
+        if (folder.isEmpty())
+            continue;
         scratch = std::make_unique<QTemporaryFile>(folder + u'/' + name);
         if (scratch->open() && scratch->write(content) == content.size() && scratch->flush()) {
             scratch->close();

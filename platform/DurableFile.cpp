@@ -2,6 +2,8 @@
 // QSaveFile, flushed and checked before it is committed, and the system's own rename.
 #include "platform/DurableFile.h"
 
+#include "platform/SingleInstance.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -138,10 +140,7 @@ bool syncFolderOf(const QString& filePath)
 
 QString scratchFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
-        return runtime;
-    return QDir::tempPath();
+    return SingleInstance::privateFolder();
 }
 
 } // namespace dialoon::DurableFile

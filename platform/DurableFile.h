@@ -18,9 +18,10 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
 // Flushes the folder that holds this file to disk. False when that failed.
 bool syncFolderOf(const QString& filePath);
 
-// A folder for short-lived working files that need not survive: the user's runtime folder, which lives
-// in memory so that nothing written there waits for the disk, when there is one; else the temporary
-// folder.
+// A folder for short-lived working files that need not survive, which only the user can write (a
+// reader of such files may wait on a lock file beside them, which another user must not be able to make
+// first): the user's runtime folder, which lives in memory so that nothing written there waits for the
+// disk, or else the user's own folder in the temporary folder. Empty when there is no such folder.
 QString scratchFolder();
 
 } // namespace dialoon::DurableFile

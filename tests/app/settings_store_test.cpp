@@ -4,6 +4,8 @@
 #include "support/OrdinaryUser.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace dialoon;
 
@@ -286,6 +289,41 @@ private slots:
         }
         QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0700), 0);
         QVERIFY2(raised, "a save whose folder was not flushed was reported as done");
+    }
+
+    // Without a runtime folder, the shared temporary folder holds nothing of the store's saves: another
+    // user could make the lock file a save waits on. A private folder of the user's own in it is used,
+    // or, when someone else's stands in its place, the store's own folder.
+    void savesLeaveNothingInTheSharedTemporaryFolder_data()
+    {
+        QTest::addColumn<bool>("privateFolderTaken");
+        QTest::newRow("private folder made") << false;
+        QTest::newRow("private folder taken by another") << true;
+    }
+    void savesLeaveNothingInTheSharedTemporaryFolder()
+    {
+        QFETCH(bool, privateFolderTaken);
+        QTemporaryDir shared;
+        QTemporaryDir home;
+        const QString own = shared.filePath(QStringLiteral("dialoon-%1").arg(::geteuid()));
+        if (privateFolderTaken) {
+            QVERIFY(QDir().mkpath(own));
+            QVERIFY(::chmod(QFile::encodeName(own).constData(), 0777) == 0);
+        }
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray temporary = qgetenv("TMPDIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(shared.path()));
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            qputenv("TMPDIR", temporary);
+        });
+        SettingsStore store(home.filePath("Tavo.ini"));
+        store.writeSettings({{"ce", "1"}, {"guagen", "10206"}});
+        QCOMPARE(SettingsStore(home.filePath("Tavo.ini")).readSetting("guagen"), QStringLiteral("10206"));
+        const QStringList left = QDir(shared.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        QCOMPARE(left, QStringList{QFileInfo(own).fileName()});
+        QVERIFY(QDir(own).entryList(QDir::Files | QDir::Hidden).isEmpty()); // scratch files are removed
     }
 };
 
