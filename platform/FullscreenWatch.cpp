@@ -106,8 +106,7 @@ public:
         if (connection_ == nullptr)
             return false;
         const xcb_window_t active = activeWindow();
-        follow(active);
-        if (active == XCB_WINDOW_NONE || isOwn(active) || !isViewable(active) || !hasFullscreenState(active))
+        if (!follow(active) || isOwn(active) || !isViewable(active) || !hasFullscreenState(active))
             return false;
         return onScreen(active, screenArea);
     }
@@ -131,7 +130,9 @@ private:
         std::free(error);
         if (!reply || xcb_get_property_value_length(reply.pointer) < static_cast<int>(sizeof(xcb_window_t)))
             return XCB_WINDOW_NONE;
-        return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.pointer));
+        // A client may name the root window: that is no window of anyone's.
+        const xcb_window_t window = *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.pointer));
+        return window == root_ ? XCB_WINDOW_NONE : window;
     }
 
     bool isViewable(xcb_window_t window)
@@ -175,23 +176,32 @@ private:
         return screenArea.contains(middle);
     }
 
-    // Hears the state changes of this window, and no longer those of the one followed before.
-    void follow(xcb_window_t window)
+    // Hears the state changes of this window, and no longer those of the one followed before; false when
+    // there is no such window (none, or one gone already), which is then followed by nobody. A window
+    // gone leaves nothing followed, so that a new window that comes with its id is followed anew.
+    bool follow(xcb_window_t window)
     {
-        if (window == followed_)
-            return;
+        if (window == followed_ && window != XCB_WINDOW_NONE)
+            return true;
         if (followed_ != XCB_WINDOW_NONE && !isOwn(followed_))
             select(followed_, XCB_EVENT_MASK_NO_EVENT);
+        followed_ = XCB_WINDOW_NONE;
+        if (window == XCB_WINDOW_NONE)
+            return false;
+        if (!isOwn(window) && !select(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY))
+            return false;
         followed_ = window;
-        if (followed_ != XCB_WINDOW_NONE && !isOwn(followed_))
-            select(followed_, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        return true;
     }
 
-    // A window may be gone by now: the error is taken here instead of in the toolkit's error log.
-    void select(xcb_window_t window, std::uint32_t mask)
+    // Another client's window, whose events this client alone asks for. It may be gone by now: the error
+    // is taken here instead of in the toolkit's error log.
+    bool select(xcb_window_t window, std::uint32_t mask)
     {
-        std::free(xcb_request_check(connection_,
-                                    xcb_change_window_attributes_checked(connection_, window, XCB_CW_EVENT_MASK, &mask)));
+        xcb_generic_error_t* error =
+            xcb_request_check(connection_, xcb_change_window_attributes_checked(connection_, window, XCB_CW_EVENT_MASK, &mask));
+        std::free(error);
+        return error == nullptr;
     }
 
     FullscreenWatch& owner_;

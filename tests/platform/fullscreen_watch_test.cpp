@@ -7,6 +7,10 @@
 #include <QTest>
 #include <QWidget>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
 using namespace dialoon;
 
 class FullscreenWatchTest : public QObject
@@ -107,6 +111,27 @@ private slots:
         QCOMPARE(heard, (QList<bool>{true, false}));
     }
 
+    // A client that names the root window as the active one switches nothing off: the root is no one's
+    // window, and the watch keeps hearing the root window's changes (and Qt its own).
+    void theRootNamedActiveIsNone()
+    {
+        makeFullscreenAndActive();
+        QTRY_VERIFY_WITH_TIMEOUT(platform.fullscreenActive(), 10000);
+        QTest::qWait(300); // the window manager is done with the film's activation
+        nameRootActive();
+        QTRY_VERIFY_WITH_TIMEOUT(!platform.fullscreenActive(), 10000);
+        // Another program's window becomes the active one, then the film's again.
+        QProcess other;
+        other.start(QStringLiteral(FULLSCREEN_WINDOW), {});
+        QVERIFY(other.waitForReadyRead(10000));
+        const QString otherWindow = QString::fromLatin1(other.readLine().trimmed().mid(6));
+        QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), otherWindow}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), filmWindow}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(platform.fullscreenActive(), 10000);
+        other.closeWriteChannel();
+        QVERIFY(other.waitForFinished(5000));
+    }
+
     // Stepping aside, the windows that stay on top give that up through the window manager and go below
     // the fullscreen window; a window shown meanwhile comes up below too; afterwards all are on top again.
     void ourWindowsStepBelowAndComeBack()
@@ -146,6 +171,18 @@ private slots:
     }
 
 private:
+    // As a client of its own would: the root window as _NET_ACTIVE_WINDOW.
+    static void nameRootActive()
+    {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_intern_atom_reply_t* active = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, active->atom, XCB_ATOM_WINDOW, 32, 1, &root);
+        std::free(active);
+        xcb_flush(c);
+        xcb_disconnect(c);
+    }
+
     static QString run(const char* program, const QStringList& args)
     {
         QProcess p;
