@@ -1,6 +1,7 @@
 // Strip placement.
 #include "engine/StripGeometry.h"
 
+#include "engine/StripDrag.h"
 #include "engine/StripModel.h"
 #include "platform/Platform.h"
 
@@ -13,6 +14,15 @@ void Get_Windows_Rect(StripModel& strip, Platform& platform)
     strip.top = platform.topEdgeTwips();
     platform.placeStrip(strip.left, strip.top, strip.width, strip.height);
     strip.windowRect = platform.stripRect();
+}
+
+void placeOnScreen(StripModel& strip, Platform& platform)
+{
+    // A strip being dragged is where the pointer puts it; its drop places it.
+    if (strip.dragging)
+        return;
+    strip.left = StripDrag::clampLeft(strip.chosenLeft, platform.screenWidthTwips());
+    Get_Windows_Rect(strip, platform);
 }
 
 void makeTopmost(const StripModel& strip, Platform& platform)

@@ -12,6 +12,10 @@ namespace StripGeometry {
 // for the mouse tests.
 void Get_Windows_Rect(StripModel& strip, Platform& platform);
 
+// Places the strip again where the user chose on a screen that may have changed: pulled inside it when
+// it is narrower, back at the chosen place when there is room again.
+void placeOnScreen(StripModel& strip, Platform& platform);
+
 // Pins the strip above all other windows at its current position and size.
 void makeTopmost(const StripModel& strip, Platform& platform);
 

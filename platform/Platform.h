@@ -35,6 +35,10 @@ public:
     virtual bool pointerResting() = 0;
     virtual void setPointerMovedHandler(std::function<void()> handler) = 0;
 
+    // Hears, once they have settled, changes of the screens: their sizes, their free areas, monitors
+    // added or taken away.
+    virtual void setScreensChangedHandler(std::function<void()> handler) = 0;
+
     // The strip's window: its rectangle on screen, and its placement in twips (converted to pixels here).
     virtual PixelRect stripRect() const = 0;
     virtual void placeStrip(double leftTwips, double topTwips, double widthTwips, double heightTwips) = 0;

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -37,6 +38,8 @@ QScreen* screenOf(const QWidget* w)
 // Qt's logical pixels already carry the desktop's scaling: 96 of them make an inch on every screen, so
 // the strip, its fonts and the character grow together on a scaled screen.
 constexpr double kTwipsPerLogicalPixel = kTwipsPerInch / 96.0;
+
+constexpr int kScreensSettleMs = 250;
 
 } // namespace
 
@@ -102,6 +105,33 @@ void QtPlatform::setPointerMovedHandler(std::function<void()> handler)
     pointerMovedHandler_ = std::move(handler);
     if (pointerWatch_)
         pointerWatch_->setMovementHandler(pointerMovedHandler_);
+}
+
+void QtPlatform::setScreensChangedHandler(std::function<void()> handler)
+{
+    screensWatch_.reset();
+    if (!handler)
+        return;
+    // A change comes in steps (a monitor's size, then the free area, then the primary screen): one
+    // report once they have settled.
+    auto* settled = new QTimer;
+    screensWatch_.reset(settled);
+    settled->setSingleShot(true);
+    settled->setInterval(kScreensSettleMs);
+    QObject::connect(settled, &QTimer::timeout, settled, std::move(handler));
+    const auto follow = [settled](QScreen* screen) {
+        const auto changed = [settled] { settled->start(); };
+        QObject::connect(screen, &QScreen::geometryChanged, settled, changed);
+        QObject::connect(screen, &QScreen::availableGeometryChanged, settled, changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        follow(screen);
+    QObject::connect(qApp, &QGuiApplication::screenAdded, settled, [settled, follow](QScreen* screen) {
+        follow(screen);
+        settled->start();
+    });
+    QObject::connect(qApp, &QGuiApplication::screenRemoved, settled, [settled] { settled->start(); });
+    QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, settled, [settled] { settled->start(); });
 }
 
 PixelRect QtPlatform::stripRect() const

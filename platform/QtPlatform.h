@@ -37,6 +37,7 @@ public:
     PixelPoint cursorPos() const override;
     bool pointerResting() override;
     void setPointerMovedHandler(std::function<void()> handler) override;
+    void setScreensChangedHandler(std::function<void()> handler) override;
     PixelRect stripRect() const override;
     void placeStrip(double leftTwips, double topTwips, double widthTwips, double heightTwips) override;
     void setStripTopmost(int x, int y, int cx, int cy) override;
@@ -77,6 +78,7 @@ private:
     // The pointer as last asked for, asked again only when it may have moved.
     mutable std::unique_ptr<PointerWatch> pointerWatch_;
     std::function<void()> pointerMovedHandler_;
+    std::unique_ptr<QObject> screensWatch_;
     mutable std::optional<PixelPoint> cursor_;
 };
 

@@ -19,6 +19,8 @@ test_packages=(
   xvfb xauth openbox xdotool x11-utils imagemagick
   hunspell hunspell-de-de hunspell-en-us
   desktop-file-utils appstream groff-base
+  # xrandr, to change the test screen's size
+  x11-xserver-utils
   # clang with libFuzzer and its sanitizer runtimes, and llvm-symbolizer for readable reports
   # (scripts/fuzz.sh); the gcc sanitizer build (scripts/sanitize.sh) needs nothing beyond g++.
   clang libclang-rt-14-dev llvm

@@ -76,6 +76,11 @@ int Character::currentRequest() const
     return current_ ? current_->number : 0;
 }
 
+void Character::keepOnScreen()
+{
+    window_->keepOnScreen();
+}
+
 void Character::Show()
 {
     if (animator_.isVisible())

@@ -50,6 +50,8 @@ public:
     // Drops every request not yet finished, silences the voice and takes the balloon away; the
     // character stays where it is.
     void StopAll();
+    // The screens changed: the character stays whole on the screen.
+    void keepOnScreen();
 
     // 1031 German or 1033 English, used by the Speak calls that follow. Throws SpeechError for an id
     // without a voice, leaving the language as it was.

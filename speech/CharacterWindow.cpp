@@ -145,6 +145,19 @@ void CharacterWindow::placeAtDefault()
     const QRect free = platform_.availableArea(std::nullopt);
     home_ = QPoint(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
     hasHome_ = true;
+    atDefault_ = true;
+    move(home_);
+}
+
+void CharacterWindow::keepOnScreen()
+{
+    if (!hasHome_ || dragging_)
+        return;
+    if (atDefault_)
+        return placeAtDefault();
+    const QRect free = platform_.availableArea(home_ + QPoint(kSide / 2, kSide / 2));
+    home_ = QPoint(std::clamp(home_.x(), free.left(), std::max(free.left(), free.right() + 1 - kSide)),
+                   std::clamp(home_.y(), free.top(), std::max(free.top(), free.bottom() + 1 - kSide)));
     move(home_);
 }
 
@@ -201,6 +214,7 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
     dragging_ = false;
     home_ = pos();
     hasHome_ = true;
+    atDefault_ = false;
     setCursor(Qt::OpenHandCursor);
 }
 

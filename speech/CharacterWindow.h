@@ -37,6 +37,9 @@ public:
 
     // Near the lower right corner of the primary screen's area free of panels.
     void placeAtDefault();
+    // After the screens changed: at the default place again if it stood there, else moved just enough to
+    // be whole on the screen it stands on (or the primary one) again.
+    void keepOnScreen();
 
 signals:
     void moved();
@@ -76,6 +79,7 @@ private:
     QPoint dragOffset_;
     QPoint home_; // where the character stands: its default place, or where the user last put it
     bool hasHome_ = false;
+    bool atDefault_ = false; // home_ is the default place, not one the user chose
 };
 
 } // namespace dialoon

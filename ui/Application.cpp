@@ -6,6 +6,7 @@
 #include "app/ExitSave.h"
 #include "app/SettingsSave.h"
 #include "app/Startup.h"
+#include "engine/StripGeometry.h"
 #include "platform/BuildInfo.h"
 #include "speech/Character.h"
 #include "speech/SpeechError.h"
@@ -93,6 +94,14 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     connect(&form1_, &Form1::menuButtonHovered, this, [this] { guarded([this] { openMenu(); }); });
     // A movement of the resting pointer: the watch's ticks are on time again from the one due.
     platform_.setPointerMovedHandler([this] { watchOnTime(); });
+    // A laptop docked or undocked: the strip and the character stay whole on the screen.
+    platform_.setScreensChangedHandler([this] {
+        guarded([this] {
+            StripGeometry::placeOnScreen(model_, platform_);
+            if (speech_.character)
+                speech_.character->keepOnScreen();
+        });
+    });
 
     connect(&termination_, &TerminationWatch::terminationRequested, this, &Application::keepPlaceAndEnd);
     // A session manager asks running programs to keep their data before the session ends.
@@ -103,6 +112,7 @@ Application::~Application()
 {
     // The platform outlives the program's windows, and may still hear the pointer.
     platform_.setPointerMovedHandler({});
+    platform_.setScreensChangedHandler({});
 }
 
 void Application::guarded(const std::function<void()>& handler)

@@ -7,6 +7,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -306,6 +307,34 @@ private slots:
         program.process.terminate();
         QVERIFY(program.process.waitForFinished(10000));
         QCOMPARE(program.stored("left"), QString::number(after.x * 15));
+    }
+
+    // A laptop undocked and docked again: the strip, its menu picture and Peedy stay whole on the screen,
+    // and come back to their places when there is room again; the place the user chose is kept.
+    void screensThatChangeKeepEverythingWhole()
+    {
+        Program program;
+        program.writeSettings(QByteArray(kSequenceStore).replace("left=3000", "left=6000").replace("voice=0", "voice=1"));
+        program.start();
+        QTRY_VERIFY_WITH_TIMEOUT(program.window("Peedy").width > 0, 10000);
+        const auto whole = [&program](const QString& title, int width, int height) {
+            const Geometry g = program.window(title);
+            return g.width > 0 && g.x >= 0 && g.y >= 0 && g.x + g.width <= width + 3 && g.y + g.height <= height;
+        };
+        const auto mode = [](const QString& name) { return QProcess::execute("xrandr", {"--output", "screen", "--mode", name}); };
+        QProcess::execute("xrandr", {"--newmode", "640x480_60", "23.75", "640", "664", "720", "800", "480", "483", "487",
+                                     "500", "-hsync", "+vsync"});
+        QProcess::execute("xrandr", {"--addmode", "screen", "640x480_60"});
+        const auto restore = qScopeGuard([&mode] { mode("1024x768"); });
+        QCOMPARE(mode("640x480_60"), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(whole("Form1", 640, 480), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(whole("Peedy", 640, 480), 2000);
+        QCOMPARE(mode("1024x768"), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(program.window("Form1").x, 400, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.window("Peedy").x + 128 + 24, 1024, 2000);
+        program.process.terminate();
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.stored("left"), QStringLiteral("6000"));
     }
 
     void exitFromTheMenuSaves()

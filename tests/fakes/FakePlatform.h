@@ -43,6 +43,8 @@ public:
         if (told && pointerMovedHandler)
             pointerMovedHandler();
     }
+    std::function<void()> screensChanged;
+    void setScreensChangedHandler(std::function<void()> handler) override { screensChanged = std::move(handler); }
     PixelRect stripRect() const override { return strip; }
     void placeStrip(double left, double top, double width, double height) override
     {
