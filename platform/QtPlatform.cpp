@@ -40,6 +40,7 @@ QScreen* screenOf(const QWidget* w)
 constexpr double kTwipsPerLogicalPixel = kTwipsPerInch / 96.0;
 
 constexpr int kScreensSettleMs = 250;
+constexpr int kWindowManagerSettleMs = 800;
 
 } // namespace
 
@@ -292,15 +293,17 @@ void QtPlatform::stepAsideChanged()
 
 namespace {
 
-// Gives a window of ours that wants to stay on top the stacking asked for last. Through the window
-// handle: the widget's own flags would hide the window to change.
+// Gives a window of ours that wants to stay on top the stacking asked for last: on top, or below the
+// others. Through the window handle: the widget's own flags would hide the window to change.
 void applyOnTop(QWidget* window, bool onTop, bool restack)
 {
     if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) || window->windowHandle() == nullptr)
         return;
     QWindow* handle = window->windowHandle();
-    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
+    if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
         handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
+        handle->setFlag(Qt::WindowStaysOnBottomHint, !onTop);
+    }
     if (!restack || !window->isVisible())
         return;
     keepAbove(window, onTop);
@@ -336,10 +339,16 @@ private:
 void QtPlatform::keepOurWindowsOnTop(bool onTop)
 {
     onTop_ = onTop;
-    if (!onTopKeeper_ && !onTop)
+    if (!onTopKeeper_)
         onTopKeeper_ = std::make_unique<OnTopKeeper>(onTop_);
-    for (QWidget* window : QApplication::topLevelWidgets())
-        applyOnTop(window, onTop, true);
+    const auto apply = [this] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            applyOnTop(window, onTop_, true);
+    };
+    apply();
+    // A window the window manager has not taken in yet (the program has just started) misses the
+    // request: asked once more when it has.
+    QTimer::singleShot(kWindowManagerSettleMs, onTopKeeper_.get(), apply);
 }
 
 QRect QtPlatform::availableArea(std::optional<QPoint> near) const

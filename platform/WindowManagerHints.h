@@ -8,7 +8,7 @@ namespace dialoon {
 // Keeps a top-level window out of the taskbar and the pager. Call before the window is first shown.
 void keepOffTaskbar(QWidget* window);
 
-// Asks the window manager to keep a shown top-level window above the others, or to stop doing so.
+// Asks the window manager to keep a shown top-level window above the others, or below them.
 void keepAbove(QWidget* window, bool above);
 
 // Whether a window's opacity shows: a compositing manager runs (on X11 one owns the screen's
