@@ -9,15 +9,27 @@
 
 namespace dialoon::ExitSave {
 
-void save(const AppState& state, const StripModel& strip, SettingsStore& store)
+std::optional<std::int16_t> placeKept(const AppState& state)
+{
+    if (state.saveSchedule == 1 && state.sequentialPlay == 1)
+        return state.sentenceId;
+    return std::nullopt;
+}
+
+QList<SettingsStore::Setting> settings(std::int16_t readAloud, float chosenLeft, std::optional<std::int16_t> place)
 {
     QList<SettingsStore::Setting> settings = {
-        {SettingKeys::voice, SettingText::fromInt16(state.readAloud)},
-        {SettingKeys::left, SettingText::fromSingle(static_cast<float>(strip.chosenLeft))},
+        {SettingKeys::voice, SettingText::fromInt16(readAloud)},
+        {SettingKeys::left, SettingText::fromSingle(chosenLeft)},
     };
-    if (state.saveSchedule == 1 && state.sequentialPlay == 1)
-        settings.append({SettingKeys::guagen, SettingText::fromInt16(state.sentenceId)});
-    store.writeSettings(settings);
+    if (place)
+        settings.append({SettingKeys::guagen, SettingText::fromInt16(*place)});
+    return settings;
+}
+
+void save(const AppState& state, const StripModel& strip, SettingsStore& store)
+{
+    store.writeSettings(settings(state.readAloud, static_cast<float>(strip.chosenLeft), placeKept(state)));
 }
 
 } // namespace dialoon::ExitSave

@@ -1,7 +1,10 @@
-// Signal handling through a pipe: the handler only writes one byte, everything else runs in the event loop.
+// Signal handling through a pipe: the handler only writes one byte; the watch's thread reads it.
 #include "platform/TerminationWatch.h"
 
-#include <QSocketNotifier>
+#include <QtGlobal>
+
+#include <cstdlib>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -12,13 +15,27 @@
 
 namespace dialoon {
 
-#ifdef Q_OS_UNIX
 namespace {
 
-constexpr int kWatched[] = {SIGTERM, SIGINT, SIGHUP};
+std::function<void()>& exitHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
 
-// What the handler may touch: the write end of the pipe, whether a signal is waiting for the event
-// loop, and how long the program may take to end after it.
+extern "C" void onExit()
+{
+    // Taken out first: whatever the handler does, it runs once.
+    if (const std::function<void()> handler = std::exchange(exitHandler(), {}))
+        handler();
+}
+
+#ifdef Q_OS_UNIX
+constexpr int kWatched[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr unsigned char kStop = 0; // no signal has this number: the watch is ending
+
+// What the handler may touch: the write end of the pipe, whether a signal is being handled, and how
+// long the program may take to end after it.
 volatile sig_atomic_t writeEnd = -1;
 volatile sig_atomic_t unhandled = 0;
 volatile sig_atomic_t hangGuard = TerminationWatch::kHangGuardSeconds;
@@ -30,7 +47,7 @@ extern "C" void onTerminationSignal(int signalNumber)
         return;
     const int savedErrno = errno;
     unhandled = 1;
-    // Should the program hang instead (its event loop, or the save), the alarm's default action ends it.
+    // Should the program hang instead (its save, say), the alarm's default action ends it.
     ::alarm(static_cast<unsigned>(hangGuard));
     const auto byte = static_cast<unsigned char>(signalNumber);
     if (writeEnd >= 0) {
@@ -39,10 +56,24 @@ extern "C" void onTerminationSignal(int signalNumber)
     errno = savedErrno;
 }
 
-} // namespace
+void setAction(void (*handler)(int))
+{
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    // One handler at a time: the watched signals wait for each other.
+    for (int signalNumber : kWatched)
+        sigaddset(&action.sa_mask, signalNumber);
+    action.sa_flags = SA_RESTART;
+    for (int signalNumber : kWatched)
+        ::sigaction(signalNumber, &action, nullptr);
+}
 #endif
 
-TerminationWatch::TerminationWatch(QObject* parent, unsigned hangGuardSeconds) : QObject(parent)
+} // namespace
+
+TerminationWatch::TerminationWatch(std::function<void(int)> handler, unsigned hangGuardSeconds)
+    : handler_(std::move(handler))
 {
 #ifdef Q_OS_UNIX
     hangGuard = static_cast<sig_atomic_t>(hangGuardSeconds);
@@ -53,27 +84,49 @@ TerminationWatch::TerminationWatch(QObject* parent, unsigned hangGuardSeconds) :
     ::fcntl(pipeEnds_[0], F_SETFD, FD_CLOEXEC);
     ::fcntl(pipeEnds_[1], F_SETFD, FD_CLOEXEC);
     ::fcntl(pipeEnds_[1], F_SETFL, O_NONBLOCK);
-    notifier_ = new QSocketNotifier(pipeEnds_[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-        unsigned char byte = 0;
-        if (::read(pipeEnds_[0], &byte, 1) == 1) {
-            emit terminationRequested(byte);
-            // Handled, and the program goes on: the next signal is again one to keep the place for.
-            ::alarm(0);
-            unhandled = 0;
-        }
-    });
     unhandled = 0;
     writeEnd = pipeEnds_[1];
-    struct sigaction action = {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    // One handler at a time: the watched signals wait for each other.
-    for (int signalNumber : kWatched)
-        sigaddset(&action.sa_mask, signalNumber);
-    action.sa_flags = SA_RESTART;
-    for (int signalNumber : kWatched)
-        ::sigaction(signalNumber, &action, nullptr);
+    listener_ = std::thread([this] { listen(); });
+    setAction(onTerminationSignal);
+#else
+    Q_UNUSED(hangGuardSeconds);
+#endif
+}
+
+void TerminationWatch::listen()
+{
+#ifdef Q_OS_UNIX
+    // Asleep in read() until a signal comes: the thread costs nothing meanwhile.
+    for (;;) {
+        unsigned char byte = kStop;
+        const auto got = ::read(pipeEnds_[0], &byte, 1);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got != 1 || byte == kStop)
+            return;
+        if (handler_)
+            handler_(byte);
+        // Handled, and the program goes on: the next signal is again one to keep the place for.
+        ::alarm(0);
+        unhandled = 0;
+    }
+#endif
+}
+
+TerminationWatch::~TerminationWatch()
+{
+#ifdef Q_OS_UNIX
+    if (pipeEnds_[0] < 0)
+        return;
+    // The handlers go first, so that none of them writes into a pipe that is closing.
+    setAction(SIG_DFL);
+    writeEnd = -1;
+    const unsigned char stop = kStop;
+    [[maybe_unused]] const auto written = ::write(pipeEnds_[1], &stop, 1);
+    listener_.join();
+    ::close(pipeEnds_[0]);
+    ::close(pipeEnds_[1]);
+    pipeEnds_[0] = pipeEnds_[1] = -1;
 #endif
 }
 
@@ -84,24 +137,11 @@ void TerminationWatch::ignoreBrokenPipes()
 #endif
 }
 
-TerminationWatch::~TerminationWatch()
+void TerminationWatch::setExitHandler(std::function<void()> handler)
 {
-#ifdef Q_OS_UNIX
-    if (pipeEnds_[0] < 0)
-        return;
-    // The handlers go first, so that none of them writes into a pipe that is closing.
-    struct sigaction defaultAction = {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigemptyset(&defaultAction.sa_mask);
-    for (int signalNumber : kWatched)
-        ::sigaction(signalNumber, &defaultAction, nullptr);
-    writeEnd = -1;
-    delete notifier_;
-    notifier_ = nullptr;
-    ::close(pipeEnds_[0]);
-    ::close(pipeEnds_[1]);
-    pipeEnds_[0] = pipeEnds_[1] = -1;
-#endif
+    static const bool registered = std::atexit(onExit) == 0;
+    Q_UNUSED(registered);
+    exitHandler() = std::move(handler);
 }
 
 } // namespace dialoon

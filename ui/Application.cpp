@@ -83,7 +83,8 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
       stepAside_(platform_, speech_), cycle_(state_, model_, selector_, stepAside_), effects_(model_),
       watch_(state_, model_, platform_), drag_(model_, platform_), ticks_(watch_, effects_, cycle_),
       agent_(platform_, [this](const std::function<void()>& handler) { behindEdge(handler); }),
-      form1_(model_, platform_)
+      form1_(model_, platform_), keeper_(store_.path()),
+      termination_([this](int signalNumber) { keepPlaceAndEnd(signalNumber); })
 {
     platform_.setStripWindow(&form1_);
 
@@ -103,7 +104,9 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
         });
     });
 
-    connect(&termination_, &TerminationWatch::terminationRequested, this, &Application::keepPlaceAndEnd);
+    // The toolkit ends the process with exit() when the connection to the X server breaks (a plain
+    // window-manager session's logout, an X server that dies): the place is kept first.
+    TerminationWatch::setExitHandler([this] { keeper_.saveAll(); });
     // A session manager asks running programs to keep their data before the session ends.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Application::keepPlace);
 }
@@ -113,6 +116,7 @@ Application::~Application()
     // The platform outlives the program's windows, and may still hear the pointer.
     platform_.setPointerMovedHandler({});
     platform_.setScreensChangedHandler({});
+    TerminationWatch::setExitHandler({});
 }
 
 void Application::guarded(const std::function<void()>& handler)
@@ -148,6 +152,7 @@ void Application::fail(const QString& error)
 
 void Application::refresh()
 {
+    keeper_.publish(state_, model_);
     form1_.render();
     // Ticks that change nothing anyone sees or hears need not wake the program: they run with the next
     // tick that does, in their order.
@@ -364,19 +369,12 @@ void Application::exitProgram()
 
 bool Application::keepPlace()
 {
-    try {
-        ExitSave::save(state_, model_, store_);
-        return true;
-    } catch (const std::exception& error) {
-        // The session is ending: there is nobody to show a message to.
-        std::cerr << BuildInfo::kTitle << ": " << error.what() << std::endl;
-        return false;
-    }
+    return keeper_.saveAll();
 }
 
 void Application::keepPlaceAndEnd(int signalNumber)
 {
-    endProcess(keepPlace() ? EXIT_SUCCESS : 128 + signalNumber);
+    endProcess(keeper_.saveAll() ? EXIT_SUCCESS : 128 + signalNumber);
 }
 
 } // namespace dialoon

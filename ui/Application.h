@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/FullscreenStepAside.h"
+#include "app/PlaceKeeper.h"
 #include "app/SettingsStore.h"
 #include "engine/AppState.h"
 #include "engine/CaptionEffects.h"
@@ -76,8 +77,9 @@ private:
     void toggleCharacter();
     void openAbout();
     void exitProgram();
-    // Exit's saves when the session ends or the process is told to stop; false when they failed.
+    // Exit's saves when the session ends; false when they failed.
     bool keepPlace();
+    // The same when the process is told to stop, then the end: on the termination watch's thread.
     void keepPlaceAndEnd(int signalNumber);
 
     // Forwards the cycle's requests to the character, if there is one.
@@ -110,6 +112,7 @@ private:
     QPointer<Form3> form3_;
     QPointer<Form4> form4_;
     QPointer<Form7> form7_;
+    PlaceKeeper keeper_;
     TerminationWatch termination_;
     bool characterPending_ = false; // start-up asked for the character
     bool firstFramePending_ = false; // the strip's first frame is not yet on the screen

@@ -2,6 +2,7 @@
 #include "EngineRig.h"
 
 #include "app/ExitSave.h"
+#include "app/PlaceKeeper.h"
 #include "app/SettingsSave.h"
 #include "app/SettingsStore.h"
 #include "app/Startup.h"
@@ -207,6 +208,32 @@ private slots:
         QCOMPARE(rig.stored("left"), QStringLiteral("4321.25"));
         QCOMPARE(rig.stored("guagen"), guagen);
         QCOMPARE(rig.stored("ce"), QStringLiteral("0")); // nothing else is written
+    }
+
+    // While the program runs, the place reached is written when it moved, in sequence mode with the
+    // place kept at exit; an exit from any thread writes what the last handler left.
+    void thePlaceIsKeptWhileRunning_data() { exitSaves_data(); }
+    void thePlaceIsKeptWhileRunning()
+    {
+        QFETCH(int, sequentialPlay);
+        QFETCH(int, saveSchedule);
+        QFETCH(QString, guagen);
+        StartupRig rig;
+        rig.writeStore(kSequenceStore);
+        rig.run();
+        PlaceKeeper keeper(rig.path, 0);
+        rig.state.sequentialPlay = static_cast<std::int16_t>(sequentialPlay);
+        rig.state.saveSchedule = static_cast<std::int16_t>(saveSchedule);
+        rig.state.sentenceId = 10207;
+        rig.state.readAloud = 1;
+        keeper.publish(rig.state, rig.strip);
+        const bool kept = guagen == QStringLiteral("10207");
+        QCOMPARE(keeper.writeIfMoved(), kept);
+        QCOMPARE(keeper.writeIfMoved(), false); // not moved since
+        QCOMPARE(rig.stored("guagen"), guagen);
+        QCOMPARE(rig.stored("voice"), QStringLiteral("0")); // the rest waits for the exit
+        QVERIFY(keeper.saveAll());
+        QCOMPARE(rig.stored("voice"), QStringLiteral("1"));
     }
 
     void dialogSaveKeepsThirteenKeysAfterTheLogonEntry()

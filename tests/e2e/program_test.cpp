@@ -205,6 +205,43 @@ private slots:
         QCOMPARE(program.stored("voice"), QStringLiteral("0"));
     }
 
+    // The X server goes away under the program (a plain window-manager session's logout, a crash), or
+    // hangs and the program is told to stop: the place is kept all the same.
+    void theXServerGoingAwayKeepsThePlace_data()
+    {
+        QTest::addColumn<bool>("hung");
+        QTest::newRow("killed") << false;
+        QTest::newRow("hung, then SIGTERM") << true;
+    }
+    void theXServerGoingAwayKeepsThePlace()
+    {
+        QFETCH(bool, hung);
+        QProcess server;
+        server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        QVERIFY(server.waitForReadyRead(10000));
+        const QByteArray display = ":" + server.readLine().trimmed();
+        const QByteArray ours = qgetenv("DISPLAY");
+        qputenv("DISPLAY", display);
+        const auto restore = qScopeGuard([&] {
+            qputenv("DISPLAY", ours);
+            ::kill(static_cast<pid_t>(server.processId()), SIGCONT);
+            server.kill();
+            server.waitForFinished();
+        });
+        Program program;
+        program.writeSettings(kSequenceStore);
+        program.start();
+        if (hung) {
+            ::kill(static_cast<pid_t>(server.processId()), SIGSTOP);
+            QTest::qWait(1000); // the program is stuck on the server by now
+            ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
+        } else {
+            server.kill();
+        }
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
+    }
+
     // Started as `dialoon 2>&1 | less` and the pager quit: saying there is no sound device fails quietly.
     void aDiagnosticIntoAClosedPipeEndsNothing()
     {
