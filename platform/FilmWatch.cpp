@@ -15,6 +15,7 @@ namespace {
 
 const QString kGnomeService = QStringLiteral("org.gnome.SessionManager");
 const QString kGnomePath = QStringLiteral("/org/gnome/SessionManager");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kKdeService = QStringLiteral("org.freedesktop.PowerManagement");
 const QString kKdePath = QStringLiteral("/org/freedesktop/PowerManagement/Inhibit");
 const QString kKdeInterface = QStringLiteral("org.freedesktop.PowerManagement.Inhibit");
@@ -38,6 +39,8 @@ void FilmWatch::listen()
                 SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
     bus.connect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorRemoved"), this,
                 SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
+    bus.connect(kGnomeService, kGnomePath, kProperties, QStringLiteral("PropertiesChanged"), this,
+                SLOT(gnomePropertiesChanged(QString,QVariantMap,QStringList)));
     bus.connect(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibitChanged"), this,
                 SLOT(kdeInhibitChanged(bool)));
     askGnome();
@@ -53,6 +56,8 @@ FilmWatch::~FilmWatch()
                    SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
     bus.disconnect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorRemoved"), this,
                    SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
+    bus.disconnect(kGnomeService, kGnomePath, kProperties, QStringLiteral("PropertiesChanged"), this,
+                   SLOT(gnomePropertiesChanged(QString,QVariantMap,QStringList)));
     bus.disconnect(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibitChanged"), this,
                    SLOT(kdeInhibitChanged(bool)));
 }
@@ -60,6 +65,13 @@ FilmWatch::~FilmWatch()
 void FilmWatch::gnomeInhibitorsChanged(const QDBusObjectPath&)
 {
     askGnome();
+}
+
+void FilmWatch::gnomePropertiesChanged(const QString&, const QVariantMap& changed, const QStringList&)
+{
+    const auto actions = changed.constFind(QStringLiteral("InhibitedActions"));
+    if (actions != changed.constEnd())
+        set(gnome_, (actions->toUInt() & kIdleInhibited) != 0);
 }
 
 void FilmWatch::kdeInhibitChanged(bool inhibited)
@@ -70,9 +82,7 @@ void FilmWatch::kdeInhibitChanged(bool inhibited)
 void FilmWatch::askGnome()
 {
     // Which actions the session's inhibitors hold back, all of them together.
-    QDBusMessage get = QDBusMessage::createMethodCall(kGnomeService, kGnomePath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(kGnomeService, kGnomePath, kProperties, QStringLiteral("Get"));
     get << kGnomeService << QStringLiteral("InhibitedActions");
     whenAnswered(QDBusConnection::sessionBus().asyncCall(get), [this](const QVariant& value) {
         const QVariant actions = value.value<QDBusVariant>().variant();

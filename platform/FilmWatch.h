@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
+#include <QVariantMap>
 
 #include <functional>
 
@@ -32,6 +34,7 @@ public:
 
 private slots:
     void gnomeInhibitorsChanged(const QDBusObjectPath& inhibitor);
+    void gnomePropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
     void kdeInhibitChanged(bool inhibited);
 
 private:

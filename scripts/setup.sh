@@ -17,6 +17,9 @@ run_packages=(
 )
 test_packages=(
   xvfb xauth openbox xdotool x11-utils imagemagick
+  # tests/desktop: GNOME Shell on Wayland with XWayland and a session manager, mutter on X11, and a
+  # GTK 4 window driven from Python
+  gnome-shell mutter xwayland gnome-session-bin dbus-daemon python3-gi gir1.2-gtk-4.0 gir1.2-gdkpixbuf-2.0
   hunspell hunspell-de-de hunspell-en-us
   desktop-file-utils appstream groff-base
   # xrandr, to change the test screen's size
