@@ -31,13 +31,15 @@ struct Atoms
     xcb_atom_t compositingManager = XCB_ATOM_NONE;
     xcb_atom_t above = XCB_ATOM_NONE;
     xcb_atom_t below = XCB_ATOM_NONE;
+    xcb_atom_t restack = XCB_ATOM_NONE;
 };
 
 const Atoms& atoms(xcb_connection_t* connection)
 {
     static const Atoms kept = [connection] {
         const char* const names[] = {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
-                                     "_NET_WM_CM_S0", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_BELOW"};
+                                     "_NET_WM_CM_S0", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_BELOW",
+                                     "_NET_RESTACK_WINDOW"};
         xcb_intern_atom_cookie_t cookies[std::size(names)];
         for (std::size_t i = 0; i < std::size(names); ++i)
             cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
@@ -47,7 +49,7 @@ const Atoms& atoms(xcb_connection_t* connection)
             found[i] = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
             std::free(reply);
         }
-        return Atoms{found[0], found[1], found[2], found[3], found[4], found[5]};
+        return Atoms{found[0], found[1], found[2], found[3], found[4], found[5], found[6]};
     }();
     return kept;
 }
@@ -94,21 +96,27 @@ void keepAbove(QWidget* window, bool above)
     // Below the others, rather than among them: a window manager may keep a window that leaves the top
     // above the one it was above, fullscreen or not (mutter does).
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const auto ask = [&](bool add, xcb_atom_t state) {
+    const auto send = [&](xcb_atom_t type, std::uint32_t first, std::uint32_t second, std::uint32_t third) {
         xcb_client_message_event_t message{};
         message.response_type = XCB_CLIENT_MESSAGE;
         message.format = 32;
         // The window's handle may have been made anew since the widget's id was taken.
         message.window = static_cast<xcb_window_t>(window->windowHandle()->winId());
-        message.type = known.state;
-        message.data.data32[0] = add ? 1 : 0;
-        message.data.data32[1] = state;
-        message.data.data32[3] = 1; // asked by an ordinary program
+        message.type = type;
+        message.data.data32[0] = first;
+        message.data.data32[1] = second;
+        message.data.data32[2] = third;
+        message.data.data32[3] = 1; // with a state change: asked by an ordinary program
         xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                        reinterpret_cast<const char*>(&message));
     };
-    ask(false, above ? known.below : known.above);
-    ask(true, above ? known.above : known.below);
+    send(known.state, 0, above ? known.below : known.above, 0); // remove
+    send(known.state, 1, above ? known.above : known.below, 0); // add
+    // mutter lifts a tool window without a parent to the highest layer of its program's windows (the
+    // splash's, say), and refuses a program's own request to lower it while another program is active:
+    // it is lowered the way a pager does it, which every window manager follows.
+    if (!above && known.restack != XCB_ATOM_NONE)
+        send(known.restack, 2, XCB_WINDOW_NONE, XCB_STACK_MODE_BELOW);
     xcb_flush(connection);
 #else
     Q_UNUSED(window);
