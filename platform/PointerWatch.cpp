@@ -6,7 +6,6 @@
 // taken from it.
 #include "platform/PointerWatch.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -77,12 +76,23 @@ PointerWatch::PointerWatch()
 #if defined(DIALOON_HAVE_XINPUT)
     connection_ = openWatch();
 #endif
-    if (QCoreApplication* app = QCoreApplication::instance())
+    if (QCoreApplication* app = QCoreApplication::instance()) {
         app->installEventFilter(this);
+        app->installNativeEventFilter(this);
+    }
+#if defined(DIALOON_HAVE_XINPUT)
+    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
+        const xcb_query_extension_reply_t* input = xcb_get_extension_data(x11->connection(), &xcb_input_id);
+        if (input && input->present)
+            inputOpcode_ = input->major_opcode;
+    }
+#endif
 }
 
 PointerWatch::~PointerWatch()
 {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeNativeEventFilter(this);
 #if defined(DIALOON_HAVE_XINPUT)
     listener_.reset();
     forgetLaterQuestion();
@@ -249,7 +259,7 @@ bool PointerWatch::movedSinceLastLook()
     return moved;
 }
 
-QPoint PointerWatch::believed(QPoint asked, const QRect& left, std::optional<QPoint> firstAfter)
+QPoint PointerWatch::believed(QPoint asked, const QRegion& left, std::optional<QPoint> firstAfter)
 {
     const bool stale = !left.isEmpty() && left.contains(asked) && (!firstAfter || *firstAfter == asked);
     return stale ? kNowhere : asked;
@@ -257,17 +267,37 @@ QPoint PointerWatch::believed(QPoint asked, const QRect& left, std::optional<QPo
 
 QPoint PointerWatch::believed(QPoint asked)
 {
-    // A menu open grabs the pointer, and our windows may hear of leaving while it is still over them.
-    if (left_.isEmpty() || QApplication::activePopupWidget() != nullptr)
+    if (left_.isEmpty())
         return asked;
     const QPoint place = believed(asked, left_, firstAfterLeaving_);
     if (place == asked) {
-        left_ = QRect(); // the server follows the pointer
+        left_ = QRegion(); // the server follows the pointer
         firstAfterLeaving_.reset();
     } else if (!firstAfterLeaving_) {
         firstAfterLeaving_ = asked;
     }
     return place;
+}
+
+bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+#if defined(DIALOON_HAVE_XINPUT)
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const int type = event->response_type & 0x7f;
+    if (type == XCB_LEAVE_NOTIFY) {
+        leftForGrab_ = reinterpret_cast<const xcb_leave_notify_event_t*>(event)->mode == XCB_NOTIFY_MODE_GRAB;
+    } else if (type == XCB_GE_GENERIC && inputOpcode_ >= 0) {
+        const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+        if (generic->extension == inputOpcode_ && generic->event_type == XCB_INPUT_LEAVE)
+            leftForGrab_ = reinterpret_cast<const xcb_input_leave_event_t*>(event)->mode == XCB_INPUT_NOTIFY_MODE_GRAB;
+    }
+#else
+    Q_UNUSED(eventType);
+    Q_UNUSED(message);
+#endif
+    return false;
 }
 
 bool PointerWatch::eventFilter(QObject* watched, QEvent* event)
@@ -277,10 +307,14 @@ bool PointerWatch::eventFilter(QObject* watched, QEvent* event)
     if (auto* window = crossing ? qobject_cast<QWindow*>(watched) : nullptr) {
         if (event->type() == QEvent::Enter) {
             under_ = window;
-            left_ = QRect();
-        } else if (under_ == window || under_.isNull()) {
+            left_ = QRegion();
+        } else if (!leftForGrab_) {
+            // An open menu's grab tells the menu of leaving, wherever in our windows the pointer was.
             under_ = nullptr;
-            left_ = window->geometry();
+            left_ = QRegion();
+            for (const QWindow* shown : QGuiApplication::topLevelWindows())
+                if (shown->isVisible())
+                    left_ += shown->geometry();
         }
         firstAfterLeaving_.reset();
     }

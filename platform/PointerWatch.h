@@ -3,10 +3,12 @@
 // round trip to the X server that wakes two threads; on an idle desktop the answer is always the same.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWindow>
 
 #include <functional>
@@ -17,7 +19,7 @@ class QSocketNotifier;
 
 namespace dialoon {
 
-class PointerWatch : public QObject
+class PointerWatch : public QObject, public QAbstractNativeEventFilter
 {
 public:
     // After this many looks without news the pointer is looked at anyway: a program may warp the pointer
@@ -55,21 +57,25 @@ public:
 
     // Where the pointer is, given where the window system places it. Through XWayland the X server hears
     // of the pointer only over X windows: once it leaves ours for a Wayland window or the desktop, the
-    // server keeps placing it where ours last saw it. So a place inside the window the pointer left for
-    // none of ours, unchanged since the first look after it left, is not believed: the pointer is then
+    // server keeps placing it where ours last saw it. So a place inside the program's windows after the
+    // pointer left them, unchanged since the first look after it left, is not believed: the pointer is then
     // nowhere near the program's windows. Where the server follows the pointer (plain X11) its place
     // changes or lies outside, and is believed as it is.
     QPoint believed(QPoint asked);
-    // The same for given sightings. left is the frame of the window the pointer left for none of ours
+    // The same for given sightings. left is where the program's windows stood when the pointer left them
+    // for none of ours
     // (empty while it is over one of ours, or nothing was left since); firstAfter the first place asked
     // for after that, if any.
-    static QPoint believed(QPoint asked, const QRect& left, std::optional<QPoint> firstAfter);
+    static QPoint believed(QPoint asked, const QRegion& left, std::optional<QPoint> firstAfter);
     // A place outside every window of the program.
     static constexpr QPoint kNowhere{-(1 << 20), -(1 << 20)};
 
 protected:
     // Any pointer event on a window of this program counts as a movement.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // How the window system told a window of leaving: a menu's grab tells the window under it of
+    // leaving while the pointer stays where it was.
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     bool devicesMoved();
@@ -93,11 +99,13 @@ private:
     std::function<void()> onMovement_;
     std::optional<unsigned int> laterQuestion_; // the sequence number of the question asked at a look
     std::optional<QPoint> lastAnswer_;          // where askPointer() last found the pointer
-    // The pointer among the program's windows, as the window system told: the window it is in, or the
-    // frame of the one it left for none of ours, and the first place asked for after that.
+    // The pointer among the program's windows, as the window system told: the window it is in, or where
+    // they all stood when it left them for none of ours, and the first place asked for after that.
     QPointer<QWindow> under_;
-    QRect left_;
+    QRegion left_;
     std::optional<QPoint> firstAfterLeaving_;
+    bool leftForGrab_ = false; // the latest leaving the window system told of was a grab's
+    int inputOpcode_ = -1;     // XInput's, on the toolkit's connection
 };
 
 } // namespace dialoon

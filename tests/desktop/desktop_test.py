@@ -358,6 +358,15 @@ def gnome_steps(g, dialoon):
             seen["spoke"] = True
         return seen.get("spoke")
 
+    def menu_open():
+        # The menu is the program's one tall window besides Peedy (a tooltip is one line high).
+        return any(h > 100 and title != "Peedy" for title, (_, _, _, h) in g.program_windows().items())
+
+    def open_menu():
+        on_line()
+        wait_for(unrolled, 1)
+        g.move_pointer(seen["strip"][0] + 462, top + 8)
+
     def film(state, inhibitor):
         g.move_pointer(*film_middle)
         g.tell_film(state)
@@ -388,6 +397,7 @@ def gnome_steps(g, dialoon):
          lambda: not g.speaking() and not g.dialoon_above_film() and g.film_covers_program(), 2, 20),
         ("the GTK window is back to normal and lets go: Peedy speaks again, the strip is above it",
          lambda: film("unfullscreen", "uninhibit"), lambda: speaks() and "Form1" in g.dialoon_above_film(), 12, 0),
+        ("pointer onto the line, then over the menu picture: the menu opens", open_menu, menu_open, 2, 0),
     ]
 
 

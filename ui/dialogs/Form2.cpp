@@ -1,8 +1,6 @@
 // Popup menu.
 #include "ui/dialogs/Form2.h"
 
-#include <QGuiApplication>
-
 namespace dialoon {
 
 Form2::Form2()
@@ -27,13 +25,6 @@ Form2::Form2()
     add("mnu_email", QStringLiteral("E_&mail"), &Form2::emailChosen);
     separator("f2");
     add("mnu_exit", QStringLiteral("Exit"), &Form2::exitChosen);
-
-    // The menu closes when the program loses the keyboard focus to another window: through XWayland a
-    // click on a Wayland window reaches none of the X windows, so the menu's own grab never hears it.
-    connect(qApp, &QGuiApplication::applicationStateChanged, menu_, [this](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive)
-            menu_->close();
-    });
 }
 
 QAction* Form2::item(const char* name) const
@@ -47,8 +38,6 @@ void Form2::popUpRightAligned(QPoint topRight)
         return;
     const QSize size = menu_->sizeHint();
     menu_->popup(QPoint(topRight.x() - size.width(), topRight.y()));
-    // With the focus, the menu hears Escape on every desktop, and hears of losing it.
-    menu_->activateWindow();
 }
 
 } // namespace dialoon
