@@ -29,6 +29,10 @@ public:
     virtual double twipsPerPixelY() const = 0;
 
     virtual PixelPoint cursorPos() const = 0;
+    // Whether the pointer, as last asked for, left the program's windows for one the window system does
+    // not tell the program of (through XWayland, a Wayland window): cursorPos() then lies outside all of
+    // them, and a click there is not heard either.
+    virtual bool pointerElsewhere() const = 0;
     // True while the pointer has stood still a while and the window system is listened to for its next
     // movement, which the handler then hears of at once; cursorPos() meanwhile stays where it was. Always
     // false where movements are not heard.

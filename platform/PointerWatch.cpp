@@ -282,17 +282,47 @@ QPoint PointerWatch::believed(QPoint asked)
 bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
 {
 #if defined(DIALOON_HAVE_XINPUT)
+    // Crossings of the program's windows, as the X server tells them (the toolkit hears of some of them
+    // only: leaving a window it already took the pointer off for a menu's grab, say). Core and XInput
+    // events tell the same, and either may come.
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const int type = event->response_type & 0x7f;
-    if (type == XCB_LEAVE_NOTIFY) {
-        leftForGrab_ = reinterpret_cast<const xcb_leave_notify_event_t*>(event)->mode == XCB_NOTIFY_MODE_GRAB;
+    std::optional<bool> entered;
+    int mode = 0;
+    int detail = 0;
+    if (type == XCB_ENTER_NOTIFY || type == XCB_LEAVE_NOTIFY) {
+        const auto* crossing = reinterpret_cast<const xcb_enter_notify_event_t*>(event);
+        entered = type == XCB_ENTER_NOTIFY;
+        mode = crossing->mode;
+        detail = crossing->detail;
     } else if (type == XCB_GE_GENERIC && inputOpcode_ >= 0) {
         const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
-        if (generic->extension == inputOpcode_ && generic->event_type == XCB_INPUT_LEAVE)
-            leftForGrab_ = reinterpret_cast<const xcb_input_leave_event_t*>(event)->mode == XCB_INPUT_NOTIFY_MODE_GRAB;
+        if (generic->extension == inputOpcode_ &&
+            (generic->event_type == XCB_INPUT_ENTER || generic->event_type == XCB_INPUT_LEAVE)) {
+            const auto* crossing = reinterpret_cast<const xcb_input_enter_event_t*>(event);
+            entered = generic->event_type == XCB_INPUT_ENTER;
+            mode = crossing->mode;
+            detail = crossing->detail;
+        }
     }
+    // Into or out of a child window, or passing through: the pointer stays with the same window.
+    if (!entered || detail == XCB_NOTIFY_DETAIL_INFERIOR || detail == XCB_NOTIFY_DETAIL_VIRTUAL ||
+        detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL)
+        return false;
+    if (*entered) {
+        left_ = QRegion();
+    } else if (mode != XCB_NOTIFY_MODE_GRAB) { // a menu's grab moves no pointer
+        left_ = QRegion();
+        for (const QWindow* shown : QGuiApplication::topLevelWindows())
+            if (shown->isVisible())
+                left_ += shown->geometry();
+    } else {
+        return false;
+    }
+    firstAfterLeaving_.reset();
+    noteMovement(true);
 #else
     Q_UNUSED(eventType);
     Q_UNUSED(message);
@@ -300,24 +330,8 @@ bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message,
     return false;
 }
 
-bool PointerWatch::eventFilter(QObject* watched, QEvent* event)
+bool PointerWatch::eventFilter(QObject*, QEvent* event)
 {
-    // Which of the program's windows the pointer is in: the window system tells the windows themselves.
-    const bool crossing = event->type() == QEvent::Enter || event->type() == QEvent::Leave;
-    if (auto* window = crossing ? qobject_cast<QWindow*>(watched) : nullptr) {
-        if (event->type() == QEvent::Enter) {
-            under_ = window;
-            left_ = QRegion();
-        } else if (!leftForGrab_) {
-            // An open menu's grab tells the menu of leaving, wherever in our windows the pointer was.
-            under_ = nullptr;
-            left_ = QRegion();
-            for (const QWindow* shown : QGuiApplication::topLevelWindows())
-                if (shown->isVisible())
-                    left_ += shown->geometry();
-        }
-        firstAfterLeaving_.reset();
-    }
     switch (event->type()) {
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:

@@ -6,7 +6,6 @@
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QPoint>
-#include <QPointer>
 #include <QRect>
 #include <QRegion>
 #include <QWindow>
@@ -73,8 +72,7 @@ public:
 protected:
     // Any pointer event on a window of this program counts as a movement.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // How the window system told a window of leaving: a menu's grab tells the window under it of
-    // leaving while the pointer stays where it was.
+    // The pointer entering and leaving the program's windows, as the X server tells them.
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
@@ -99,13 +97,11 @@ private:
     std::function<void()> onMovement_;
     std::optional<unsigned int> laterQuestion_; // the sequence number of the question asked at a look
     std::optional<QPoint> lastAnswer_;          // where askPointer() last found the pointer
-    // The pointer among the program's windows, as the window system told: the window it is in, or where
-    // they all stood when it left them for none of ours, and the first place asked for after that.
-    QPointer<QWindow> under_;
+    // Where the program's windows stood when the pointer last left one of them for none of ours (empty
+    // while it is over one of them), and the first place asked for after that.
     QRegion left_;
     std::optional<QPoint> firstAfterLeaving_;
-    bool leftForGrab_ = false; // the latest leaving the window system told of was a grab's
-    int inputOpcode_ = -1;     // XInput's, on the toolkit's connection
+    int inputOpcode_ = -1; // XInput's, on the toolkit's connection
 };
 
 } // namespace dialoon

@@ -95,6 +95,11 @@ PixelPoint QtPlatform::cursorPos() const
     return *cursor_;
 }
 
+bool QtPlatform::pointerElsewhere() const
+{
+    return cursor_ && cursor_->x == PointerWatch::kNowhere.x() && cursor_->y == PointerWatch::kNowhere.y();
+}
+
 bool QtPlatform::pointerResting()
 {
     // At rest only once the pointer was asked for: until then nothing is known of where it stands.

@@ -35,6 +35,7 @@ public:
     double twipsPerPixelX() const override;
     double twipsPerPixelY() const override;
     PixelPoint cursorPos() const override;
+    bool pointerElsewhere() const override;
     bool pointerResting() override;
     void setPointerMovedHandler(std::function<void()> handler) override;
     void setScreensChangedHandler(std::function<void()> handler) override;

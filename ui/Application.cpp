@@ -192,6 +192,10 @@ void Application::refresh()
         playback->setDeferrable(false);
     if (!model_.splashOpen && form4_)
         form4_->close();
+    // Through XWayland a click on a Wayland window reaches none of the program's windows, and the menu's
+    // grab does not hear it: the menu closes when the pointer leaves for one.
+    if (form2_ && platform_.pointerElsewhere())
+        form2_->mnu_file()->close();
 }
 
 void Application::watchOnTime()

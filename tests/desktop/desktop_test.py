@@ -398,6 +398,7 @@ def gnome_steps(g, dialoon):
         ("the GTK window is back to normal and lets go: Peedy speaks again, the strip is above it",
          lambda: film("unfullscreen", "uninhibit"), lambda: speaks() and "Form1" in g.dialoon_above_film(), 12, 0),
         ("pointer onto the line, then over the menu picture: the menu opens", open_menu, menu_open, 2, 0),
+        ("pointer away onto the GTK window, to click it: the menu closes", on_film, lambda: not menu_open(), 1, 0),
     ]
 
 

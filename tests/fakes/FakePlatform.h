@@ -30,6 +30,7 @@ public:
     double twipsPerPixelX() const override { return twipsPerPixel; }
     double twipsPerPixelY() const override { return twipsPerPixel; }
     PixelPoint cursorPos() const override { return cursor; }
+    bool pointerElsewhere() const override { return false; }
     bool resting = false;
     std::function<void()> pointerMovedHandler;
     bool pointerResting() override { return resting; }
