@@ -132,7 +132,7 @@ private:
             return XCB_WINDOW_NONE;
         // A client may name the root window: that is no window of anyone's.
         const xcb_window_t window = *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.pointer));
-        return window == root_ ? XCB_WINDOW_NONE : window;
+        return window == root_ ? static_cast<xcb_window_t>(XCB_WINDOW_NONE) : window;
     }
 
     bool isViewable(xcb_window_t window)
