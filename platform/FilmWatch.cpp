@@ -20,6 +20,24 @@ const QString kKdeService = QStringLiteral("org.freedesktop.PowerManagement");
 const QString kKdePath = QStringLiteral("/org/freedesktop/PowerManagement/Inhibit");
 const QString kKdeInterface = QStringLiteral("org.freedesktop.PowerManagement.Inhibit");
 
+// The signals followed, and the slot each one calls.
+struct Followed
+{
+    const QString& service;
+    const QString& path;
+    const QString& interface;
+    const char* name;
+    const char* slot;
+};
+const Followed kFollowed[] = {
+    {kGnomeService, kGnomePath, kGnomeService, "InhibitorAdded", SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
+    {kGnomeService, kGnomePath, kGnomeService, "InhibitorRemoved", SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
+    // How GNOME's session manager tells of an inhibitor that keeps the session from idling.
+    {kGnomeService, kGnomePath, kProperties, "PropertiesChanged",
+     SLOT(gnomePropertiesChanged(QString,QVariantMap,QStringList))},
+    {kKdeService, kKdePath, kKdeInterface, "HasInhibitChanged", SLOT(kdeInhibitChanged(bool))},
+};
+
 } // namespace
 
 FilmWatch::FilmWatch(std::function<void(bool)> onChange) : onChange_(std::move(onChange))
@@ -35,14 +53,8 @@ void FilmWatch::listen()
         return;
     connected_ = true;
     // Connected before asking, so that no change between the question and the signal is missed.
-    bus.connect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorAdded"), this,
-                SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
-    bus.connect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorRemoved"), this,
-                SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
-    bus.connect(kGnomeService, kGnomePath, kProperties, QStringLiteral("PropertiesChanged"), this,
-                SLOT(gnomePropertiesChanged(QString,QVariantMap,QStringList)));
-    bus.connect(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibitChanged"), this,
-                SLOT(kdeInhibitChanged(bool)));
+    for (const Followed& f : kFollowed)
+        bus.connect(f.service, f.path, f.interface, QString::fromLatin1(f.name), this, f.slot);
     askGnome();
     askKde();
 }
@@ -52,14 +64,8 @@ FilmWatch::~FilmWatch()
     if (!connected_)
         return;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    bus.disconnect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorAdded"), this,
-                   SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
-    bus.disconnect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorRemoved"), this,
-                   SLOT(gnomeInhibitorsChanged(QDBusObjectPath)));
-    bus.disconnect(kGnomeService, kGnomePath, kProperties, QStringLiteral("PropertiesChanged"), this,
-                   SLOT(gnomePropertiesChanged(QString,QVariantMap,QStringList)));
-    bus.disconnect(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibitChanged"), this,
-                   SLOT(kdeInhibitChanged(bool)));
+    for (const Followed& f : kFollowed)
+        bus.disconnect(f.service, f.path, f.interface, QString::fromLatin1(f.name), this, f.slot);
 }
 
 void FilmWatch::gnomeInhibitorsChanged(const QDBusObjectPath&)
