@@ -6,14 +6,12 @@
 #include "engine/LessonTable.h"
 #include "engine/StripModel.h"
 #include "platform/Platform.h"
-#include "ui/dialogs/PictureWindow.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFont>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -57,7 +55,8 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Setting..."));
-    setWindowIcon(QIcon(kIconResource));
+    // The window's icon is the program's (QApplication::setWindowIcon): an icon made for each dialog
+    // stayed behind, some 5 KiB every time the dialog was opened.
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(platform_.toPixelRect(0, 0, 5220, 5835).size());
     // The controls are laid out for the classic dialog font, 8 points.
