@@ -217,7 +217,10 @@ private slots:
     {
         QFETCH(bool, hung);
         QProcess server;
-        server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        // Without -noreset the server starts over whenever its last client goes (the program's look for a
+        // display, say), refusing connections meanwhile.
+        server.start(QStringLiteral("Xvfb"),
+                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
         QVERIFY(server.waitForReadyRead(10000));
         const QByteArray display = ":" + server.readLine().trimmed();
         const QByteArray ours = qgetenv("DISPLAY");
@@ -225,7 +228,8 @@ private slots:
         const auto restore = qScopeGuard([&] {
             qputenv("DISPLAY", ours);
             ::kill(static_cast<pid_t>(server.processId()), SIGCONT);
-            server.kill();
+            // Ended, not killed: a killed server leaves its display's lock behind for the next one.
+            server.terminate();
             server.waitForFinished();
         });
         Program program;
@@ -236,7 +240,7 @@ private slots:
             QTest::qWait(1000); // the program is stuck on the server by now
             ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
         } else {
-            server.kill();
+            server.terminate(); // its clients' connections break as in a crash
         }
         QVERIFY(program.process.waitForFinished(10000));
         QCOMPARE(program.stored("guagen"), QStringLiteral("10206"));
