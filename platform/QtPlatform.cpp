@@ -40,7 +40,6 @@ QScreen* screenOf(const QWidget* w)
 constexpr double kTwipsPerLogicalPixel = kTwipsPerInch / 96.0;
 
 constexpr int kScreensSettleMs = 250;
-constexpr int kWindowManagerSettleMs = 800;
 
 } // namespace
 
@@ -89,8 +88,8 @@ PixelPoint QtPlatform::cursorPos() const
     for (const QScreen* screen : QGuiApplication::screens())
         unscaled = unscaled && screen->devicePixelRatio() == 1.0;
     const std::optional<QPoint> asked = pointerWatch_ && unscaled ? pointerWatch_->askPointer() : std::nullopt;
-    const QPoint p = pointerWatch_ ? pointerWatch_->believed(asked ? *asked : QCursor::pos())
-                                   : (asked ? *asked : QCursor::pos());
+    const QPoint told = asked ? *asked : QCursor::pos();
+    const QPoint p = pointerWatch_ ? pointerWatch_->believed(told) : told;
     cursor_ = PixelPoint{p.x(), p.y()};
     return *cursor_;
 }
@@ -344,16 +343,10 @@ private:
 void QtPlatform::keepOurWindowsOnTop(bool onTop)
 {
     onTop_ = onTop;
-    if (!onTopKeeper_)
+    if (!onTopKeeper_ && !onTop)
         onTopKeeper_ = std::make_unique<OnTopKeeper>(onTop_);
-    const auto apply = [this] {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            applyOnTop(window, onTop_, true);
-    };
-    apply();
-    // A window the window manager has not taken in yet (the program has just started) misses the
-    // request: asked once more when it has.
-    QTimer::singleShot(kWindowManagerSettleMs, onTopKeeper_.get(), apply);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        applyOnTop(window, onTop, true);
 }
 
 QRect QtPlatform::availableArea(std::optional<QPoint> near) const
