@@ -21,5 +21,7 @@ inline const QString mark = QStringLiteral("mark");
 inline const QString xxx = QStringLiteral("xxx");
 inline const QString left = QStringLiteral("left");
 inline const QString sspeed = QStringLiteral("sspeed");
+// Not written on the first run: a store without it means the usual rate.
+inline const QString slow = QStringLiteral("slow");
 
 } // namespace dialoon::SettingKeys

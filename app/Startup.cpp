@@ -100,6 +100,8 @@ void Startup::readSettings()
     strip_.left = StripDrag::clampLeft(strip_.left, platform_.screenWidthTwips());
 
     state_.speedSetting = readInteger(SettingKeys::sspeed, kFirstRunSpeed);
+    // Kept only once the user chose it from the character's menu.
+    state_.slowSpeech = store_.readSetting(SettingKeys::slow).isEmpty() ? 0 : readInteger(SettingKeys::slow, 0);
 
     // Display times so long that a showing could not be counted are not a setting anyone made.
     const auto countable = [](int seconds) {

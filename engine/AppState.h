@@ -25,6 +25,7 @@ struct AppState
     std::int16_t redSetting = 0;       // red
     std::int16_t startWithWindows = 0; // mark
     std::int16_t speedSetting = 0;     // sspeed
+    std::int16_t slowSpeech = 0;       // slow
     QString firstRunMarker;            // xxx
 
     // Run-time counters.

@@ -54,6 +54,8 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
     connect(&watchdog_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { onVoiceSilent(); }); });
     connect(window_.get(), &CharacterWindow::moved, this,
             [this] { runBehind(edge_, [this] { balloon_->follow(window_->geometry()); }); });
+    connect(window_.get(), &CharacterWindow::clicked, this, &Character::clicked);
+    connect(window_.get(), &CharacterWindow::menuRequested, this, &Character::menuRequested);
     connect(voice_.get(), &Voice::started, this,
             [this](quint64 utterance, const QList<SpeechMark>& marks, int durationMs) {
                 runBehind(edge_, [&] { onVoiceStarted(utterance, marks, durationMs); });
@@ -141,6 +143,14 @@ int Character::Speak(const QString& text)
     return enqueue({0, Request::Kind::Speech, said, languageId_});
 }
 
+int Character::sayAgain(const QString& text)
+{
+    if (!animator_.isVisible())
+        return 0;
+    StopAll();
+    return Speak(text);
+}
+
 int Character::Play(const QString& animation)
 {
     if (animation != kWave)
@@ -195,7 +205,7 @@ void Character::begin()
     }
     words_.clear();
     balloon_->say(current_->text, window_->geometry());
-    utterance_ = voice_->speak(current_->text, current_->languageId);
+    utterance_ = voice_->speak(current_->text, current_->languageId, slow_);
     // Once the voice has failed to answer, it is not waited for again beyond the reading time.
     watchdog_.start(voiceAnswers_ ? kAnswerMs : readingTimeMs(current_->text));
 }

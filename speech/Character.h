@@ -65,6 +65,14 @@ public:
     // shown or hidden.
     int Speak(const QString& text);
     int Play(const QString& animation);
+    // Says the text at once, in the current language: what was being said or waiting is dropped first,
+    // so that asking again starts the sentence again. Returns as Speak does.
+    int sayAgain(const QString& text);
+
+    // Slow speech (about three quarters of the usual rate) from the next sentence on; the lips and the
+    // balloon keep pace with the voice either way.
+    void setSlowSpeech(bool slow) { slow_ = slow; }
+    bool slowSpeech() const { return slow_; }
 
     // What the queue holds: requests waiting, and the one playing (0 for none).
     int pendingRequests() const { return static_cast<int>(queue_.size()); }
@@ -74,6 +82,9 @@ signals:
     void requestStarted(int request);
     // Played to its end, or cut short by Hide.
     void requestFinished(int request);
+    // The user clicked the character (without dragging it), or asked for its menu at this place.
+    void clicked();
+    void menuRequested(const QPoint& globalPosition);
 
 private:
     struct Request
@@ -113,6 +124,7 @@ private:
     bool pumpScheduled_ = false;
     bool complainedOfSilence_ = false;
     bool voiceAnswers_ = true; // false from a watchdog timeout until the voice is heard from again
+    bool slow_ = false;
     int languageId_ = kGerman;
     int lastRequest_ = 0;
     std::deque<Request> queue_;

@@ -6,7 +6,9 @@
 #include "platform/DesktopPlatform.h"
 #include "speech/ShapeMask.h"
 
+#include <QApplication>
 #include <QBitmap>
+#include <QContextMenuEvent>
 #include <algorithm>
 #include <QTimer>
 #include <QMouseEvent>
@@ -196,7 +198,9 @@ void CharacterWindow::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
     dragging_ = true;
-    dragOffset_ = event->globalPosition().toPoint() - pos();
+    draggedAway_ = false;
+    pressedAt_ = event->globalPosition().toPoint();
+    dragOffset_ = pressedAt_ - pos();
     setCursor(Qt::ClosedHandCursor);
 }
 
@@ -204,7 +208,11 @@ void CharacterWindow::mouseMoveEvent(QMouseEvent* event)
 {
     if (!dragging_)
         return QWidget::mouseMoveEvent(event);
-    move(event->globalPosition().toPoint() - dragOffset_);
+    const QPoint at = event->globalPosition().toPoint();
+    // A hand that shakes a little while clicking does not move the character.
+    draggedAway_ = draggedAway_ || (at - pressedAt_).manhattanLength() >= QApplication::startDragDistance();
+    if (draggedAway_)
+        move(at - dragOffset_);
 }
 
 void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
@@ -212,10 +220,19 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !dragging_)
         return QWidget::mouseReleaseEvent(event);
     dragging_ = false;
+    setCursor(Qt::OpenHandCursor);
+    if (!draggedAway_) {
+        emit clicked();
+        return;
+    }
     home_ = pos();
     hasHome_ = true;
     atDefault_ = false;
-    setCursor(Qt::OpenHandCursor);
+}
+
+void CharacterWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    emit menuRequested(event->globalPos());
 }
 
 void CharacterWindow::moveEvent(QMoveEvent* event)

@@ -43,12 +43,17 @@ public:
 
 signals:
     void moved();
+    // Pressed and let go with the first button without being dragged away.
+    void clicked();
+    // The other button, or the context-menu key while the window has the focus, at this place.
+    void menuRequested(const QPoint& globalPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -76,6 +81,8 @@ private:
     int framesRendered_ = 0;
     int masksSet_ = 0;
     bool dragging_ = false;
+    bool draggedAway_ = false; // further than a click's jitter since the press
+    QPoint pressedAt_;
     QPoint dragOffset_;
     QPoint home_; // where the character stands: its default place, or where the user last put it
     bool hasHome_ = false;

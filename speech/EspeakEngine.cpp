@@ -35,6 +35,7 @@ struct EspeakLibrary
     decltype(&espeak_Initialize) initialize = nullptr;
     decltype(&espeak_SetSynthCallback) setSynthCallback = nullptr;
     decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
+    decltype(&espeak_SetParameter) setParameter = nullptr;
     decltype(&espeak_Synth) synth = nullptr;
 };
 
@@ -53,6 +54,7 @@ std::optional<EspeakLibrary> openEspeak(std::string& problem)
     find(library.initialize, "espeak_Initialize");
     find(library.setSynthCallback, "espeak_SetSynthCallback");
     find(library.setVoiceByName, "espeak_SetVoiceByName");
+    find(library.setParameter, "espeak_SetParameter");
     find(library.synth, "espeak_Synth");
     if (!shared.complete()) {
         problem = "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
@@ -70,6 +72,7 @@ struct EngineState
     std::optional<std::string> startProblem;
     QString dataPath;
     QString currentVoice;
+    int currentRate = EspeakEngine::kNormalRate;
     SynthesizedSpeech* collecting = nullptr; // the result being filled by the callback
 };
 
@@ -191,12 +194,14 @@ void EspeakEngine::prepareVoice(const QString& voiceName, const QString& diction
 }
 
 SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& voiceName,
-                                           const QString& dictionary)
+                                           const QString& dictionary, int wordsPerMinute)
 {
     EngineState& engine = state();
     std::lock_guard guard(engine.lock);
     startOrThrow(engine);
     selectVoice(engine, voiceName, dictionary);
+    if (wordsPerMinute != engine.currentRate && engine.library.setParameter(espeakRATE, wordsPerMinute, 0) == EE_OK)
+        engine.currentRate = wordsPerMinute;
 
     ++synthesisCount;
     SynthesizedSpeech speech;

@@ -23,10 +23,15 @@ public:
     // checked first because espeak-ng itself only complains about a missing one on standard error.
     static void prepareVoice(const QString& voiceName, const QString& dictionary);
 
-    // Synthesises text exactly as given. Blocks for the synthesis only (a few milliseconds per
-    // sentence). Throws SpeechError when the engine or the voice is missing.
-    static SynthesizedSpeech synthesize(const QString& text, const QString& voiceName,
-                                        const QString& dictionary);
+    // espeak-ng's own speaking rate, in words per minute, and the slow one a beginner hears each sound
+    // in: about three quarters of it.
+    static constexpr int kNormalRate = 175;
+    static constexpr int kSlowRate = 130;
+
+    // Synthesises text exactly as given, at the rate in words per minute. Blocks for the synthesis only
+    // (a few milliseconds per sentence). Throws SpeechError when the engine or the voice is missing.
+    static SynthesizedSpeech synthesize(const QString& text, const QString& voiceName, const QString& dictionary,
+                                        int wordsPerMinute = kNormalRate);
 
     // How many texts synthesize has been asked to synthesise in this process so far.
     static quint64 syntheses();

@@ -55,6 +55,11 @@ constexpr auto kWorkerExitWait = std::chrono::milliseconds(1000);
 
 std::atomic<int> workersRunning{0};
 
+int wordsPerMinute(bool slowly)
+{
+    return slowly ? EspeakEngine::kSlowRate : EspeakEngine::kNormalRate;
+}
+
 } // namespace
 
 struct Voice::Worker
@@ -65,6 +70,7 @@ struct Voice::Worker
         QString text;
         QString voiceName;
         QString dictionary;
+        int wordsPerMinute = EspeakEngine::kNormalRate;
     };
 
     std::mutex mutex;
@@ -130,21 +136,21 @@ QString Voice::voiceNameFor(int languageId)
     return QString::fromLatin1(languageVoice(languageId).voiceName);
 }
 
-SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId)
+SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId, bool slowly)
 {
     const LanguageVoice& language = languageVoice(languageId);
     return EspeakEngine::synthesize(text, QString::fromLatin1(language.voiceName),
-                                    QString::fromLatin1(language.dictionary));
+                                    QString::fromLatin1(language.dictionary), wordsPerMinute(slowly));
 }
 
-quint64 Voice::speak(const QString& text, int languageId)
+quint64 Voice::speak(const QString& text, int languageId, bool slowly)
 {
     const LanguageVoice& language = languageVoice(languageId);
     const quint64 utterance = ++lastUtterance_;
     {
         std::lock_guard guard(worker_->mutex);
         worker_->pending = Worker::Job{utterance, text, QString::fromLatin1(language.voiceName),
-                                        QString::fromLatin1(language.dictionary)};
+                                        QString::fromLatin1(language.dictionary), wordsPerMinute(slowly)};
     }
     worker_->wake.notify_all();
     return utterance;
@@ -239,7 +245,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
         try {
             if (engineProblem)
                 throw SpeechError(engineProblem->toStdString());
-            speech = EspeakEngine::synthesize(job.text, job.voiceName, job.dictionary);
+            speech = EspeakEngine::synthesize(job.text, job.voiceName, job.dictionary, job.wordsPerMinute);
         } catch (const SpeechError& e) {
             const QString reason = QString::fromStdString(e.what());
             worker->post([utterance, reason](Voice& voice) {

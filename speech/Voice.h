@@ -33,14 +33,14 @@ public:
     // Throws SpeechError for any other id.
     static QString voiceNameFor(int languageId);
 
-    // Synthesises text in the language into memory, on the calling thread. Throws SpeechError when the
-    // language is unknown or the engine or its voice is missing.
-    static SynthesizedSpeech synthesizeToBuffer(const QString& text, int languageId);
+    // Synthesises text in the language into memory, on the calling thread, slowly or at the usual rate.
+    // Throws SpeechError when the language is unknown or the engine or its voice is missing.
+    static SynthesizedSpeech synthesizeToBuffer(const QString& text, int languageId, bool slowly = false);
 
     // Returns at once with the utterance's number; its progress arrives through the signals. An
     // utterance asked for earlier that has not started yet is dropped in favour of this one.
     // Throws SpeechError for an unknown language.
-    quint64 speak(const QString& text, int languageId);
+    quint64 speak(const QString& text, int languageId, bool slowly = false);
 
     // Cuts the utterance being heard short and drops the one waiting, if any.
     void stop();

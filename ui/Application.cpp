@@ -4,6 +4,8 @@
 #include "app/ContactLinks.h"
 #include "engine/Errors.h"
 #include "app/ExitSave.h"
+#include "app/SettingKeys.h"
+#include "app/SettingText.h"
 #include "app/SettingsSave.h"
 #include "app/Startup.h"
 #include "engine/StripGeometry.h"
@@ -264,6 +266,10 @@ void Application::loadCharacter()
         Character& character = agent_.Characters().Item(CharacterCollection::kPeedy);
         character.Show();
         character.setLanguageID(Character::kGerman);
+        character.setSlowSpeech(state_.slowSpeech != 0);
+        connect(&character, &Character::clicked, this, [this] { guarded([this] { sayAgain(); }); });
+        connect(&character, &Character::menuRequested, this,
+                [this](const QPoint& at) { guarded([this, at] { openCharacterMenu(at); }); });
         speech_.character = &character;
         // Reading aloud switched off from the menu in the moment before the character came.
         if (form2_ && form2_->item("mnu_hlp")->text() == kShowCaption)
@@ -348,6 +354,45 @@ void Application::toggleCharacter()
         if (character)
             character->Show();
         item->setText(kHideAgainCaption);
+    }
+}
+
+// The character says the sentence on the strip again only when he would speak it now: shown, with no
+// dialog open and not stepped aside for a film.
+bool Application::characterMaySpeak() const
+{
+    const auto open = [](const QWidget* dialog) { return dialog && dialog->isVisible(); };
+    return speech_.character && speech_.character->isVisible() && !open(form3_) && !open(form7_) &&
+           !stepAside_.steppedAside() && !model_.germanText.isEmpty();
+}
+
+void Application::sayAgain()
+{
+    if (characterMaySpeak())
+        speech_.character->sayAgain(model_.germanText);
+}
+
+void Application::openCharacterMenu(const QPoint& at)
+{
+    if (!characterMenu_) {
+        characterMenu_ = std::make_unique<CharacterMenu>();
+        connect(characterMenu_.get(), &CharacterMenu::sayAgainChosen, this, [this] { guarded([this] { sayAgain(); }); });
+        connect(characterMenu_.get(), &CharacterMenu::slowSpeechChosen, this,
+                [this](bool slow) { guarded([this, slow] { chooseSlowSpeech(slow); }); });
+    }
+    characterMenu_->open(at, state_.slowSpeech != 0, characterMaySpeak());
+}
+
+void Application::chooseSlowSpeech(bool slow)
+{
+    state_.slowSpeech = slow ? 1 : 0;
+    if (speech_.character)
+        speech_.character->setSlowSpeech(slow);
+    try {
+        store_.writeSetting(SettingKeys::slow, SettingText::fromInt16(state_.slowSpeech));
+    } catch (const StoreWriteError& error) {
+        // Slow speech stays on or off for this run; only keeping the choice failed.
+        platform_.showWarning(kTitle, QString::fromStdString(error.what()));
     }
 }
 

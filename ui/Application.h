@@ -20,6 +20,7 @@
 #include "platform/DesktopPlatform.h"
 #include "platform/TerminationWatch.h"
 #include "speech/SpeechAgent.h"
+#include "ui/dialogs/CharacterMenu.h"
 #include "ui/dialogs/Form2.h"
 #include "ui/dialogs/Form3.h"
 #include "ui/dialogs/PictureWindow.h"
@@ -50,6 +51,8 @@ public:
 
     Form1& strip() { return form1_; }
     Form2* menu() { return form2_.get(); }
+    Character* character() { return speech_.character; }
+    CharacterMenu* characterMenu() { return characterMenu_.get(); }
     AppState& state() { return state_; }
     StripModel& model() { return model_; }
 
@@ -75,6 +78,10 @@ private:
     void openMenu();
     void openSettings();
     void toggleCharacter();
+    bool characterMaySpeak() const;
+    void sayAgain();
+    void openCharacterMenu(const QPoint& at);
+    void chooseSlowSpeech(bool slow);
     void openAbout();
     void exitProgram();
     // Exit's saves when the session ends; false when they failed.
@@ -109,6 +116,7 @@ private:
     SpeechAgent agent_;
     Form1 form1_;
     std::unique_ptr<Form2> form2_;
+    std::unique_ptr<CharacterMenu> characterMenu_;
     QPointer<Form3> form3_;
     QPointer<Form4> form4_;
     QPointer<Form7> form7_;

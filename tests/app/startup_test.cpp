@@ -119,6 +119,12 @@ private slots:
         QVERIFY(rig.platform.messages.isEmpty() && rig.platform.warnings.isEmpty());
         // Nothing is written when the store has been set up before.
         QCOMPARE(rig.stored("red"), QStringLiteral("7"));
+        // Without the key the character speaks at the usual rate; with it, as the user chose.
+        QCOMPARE(s.slowSpeech, 0);
+        StartupRig slow;
+        slow.writeStore(kSequenceStore + "slow=1\n");
+        slow.run();
+        QCOMPARE(slow.state.slowSpeech, 1);
     }
 
     void unreadableKeysUseFirstRunValues_data()
@@ -138,6 +144,7 @@ private slots:
                                                               << "etime = \"4000\"" << "etime" << 5;
         QTest::newRow("negative seconds too long") << QByteArray("xxx=1\netime=-4000\nctime=3\n")
                                                    << "etime = \"-4000\"" << "etime" << 5;
+        QTest::newRow("slow speech garbled") << QByteArray("xxx=1\nslow=very\n") << "slow = \"very\"" << "slow" << 0;
     }
     void unreadableKeysUseFirstRunValues()
     {
@@ -153,7 +160,7 @@ private slots:
         QVERIFY(rig.platform.warnings[0].contains(rig.path));
         const QMap<QString, double> inForce = {{"ce", rig.state.germanFirst}, {"n", rig.state.repeatCount},
                                                {"guagen", rig.state.sentenceId}, {"left", rig.strip.left},
-                                               {"etime", rig.state.germanSeconds}};
+                                               {"etime", rig.state.germanSeconds}, {"slow", rig.state.slowSpeech}};
         QCOMPARE(inForce.value(key), value);
         // The stored text stays as it is until a save rewrites it; no first-run values are written.
         QCOMPARE(rig.stored(key), QString::fromLatin1(ini).section(key + "=", 1, 1).section('\n', 0, 0));

@@ -47,6 +47,26 @@ private slots:
                  qPrintable(QString::number(speech.durationMs())));
     }
 
+    // Slow speech is a beginner's pace: at least a fifth longer, with the last word's mark moving with
+    // the sound, so that the beak and the balloon keep pace; the usual rate comes back after it.
+    void slowSpeechTakesLongerAndTheMarksFollow()
+    {
+        const QString text = QStringLiteral("Können Sie mir bitte sagen, wo der Bahnhof ist?  ");
+        const auto lastWordMs = [](const SynthesizedSpeech& speech) {
+            int last = 0;
+            for (const SpeechMark& mark : speech.marks)
+                if (mark.kind == SpeechMark::Kind::Word)
+                    last = mark.audioMs;
+            return last;
+        };
+        const SynthesizedSpeech usual = Voice::synthesizeToBuffer(text, 1031);
+        const SynthesizedSpeech slow = Voice::synthesizeToBuffer(text, 1031, true);
+        QVERIFY2(slow.durationMs() >= usual.durationMs() * 6 / 5,
+                 qPrintable(QStringLiteral("%1 ms slowly, %2 ms usually").arg(slow.durationMs()).arg(usual.durationMs())));
+        QVERIFY(lastWordMs(slow) >= lastWordMs(usual) * 6 / 5);
+        QVERIFY(std::abs(Voice::synthesizeToBuffer(text, 1031).durationMs() - usual.durationMs()) <= usual.durationMs() / 50);
+    }
+
     void marksComeInTimeOrderWithinTheSound()
     {
         const SynthesizedSpeech speech = Voice::synthesizeToBuffer(

@@ -5,7 +5,9 @@
 #include "ui/Application.h"
 
 #include "speech/Character.h"
+#include "speech/SpeechBalloon.h"
 
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
@@ -164,6 +166,64 @@ private slots:
         dialog->close();
         QTRY_VERIFY(!topLevel("Form3"));
         QVERIFY(app->strip().image1()->isEnabled());
+    }
+
+    // A click on the character (not a drag) has him say the sentence on the strip again at once, also
+    // while he speaks; not while a dialog is open. His own menu says it again and keeps slow speech.
+    void theCharacterSpeaksAgainOnDemand()
+    {
+        QTRY_VERIFY(app->character() && topLevel("PeedyWindow"));
+        Character* peedy = app->character();
+        QWidget* window = topLevel("PeedyWindow");
+        const auto balloonSays = [] {
+            QWidget* balloon = topLevel("PeedyBalloon");
+            return balloon ? qobject_cast<SpeechBalloon*>(balloon)->text() : QString();
+        };
+        const auto saysAgain = [&](const QString& text, int timeoutMs = 300) {
+            app->model().germanText = text;
+            const int before = peedy->currentRequest();
+            QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(64, 64));
+            return QTest::qWaitFor([&] { return peedy->currentRequest() > before && balloonSays() == text.trimmed(); },
+                                   timeoutMs);
+        };
+        QVERIFY(saysAgain(QStringLiteral("Guten Tag.  "), 5000)); // once he has appeared
+        QVERIFY(saysAgain(QStringLiteral("Guten Morgen.  "))); // while still speaking: started again
+        QCOMPARE(peedy->pendingRequests(), 0);
+
+        const QPoint from = window->pos();
+        const int before = peedy->currentRequest();
+        QTest::mousePress(window, Qt::LeftButton, {}, QPoint(64, 64));
+        QTest::mouseMove(window, QPoint(104, 64));
+        QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(104, 64));
+        QTRY_COMPARE(window->pos(), from + QPoint(40, 0));
+        app->menu()->item("mnu_sysset")->trigger();
+        QVERIFY(topLevel("Form3"));
+        QVERIFY(!saysAgain(QStringLiteral("Guten Abend.  ")));
+        QCOMPARE(peedy->currentRequest() == 0 || peedy->currentRequest() == before, true);
+        topLevel("Form3")->close();
+        QTRY_VERIFY(!topLevel("Form3"));
+        window->move(from);
+
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(64, 64), window->mapToGlobal(QPoint(64, 64)));
+        QApplication::sendEvent(window, &request);
+        QMenu* menu = app->characterMenu();
+        QVERIFY(menu && menu->isVisible());
+        QStringList captions;
+        for (QAction* a : menu->actions())
+            captions << a->text();
+        QCOMPARE(captions, (QStringList{"Say it again", "Speak slowly"}));
+        QAction* slowly = menu->findChild<QAction*>("speakSlowly");
+        QVERIFY(!slowly->isChecked());
+        const QString ini = config.filePath(QStringLiteral("Tavo.ini"));
+        for (const QString stored : {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")}) {
+            slowly->trigger();
+            QCOMPARE(SettingsStore(ini).readSetting(QStringLiteral("slow")), stored);
+            QCOMPARE(peedy->slowSpeech(), stored == "1");
+        }
+        app->model().germanText = QStringLiteral("Danke.  ");
+        menu->findChild<QAction*>("sayAgain")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(balloonSays(), QStringLiteral("Danke."), 300);
+        menu->close();
     }
 
     void webPageAndEmailGoToTheDesktop()
