@@ -78,9 +78,10 @@ public:
     // Windows shown later follow the latest call.
     virtual void keepOurWindowsOnTop(bool onTop) = 0;
 
-    // Start at logon: writes or replaces the entry that starts the executable, or removes it. Silent.
-    virtual void writeLogonEntry(const QString& executablePath) = 0;
-    virtual void removeLogonEntry() = 0;
+    // Start at logon: writes or replaces the entry that starts the executable, or removes it. Each
+    // returns the empty text when done, else what could not be done, naming the entry.
+    virtual QString writeLogonEntry(const QString& executablePath) = 0;
+    virtual QString removeLogonEntry() = 0;
 
     // Conversions of the model's twips to pixels, following the placement rules of the window system.
     // A position: rounded to nearest, halves to even.

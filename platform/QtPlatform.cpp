@@ -218,14 +218,14 @@ QString QtPlatform::executablePath() const
     return QCoreApplication::applicationFilePath();
 }
 
-void QtPlatform::writeLogonEntry(const QString& executablePath)
+QString QtPlatform::writeLogonEntry(const QString& executablePath)
 {
-    LogonEntry::write(executablePath);
+    return LogonEntry::write(executablePath);
 }
 
-void QtPlatform::removeLogonEntry()
+QString QtPlatform::removeLogonEntry()
 {
-    LogonEntry::remove();
+    return LogonEntry::remove();
 }
 
 } // namespace dialoon

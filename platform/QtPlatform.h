@@ -47,8 +47,8 @@ public:
     void showWarning(const QString& title, const QString& text) override;
     void openUrl(const QString& url) override;
     QString executablePath() const override;
-    void writeLogonEntry(const QString& executablePath) override;
-    void removeLogonEntry() override;
+    QString writeLogonEntry(const QString& executablePath) override;
+    QString removeLogonEntry() override;
     bool claimSingleInstance() override;
     bool activateRunningInstance() override;
     void setActivationHandler(std::function<void()> handler) override;

@@ -6,6 +6,8 @@
 #include "app/SettingsSave.h"
 #include "app/SettingsStore.h"
 #include "app/Startup.h"
+#include "engine/Errors.h"
+#include "support/OrdinaryUser.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -267,6 +269,45 @@ private slots:
         QCOMPARE(rig.stored("guagen"), QStringLiteral("10205"));
         QCOMPARE(rig.stored("voice"), QStringLiteral("0"));
         QCOMPARE(rig.stored("left"), QStringLiteral("1234.5"));
+    }
+
+    // A logon entry that cannot be written or removed is named in the one warning of a failed save, with
+    // or without the store; the store is written all the same.
+    void dialogSaveNamesAFailedLogonEntry_data()
+    {
+        QTest::addColumn<int>("flag");
+        QTest::addColumn<bool>("storeFails");
+        QTest::addColumn<QStringList>("named");
+        QTest::newRow("entry not written") << 1 << false << QStringList{"/autostart/x.desktop", "other settings were saved"};
+        QTest::newRow("entry not removed") << 0 << false << QStringList{"/autostart/x.desktop", "other settings were saved"};
+        QTest::newRow("entry and store") << 1 << true << QStringList{"/autostart/x.desktop", "Tavo.ini"};
+    }
+    void dialogSaveNamesAFailedLogonEntry()
+    {
+        QFETCH(int, flag);
+        QFETCH(bool, storeFails);
+        QFETCH(QStringList, named);
+        StartupRig rig;
+        rig.writeStore(kSequenceStore);
+        rig.run();
+        rig.state.startWithWindows = static_cast<std::int16_t>(flag);
+        rig.state.lessonIndex = 9;
+        rig.platform.logonProblem = QStringLiteral("the start-at-logon entry /autostart/x.desktop could not be written");
+        if (storeFails)
+            QVERIFY(QFile::setPermissions(rig.dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        QString warning;
+        {
+            OrdinaryUser user;
+            try {
+                SettingsSave::save(rig.state, *rig.store, rig.platform);
+            } catch (const StoreWriteError& error) {
+                warning = QString::fromStdString(error.what());
+            }
+        }
+        QFile::setPermissions(rig.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const QString& part : named)
+            QVERIFY2(warning.contains(part), qPrintable(warning));
+        QCOMPARE(rig.stored("guage"), storeFails ? QStringLiteral("2") : QStringLiteral("9"));
     }
 
     // Each save goes to disk as one replacement of the store, so that a kill cannot leave half of it.

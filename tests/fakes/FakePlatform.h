@@ -22,6 +22,7 @@ public:
     QStringList openedUrls;
     QString executable = QStringLiteral("/opt/dialoon/bin/dialoon");
     QStringList logonEntries; // "write <path>" or "remove"
+    QString logonProblem;     // what writing or removing the entry answers
 
     double screenWidthTwips() const override { return screenWidthPixels * twipsPerPixel; }
     double screenHeightTwips() const override { return screenHeightPixels * twipsPerPixel; }
@@ -62,8 +63,16 @@ public:
     void showWarning(const QString&, const QString& text) override { warnings << text; }
     void openUrl(const QString& url) override { openedUrls << url; }
     QString executablePath() const override { return executable; }
-    void writeLogonEntry(const QString& path) override { logonEntries << QStringLiteral("write ") + path; }
-    void removeLogonEntry() override { logonEntries << QStringLiteral("remove"); }
+    QString writeLogonEntry(const QString& path) override
+    {
+        logonEntries << QStringLiteral("write ") + path;
+        return logonProblem;
+    }
+    QString removeLogonEntry() override
+    {
+        logonEntries << QStringLiteral("remove");
+        return logonProblem;
+    }
     bool claimSingleInstance() override { return true; }
     bool activateRunningInstance() override { return false; }
     void setActivationHandler(std::function<void()>) override {}

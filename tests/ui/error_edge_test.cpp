@@ -23,7 +23,7 @@ namespace {
 class BrokenLogonPlatform : public QtPlatform
 {
 public:
-    void writeLogonEntry(const QString&) override { throw std::runtime_error("the logon entry went wrong"); }
+    QString writeLogonEntry(const QString&) override { throw std::runtime_error("the logon entry went wrong"); }
 };
 
 QList<QMessageBox*> errorBoxes()
