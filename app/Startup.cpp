@@ -19,6 +19,9 @@
 namespace dialoon {
 namespace {
 
+constexpr std::int16_t kFirstRunGermanSeconds = 5;
+constexpr std::int16_t kFirstRunEnglishSeconds = 3;
+
 struct IntegerKey
 {
     const QString& key;
@@ -32,7 +35,8 @@ const std::vector<IntegerKey>& integerKeys()
     using K = AppState;
     static const std::vector<IntegerKey> keys = {
         {SettingKeys::ce, &K::germanFirst, 1},        {SettingKeys::n, &K::repeatCount, 2},
-        {SettingKeys::ctime, &K::englishSeconds, 3},  {SettingKeys::etime, &K::germanSeconds, 5},
+        {SettingKeys::ctime, &K::englishSeconds, kFirstRunEnglishSeconds},
+        {SettingKeys::etime, &K::germanSeconds, kFirstRunGermanSeconds},
         {SettingKeys::rd, &K::sequentialPlay, 0},     {SettingKeys::psave, &K::saveSchedule, 1},
         {SettingKeys::ssave, &K::saveSettings, 1},    {SettingKeys::visi, &K::autoHide, 0},
         {SettingKeys::voice, &K::readAloud, 1},       {SettingKeys::guage, &K::lessonIndex, 1},
@@ -111,8 +115,8 @@ void Startup::readSettings()
         !countable(state_.germanSeconds + state_.englishSeconds)) {
         unreadable << QStringLiteral("%1 = \"%2\"").arg(SettingKeys::etime).arg(state_.germanSeconds)
                    << QStringLiteral("%1 = \"%2\"").arg(SettingKeys::ctime).arg(state_.englishSeconds);
-        state_.germanSeconds = 5;
-        state_.englishSeconds = 3;
+        state_.germanSeconds = kFirstRunGermanSeconds;
+        state_.englishSeconds = kFirstRunEnglishSeconds;
     }
 
     if (!unreadable.isEmpty())

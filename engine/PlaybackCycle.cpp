@@ -10,11 +10,6 @@
 #include <cstdint>
 
 namespace dialoon {
-namespace {
-
-const QString kBlank = QStringLiteral(" ");
-
-} // namespace
 
 PlaybackCycle::PlaybackCycle(AppState& state, StripModel& strip, SentenceSelector& selector,
                              SpeechRequests& speech)
@@ -44,12 +39,12 @@ void PlaybackCycle::startEnglish()
 
 void PlaybackCycle::blankGerman()
 {
-    strip_.label1Text = kBlank;
+    strip_.label1Text = StripDesign::kBlank;
 }
 
 void PlaybackCycle::blankEnglish()
 {
-    strip_.label2Text = kBlank;
+    strip_.label2Text = StripDesign::kBlank;
     strip_.label2Top = StripDesign::kLabel2StartTop;
 }
 

@@ -19,6 +19,8 @@ inline constexpr double kRolledUpHeight = 20.0;
 inline constexpr double kPlacementWidth = 7110.0; // used by the right-edge clamp and the menu position
 inline constexpr float kLabel2RestTop = 60.0f;
 inline constexpr float kLabel2StartTop = 400.0f;
+// What an empty caption holds.
+inline const QString kBlank = QStringLiteral(" ");
 } // namespace StripDesign
 
 enum StripTimer

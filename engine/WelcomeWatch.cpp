@@ -13,7 +13,6 @@ namespace {
 // How far below the top edge the pointer may be to unroll the strip. The edge is the strip's own top,
 // where the window manager keeps it: below a desktop's top bar, not the screen's first row.
 constexpr int kTopEdgeRows = 3;
-const QString kBlank = QStringLiteral(" ");
 
 } // namespace
 
@@ -36,10 +35,10 @@ void WelcomeWatch::tick()
     if (c == 0) {
         state_.welcomeCountdown = 1;
     } else if (c == 1 || c == 2) {
-        strip_.label1Text = kBlank;
+        strip_.label1Text = StripDesign::kBlank;
         if (strip_.image1Enabled) {
             strip_.timerEnabled[Timer5] = true;
-            strip_.label1Text = kBlank;
+            strip_.label1Text = StripDesign::kBlank;
         }
     } else if (c >= 3 && c <= 20) {
         strip_.label1Text = kBanner;

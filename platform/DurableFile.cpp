@@ -1,5 +1,4 @@
-// Durable replacement on POSIX systems with the system calls themselves, each one checked; elsewhere with
-// QSaveFile, flushed and checked before it is committed, and the system's own rename.
+// Durable replacement with the system calls themselves, each one checked.
 #include "platform/DurableFile.h"
 
 #include "platform/SingleInstance.h"
@@ -8,15 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace dialoon::DurableFile {
 namespace {
@@ -28,7 +24,6 @@ bool failed(QString* problem, const QString& what)
     return false;
 }
 
-#ifdef Q_OS_UNIX
 QString lastError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -38,13 +33,11 @@ qint64 millisecondsOf(const struct timespec& time)
 {
     return static_cast<qint64>(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
 }
-#endif
 
 } // namespace
 
 bool replace(const QString& filePath, const QByteArray& content, QString* problem)
 {
-#ifdef Q_OS_UNIX
     // A store kept elsewhere through a symbolic link stays there, and the link stays a link.
     const QFileInfo info(filePath);
     const QString resolved = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : filePath;
@@ -105,26 +98,10 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
     if (!syncFolderOf(resolved))
         return failed(problem, QStringLiteral("the folder cannot be flushed to disk (%1)").arg(lastError()));
     return true;
-#else
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(problem, file.errorString());
-    // QSaveFile does not see a write that fails when its buffer is flushed at commit: flushed here first.
-    if (file.write(content) != content.size() || !file.flush()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        file.commit();
-        return failed(problem, why);
-    }
-    if (!file.commit())
-        return failed(problem, file.errorString());
-    return true;
-#endif
 }
 
 bool syncFolderOf(const QString& filePath)
 {
-#ifdef Q_OS_UNIX
     const QByteArray dir = QFile::encodeName(QFileInfo(filePath).absolutePath());
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -132,10 +109,6 @@ bool syncFolderOf(const QString& filePath)
     const bool synced = ::fsync(fd) == 0;
     ::close(fd);
     return synced;
-#else
-    Q_UNUSED(filePath);
-    return true;
-#endif
 }
 
 QString scratchFolder()

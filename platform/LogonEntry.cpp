@@ -2,11 +2,11 @@
 #include "platform/LogonEntry.h"
 
 #include "platform/BuildInfo.h"
+#include "platform/DurableFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace dialoon::LogonEntry {
@@ -71,12 +71,6 @@ QString write(const QString& executablePath)
 {
     const QString path = location();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    const auto failed = [&] {
-        return QStringLiteral("the start-at-logon entry %1 could not be written (%2)").arg(path, file.errorString());
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed();
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=%1\n"
@@ -87,9 +81,9 @@ QString write(const QString& executablePath)
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(QString::fromLatin1(BuildInfo::kTitle), desktopExecValue(executablePath),
                                    QString::fromLatin1(BuildInfo::kAppId));
-    file.write(entry.toUtf8());
-    if (!file.commit())
-        return failed();
+    QString problem;
+    if (!DurableFile::replace(path, entry.toUtf8(), &problem))
+        return QStringLiteral("the start-at-logon entry %1 could not be written (%2)").arg(path, problem);
     // An entry left under the earlier name would start a second copy at logon.
     QFile::remove(earlierLocation());
     return {};

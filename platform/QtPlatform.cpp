@@ -151,9 +151,7 @@ void QtPlatform::placeStrip(double leftTwips, double topTwips, double widthTwips
 {
     if (!strip_)
         return;
-    // Heights below one pixel still show as one pixel row, so the rolled-up strip stays findable.
-    const QRect target(toPixelsX(leftTwips), toPixelsY(topTwips), std::max(1, toPixelsX(widthTwips)),
-                       std::max(1, toPixelsY(heightTwips)));
+    const QRect target = toPixelRect(leftTwips, topTwips, widthTwips, heightTwips);
     if (strip_->geometry() != target)
         strip_->setGeometry(target);
 }

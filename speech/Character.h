@@ -5,6 +5,7 @@
 #include "platform/TickTimer.h"
 #include "speech/CharacterAnimator.h"
 #include "speech/HandlerEdge.h"
+#include "speech/LanguageId.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -28,8 +29,6 @@ class Character : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kGerman = 1031;
-    static constexpr int kEnglish = 1033;
     static constexpr int kLongestText = 500; // characters said of one text
     // Requests waiting at most. A character that cannot keep up (a voice far slower than the strip)
     // drops the oldest waiting speech rather than falling ever further behind.
@@ -125,7 +124,7 @@ private:
     bool complainedOfSilence_ = false;
     bool voiceAnswers_ = true; // false from a watchdog timeout until the voice is heard from again
     bool slow_ = false;
-    int languageId_ = kGerman;
+    int languageId_ = LanguageId::kGerman;
     int lastRequest_ = 0;
     std::deque<Request> queue_;
     std::optional<Request> current_;

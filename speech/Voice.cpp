@@ -3,6 +3,7 @@
 
 #include "speech/AudioOutput.h"
 #include "speech/EspeakEngine.h"
+#include "speech/LanguageId.h"
 #include "speech/SpeechError.h"
 #include "platform/BuildInfo.h"
 
@@ -27,8 +28,8 @@ struct LanguageVoice
 };
 
 constexpr LanguageVoice kLanguages[] = {
-    {1031, "de", "de_dict"},
-    {1033, "en-us", "en_dict"},
+    {LanguageId::kGerman, "de", "de_dict"},
+    {LanguageId::kEnglish, "en-us", "en_dict"},
 };
 
 const LanguageVoice& languageVoice(int languageId)
@@ -191,7 +192,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
     }
     if (sampleRate > 0 && !worker->quitting()) {
         try {
-            const LanguageVoice& german = languageVoice(1031);
+            const LanguageVoice& german = languageVoice(LanguageId::kGerman);
             EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName),
                                        QString::fromLatin1(german.dictionary));
         } catch (const SpeechError&) {

@@ -265,7 +265,7 @@ void Application::loadCharacter()
         agent_.Characters().Load(CharacterCollection::kPeedy, QString());
         Character& character = agent_.Characters().Item(CharacterCollection::kPeedy);
         character.Show();
-        character.setLanguageID(Character::kGerman);
+        character.setLanguageID(LanguageId::kGerman);
         character.setSlowSpeech(state_.slowSpeech != 0);
         connect(&character, &Character::clicked, this, [this] { guarded([this] { sayAgain(); }); });
         connect(&character, &Character::menuRequested, this,

@@ -52,7 +52,7 @@ private slots:
         qputenv("PULSE_SERVER", ("unix:" + hangingServer.fullServerName()).toLocal8Bit());
         QSignalSpy connected(&hangingServer, &QLocalServer::newConnection);
         auto voice = std::make_unique<Voice>();
-        voice->speak(QStringLiteral("Guten Abend.  "), Character::kGerman);
+        voice->speak(QStringLiteral("Guten Abend.  "), LanguageId::kGerman);
         QTRY_VERIFY_WITH_TIMEOUT(connected.count() >= 1, 10000); // the worker now waits for the server
         qputenv("PULSE_SERVER", silent);
         voice.reset();
