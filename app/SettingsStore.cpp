@@ -1,4 +1,4 @@
-// Settings store over QSettings. In the INI file, QSettings reads the store and makes the new content of
+// Settings store over QSettings, in an INI file. QSettings reads the store and makes the new content of
 // each save, in a scratch copy beside it; the content is checked whole and then put in the store's place
 // by DurableFile, in one replacement that is on disk for good or leaves the old file as it was. (QSettings'
 // own writes can leave a cut-off file in the store's place when the disk is full, and keep a format error
@@ -94,23 +94,6 @@ void SettingsStore::writeSettings(const QList<Setting>& settings)
         throw StoreWriteError("The settings could not be saved to " + path().toStdString() + " (" +
                               why.toStdString() + ").");
     };
-
-    if (settings_->format() != QSettings::IniFormat) {
-        // The registry: its own writes.
-        for (const auto& [key, text] : settings)
-            settings_->setValue(keyPath(key), text);
-        settings_->sync();
-        if (settings_->status() != QSettings::NoError) {
-            // A QSettings object keeps its error for good; a fresh one judges the next write on its own.
-            const QString name = settings_->fileName();
-            const QSettings::Format format = settings_->format();
-            settings_.reset();
-            settings_ = std::make_unique<QSettings>(name, format);
-            fail(QStringLiteral("the store cannot be written"));
-        }
-        ++replacements_;
-        return;
-    }
 
     // The store as it is now, byte-order mark and junk lines included: QSettings reads past them.
     const QString file = path();

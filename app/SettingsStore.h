@@ -1,5 +1,5 @@
-// The per-user settings store: text values under application "Tavo", section "German". An INI file
-// under the XDG config directory on Linux, the per-user registry on Windows.
+// The per-user settings store: text values under application "Tavo", section "German", in an INI file
+// under the XDG config directory.
 #pragma once
 
 #include <QList>

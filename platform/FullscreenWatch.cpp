@@ -1,4 +1,5 @@
-// Fullscreen detection on X11 and on Windows; elsewhere no window is ever taken for fullscreen.
+// Fullscreen detection on X11; built without XCB, or on a display that is not X11, no window is ever
+// taken for fullscreen.
 #include "platform/FullscreenWatch.h"
 
 #include <QAbstractNativeEventFilter>
@@ -12,8 +13,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#elif defined(Q_OS_WIN)
-#include <windows.h>
 #endif
 
 namespace dialoon {
@@ -213,69 +212,6 @@ private:
     xcb_atom_t activeAtom_ = XCB_ATOM_NONE;
     xcb_atom_t stateAtom_ = XCB_ATOM_NONE;
     xcb_atom_t fullscreenAtom_ = XCB_ATOM_NONE;
-};
-
-#elif defined(Q_OS_WIN)
-
-namespace {
-FullscreenWatch* watching = nullptr;
-
-// Moves of the mouse pointer and of controls inside windows come through the same hook: only whole
-// windows matter.
-void CALLBACK onWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
-{
-    if (watching != nullptr && window != nullptr && object == OBJID_WINDOW && child == CHILDID_SELF)
-        watching->update();
-}
-} // namespace
-
-class FullscreenWatch::Backend
-{
-public:
-    explicit Backend(FullscreenWatch& owner)
-    {
-        watching = &owner;
-        foreground_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, onWindowEvent, 0, 0,
-                                      WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
-        location_ = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr, onWindowEvent,
-                                    0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
-    }
-    ~Backend()
-    {
-        if (foreground_)
-            UnhookWinEvent(foreground_);
-        if (location_)
-            UnhookWinEvent(location_);
-        watching = nullptr;
-    }
-
-    // The foreground window, when it is someone else's and covers its whole monitor on the strip's screen.
-    bool fullscreen(const QRect& screenArea)
-    {
-        HWND window = GetForegroundWindow();
-        if (window == nullptr || window == GetDesktopWindow() || window == GetShellWindow())
-            return false;
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId())
-            return false;
-        RECT rect;
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
-        if (!GetWindowRect(window, &rect) ||
-            !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
-            return false;
-        const RECT& m = monitor.rcMonitor;
-        if (rect.left > m.left || rect.top > m.top || rect.right < m.right || rect.bottom < m.bottom)
-            return false;
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
-        return screenArea.contains(QPoint((m.left + m.right) / 2 / ratio, (m.top + m.bottom) / 2 / ratio));
-    }
-
-private:
-    HWINEVENTHOOK foreground_ = nullptr;
-    HWINEVENTHOOK location_ = nullptr;
 };
 
 #else

@@ -1,6 +1,6 @@
 // Follows whether the active window on the strip's screen is fullscreen. On X11 it listens to the root
-// window's _NET_ACTIVE_WINDOW and to the active window's _NET_WM_STATE through property-change events;
-// on Windows it follows the foreground window through window events. It never polls.
+// window's _NET_ACTIVE_WINDOW and to the active window's _NET_WM_STATE through property-change events.
+// It never polls.
 #pragma once
 
 #include <QRect>

@@ -1,22 +1,18 @@
 // One running copy per user, with QLockFile for the race-free claim and a local socket for activation.
-// On Unix the socket is the system's own, watched by the event loop, so that the program needs no
-// network library (which, with what it brings along, takes a few milliseconds to load at every start);
-// elsewhere it is Qt's.
+// The socket is the system's own, watched by the event loop, so that the program needs no network
+// library (which, with what it brings along, takes a few milliseconds to load at every start).
 #include "platform/SingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QThread>
-
-#include <functional>
-
-#ifdef Q_OS_UNIX
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,17 +20,12 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-#else
-#include <QLocalServer>
-#include <QLocalSocket>
-#endif
 
 namespace dialoon {
 namespace {
 
 const QByteArray kActivate = "activate\n";
 
-#ifdef Q_OS_UNIX
 // Why this folder is not one only the user can write, or an empty text when it is. A symbolic link is
 // refused where someone else could have placed it.
 QString unsafeFolder(const QString& folder, bool followLinks)
@@ -53,12 +44,6 @@ QString unsafeFolder(const QString& folder, bool followLinks)
         return QStringLiteral("%1 can be written by other users").arg(folder);
     return {};
 }
-#endif
-
-} // namespace
-
-#ifdef Q_OS_UNIX
-namespace {
 
 // The socket's address, or nothing when the path is longer than the system allows.
 std::optional<sockaddr_un> socketAddress(const QString& socket)
@@ -189,38 +174,6 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     std::vector<Caller> callers_;
 };
-#else
-class SingleInstance::Listener
-{
-public:
-    explicit Listener(std::function<void()> onActivate)
-    {
-        QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this, onActivate] {
-            while (QLocalSocket* socket = server_.nextPendingConnection()) {
-                QObject::connect(socket, &QLocalSocket::readyRead, &server_, [socket, onActivate] {
-                    if (socket->readAll().startsWith(kActivate.trimmed()))
-                        onActivate();
-                    socket->disconnectFromServer();
-                });
-                QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    bool listen(const QString& socket, QString* error)
-    {
-        QLocalServer::removeServer(socket);
-        server_.setSocketOptions(QLocalServer::UserAccessOption);
-        if (server_.listen(socket))
-            return true;
-        *error = server_.errorString();
-        return false;
-    }
-
-private:
-    QLocalServer server_;
-};
-#endif
 
 SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key)) {}
 
@@ -236,7 +189,6 @@ QString SingleInstance::defaultKey()
 
 QString SingleInstance::privateFolder(QString* problem)
 {
-#ifdef Q_OS_UNIX
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && unsafeFolder(runtime, true).isEmpty())
         return runtime;
@@ -252,21 +204,11 @@ QString SingleInstance::privateFolder(QString* problem)
     if (problem)
         *problem = why;
     return {};
-#else
-    // Elsewhere the temporary folder is the user's own.
-    Q_UNUSED(problem);
-    return QDir::tempPath();
-#endif
 }
 
 QString SingleInstance::socketName(const QString& folder) const
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(folder);
-    return key_;
-#else
     return folder + u'/' + key_ + QStringLiteral(".socket");
-#endif
 }
 
 SingleInstance::Claim SingleInstance::claim()
@@ -309,7 +251,6 @@ bool SingleInstance::activateRunning(int timeoutMs)
     if (folder.isEmpty())
         return false;
     const QDeadlineTimer deadline(timeoutMs);
-#ifdef Q_OS_UNIX
     const std::optional<sockaddr_un> address = socketAddress(socketName(folder));
     if (!address)
         return false;
@@ -327,20 +268,6 @@ bool SingleInstance::activateRunning(int timeoutMs)
         // The running copy may still be starting and not listening yet, or busy.
         QThread::msleep(50);
     }
-#else
-    while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.connectToServer(socketName(folder));
-        if (socket.waitForConnected(200)) {
-            socket.write(kActivate);
-            socket.waitForBytesWritten(500);
-            socket.disconnectFromServer();
-            return true;
-        }
-        // The running copy may still be starting and not listening yet.
-        QThread::msleep(50);
-    }
-#endif
     return false;
 }
 

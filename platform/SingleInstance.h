@@ -47,7 +47,8 @@ signals:
     void activationRequested();
 
 private:
-    // Where later copies' messages arrive: a local socket, on Unix without the network library.
+    // Where later copies' messages arrive: a local socket of the system's own, without the network
+    // library.
     class Listener;
 
     QString socketName(const QString& folder) const;

@@ -1,5 +1,5 @@
-// Where a program's per-user settings live on this system: an INI file under the XDG config folder on
-// Linux, the per-user registry on Windows.
+// Where a program's per-user settings live: an INI file under the XDG config folder
+// ($XDG_CONFIG_HOME/<application>.ini, by default ~/.config/<application>.ini).
 #pragma once
 
 #include <QSettings>
