@@ -33,10 +33,6 @@ const QString kTitle = QString::fromLatin1(BuildInfo::kTitle);
 // paints late).
 constexpr int kFirstFrameLatestMs = 300;
 
-// How long ticks nobody will notice until something else happens may wait: longer than the interval
-// of the line's timer, whose ticks never wait, so that they run with its ticks at the latest.
-constexpr int kUnnoticedWaitMs = 2000;
-
 const QString kHideCaption = QStringLiteral("&Non Read aloud");
 const QString kShowCaption = QStringLiteral("R&ead aloud");
 const QString kHideAgainCaption = QStringLiteral("Non r&ead aloud");
@@ -156,42 +152,20 @@ void Application::refresh()
 {
     keeper_.publish(state_, model_);
     form1_.render();
-    // Ticks that change nothing anyone sees or hears need not wake the program: they run with the next
-    // tick that does, in their order.
-    // - The watch's, once the welcome is over, while the pointer rests and the strip would keep its
-    //   height. The pointer's first movement makes them on time again (watchOnTime), from the one due.
-    // - Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while the
-    //   character is not shown (shown, he speaks or waves at its ticks). Any of the watch's ticks
-    //   unrolling the strip comes before them.
-    // - Whatever is shown, the playback's ticks that only count out a language's seconds. They wait at
-    //   most until the tick after the one ending the count is due: it changes a caption, and runs on time.
-    // - The English rise's steps that leave its caption on the same pixels, or below the strip: a step
-    //   of 10 twips is less than a pixel. They wait at most for the next step.
-    // - The bar's ticks while it is not drawn and would not be (the strip unrolled): they only turn its
-    //   colours round. They wait at most for the next of them.
-    const bool unseen = !form1_.showsCaptions();
-    const bool characterShown = speech_.character && speech_.character->isVisible();
-    form1_.timer(Timer1)->setDeferrable(watch_.nextTickChangesNothing() && platform_.pointerResting(),
-                                        kUnnoticedWaitMs);
-    TickTimer* rising = form1_.timer(Timer3);
-    if (unseen) {
-        rising->setDeferrable(true, kUnnoticedWaitMs);
-    } else if (!rising->isActive()) {
-        rising->setDeferrable(false);
-    } else {
+    WakeObservations seen;
+    seen.captionsInView = form1_.showsCaptions();
+    seen.riseUnderWay = form1_.timer(Timer3)->isActive();
+    if (seen.captionsInView && seen.riseUnderWay) {
         const CaptionEffects::Rise rise = effects_.nextRise();
-        rising->setDeferrable(form1_.englishLooksTheSame(rise.top, rise.text), rising->interval());
+        seen.riseLooksTheSame = form1_.englishLooksTheSame(rise.top, rise.text);
     }
-    form1_.timer(Timer4)->setDeferrable(unseen, kUnnoticedWaitMs);
-    TickTimer* bar = form1_.timer(Timer2);
-    bar->setDeferrable(effects_.nextBarTickChangesNothing(), bar->interval());
-    TickTimer* playback = form1_.timer(Timer5);
-    if (unseen && !characterShown)
-        playback->setDeferrable(true, kUnnoticedWaitMs);
-    else if (const int counting = cycle_.ticksOnlyCounting(); counting > 0)
-        playback->setDeferrable(true, counting * playback->interval());
-    else
-        playback->setDeferrable(false);
+    seen.pointerResting = platform_.pointerResting();
+    seen.characterShown = speech_.character && speech_.character->isVisible();
+    const WakePlan plan = ticks_.plan(seen);
+    for (int t = 0; t < kTimerCount; ++t) {
+        const TickWait wait = plan[static_cast<std::size_t>(t)];
+        form1_.timer(static_cast<StripTimer>(t))->setDeferrable(wait.mayWait, wait.mostWaitMs);
+    }
     if (!model_.splashOpen && form4_)
         form4_->close();
     // Through XWayland a click on a Wayland window reaches none of the program's windows, and the menu's

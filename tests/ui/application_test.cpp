@@ -215,7 +215,7 @@ private slots:
         QAction* slowly = menu->findChild<QAction*>("speakSlowly");
         QVERIFY(!slowly->isChecked());
         const QString ini = config.filePath(QStringLiteral("Tavo.ini"));
-        for (const QString stored : {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")}) {
+        for (const QString& stored : {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")}) {
             slowly->trigger();
             QCOMPARE(SettingsStore(ini).readSetting(QStringLiteral("slow")), stored);
             QCOMPARE(peedy->slowSpeech(), stored == "1");
@@ -247,58 +247,6 @@ private slots:
         QDesktopServices::unsetUrlHandler("https");
         QDesktopServices::unsetUrlHandler("file");
         QDesktopServices::unsetUrlHandler("mailto");
-    }
-
-    // Ticks nobody notices wait for the watch's ticks instead of waking the program: the playback's
-    // ticks that only count out a language's seconds; rolled up, where no caption shows, the effects'
-    // ticks, and the playback's while no shown character reads aloud.
-    void ticksNobodyNoticesWaitForTheWatch()
-    {
-        Form1& strip = app->strip();
-        const auto deferrable = [&strip] {
-            return QList<bool>{strip.timer(Timer3)->isDeferrable(), strip.timer(Timer4)->isDeferrable(),
-                               strip.timer(Timer5)->isDeferrable()};
-        };
-        const auto onlyCounts = [this] {
-            const AppState& s = app->state();
-            return (s.cyclePhase == 1 || s.cyclePhase == 3) && s.showingsDone < s.repeatCount;
-        };
-        QTRY_VERIFY(strip.timer(Timer5)->isActive());
-        // Unrolled, the English rise's steps wait or not by where they leave the caption (below).
-        QTRY_VERIFY(onlyCounts());
-        QCOMPARE(deferrable().mid(1), (QList<bool>{false, true}));
-        QTRY_VERIFY_WITH_TIMEOUT(!onlyCounts(), 20000); // a caption changes
-        QCOMPARE(deferrable().mid(1), (QList<bool>{false, false}));
-        app->state().autoHide = 1;
-        QCursor::setPos(strip.geometry().bottomLeft() + QPoint(0, 300));
-        QTRY_VERIFY_WITH_TIMEOUT(!strip.showsCaptions(), 10000);
-        QAction* item = app->menu()->item("mnu_hlp");
-        QCOMPARE(item->text(), QStringLiteral("Non r&ead aloud")); // the character is shown
-        QTRY_COMPARE(deferrable().mid(0, 2), (QList<bool>{true, true}));
-        QCOMPARE(deferrable().at(2), onlyCounts());
-        // Shown, the character waves at the playback's ticks even when he does not read aloud: those
-        // ticks stay on time while the strip is rolled up.
-        app->state().readAloud = 0;
-        QTRY_VERIFY_WITH_TIMEOUT(!onlyCounts(), 20000);
-        QVERIFY(!strip.timer(Timer5)->isDeferrable());
-        app->state().readAloud = 1;
-        item->trigger();
-        QCOMPARE(deferrable(), (QList<bool>{true, true, true}));
-        // Rolled up, silent, the pointer resting: the watch's ticks wait as well, and the pointer pushed
-        // to the top edge above the strip still unrolls it.
-        QTRY_VERIFY(strip.timer(Timer1)->isDeferrable());
-        QCOMPARE(strip.timer(Timer5)->mostWaitMs(), strip.timer(Timer1)->mostWaitMs());
-        QCursor::setPos(strip.geometry().left() + 20, 1);
-        QTRY_VERIFY(strip.showsCaptions());
-        QCursor::setPos(strip.geometry().bottomLeft() + QPoint(0, 300));
-        QTRY_VERIFY(!strip.showsCaptions());
-        item->trigger();
-        QCOMPARE(deferrable().at(2), onlyCounts());
-        app->state().autoHide = 0;
-        QTRY_VERIFY(strip.showsCaptions());
-        QVERIFY(!strip.timer(Timer4)->isDeferrable());
-        QVERIFY(!strip.timer(Timer3)->isDeferrable() || strip.timer(Timer3)->isActive());
-        QCOMPARE(deferrable().at(2), onlyCounts());
     }
 
     // A step of the English rise is 10 twips, less than a pixel: the steps that leave the caption on
