@@ -1,10 +1,10 @@
 // Saving the dialog's settings.
 #include "app/SettingsSave.h"
 
-#include "engine/AppState.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"
+#include "engine/AppState.h"
 #include "engine/Errors.h"
 #include "platform/Platform.h"
 
@@ -12,10 +12,8 @@ namespace dialoon {
 
 QString Set_Auto_Start(const AppState& state, Platform& platform)
 {
-    if (state.startWithWindows == 0)
-        return platform.removeLogonEntry();
-    if (state.startWithWindows == 1)
-        return platform.writeLogonEntry(platform.executablePath());
+    if (state.startWithWindows == 0) return platform.removeLogonEntry();
+    if (state.startWithWindows == 1) return platform.writeLogonEntry(platform.executablePath());
     return {};
 }
 
@@ -43,12 +41,10 @@ void SettingsSave::save(const AppState& state, SettingsStore& store, Platform& p
             number(SettingKeys::sspeed, state.speedSetting),
         });
     } catch (const StoreWriteError& error) {
-        if (entryProblem.isEmpty())
-            throw;
+        if (entryProblem.isEmpty()) throw;
         throw StoreWriteError(error.what() + std::string("\n\n") + entryFailed);
     }
-    if (!entryProblem.isEmpty())
-        throw StoreWriteError(entryFailed + " The other settings were saved.");
+    if (!entryProblem.isEmpty()) throw StoreWriteError(entryFailed + " The other settings were saved.");
 }
 
 } // namespace dialoon

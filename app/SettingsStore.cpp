@@ -28,8 +28,7 @@ QString keyPath(const QString& key)
 QString textOf(const QVariant& value)
 {
     // A hand-edited value with a comma reads back as a list; keep it as the text that was typed.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
+    if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QStringLiteral(", "));
     return value.toString();
 }
 
@@ -51,8 +50,7 @@ bool makeScratch(std::unique_ptr<QTemporaryFile>& scratch, const QString& store,
 {
     const QString name = QFileInfo(store).fileName() + QStringLiteral(".XXXXXX");
     for (const QString& folder : {DurableFile::scratchFolder(), QFileInfo(store).absolutePath()}) {
-        if (folder.isEmpty())
-            continue;
+        if (folder.isEmpty()) continue;
         scratch = std::make_unique<QTemporaryFile>(folder + u'/' + name);
         if (scratch->open() && scratch->write(content) == content.size() && scratch->flush()) {
             scratch->close();
@@ -115,8 +113,7 @@ void SettingsStore::writeSettings(const QList<Setting>& settings)
         for (const auto& [key, text] : settings)
             maker.setValue(keyPath(key), text);
         maker.sync();
-        if (maker.status() == QSettings::AccessError)
-            fail(QStringLiteral("no working file can be written"));
+        if (maker.status() == QSettings::AccessError) fail(QStringLiteral("no working file can be written"));
         intended = contentOf(maker);
     }
     // By name: QSettings put a new file in the scratch's place.
@@ -135,10 +132,8 @@ void SettingsStore::writeSettings(const QList<Setting>& settings)
 
     // On the first run the folder may not be there yet.
     QString problem;
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        fail(QStringLiteral("its folder cannot be made"));
-    if (!DurableFile::replace(file, content, &problem))
-        fail(problem);
+    if (!QDir().mkpath(QFileInfo(file).absolutePath())) fail(QStringLiteral("its folder cannot be made"));
+    if (!DurableFile::replace(file, content, &problem)) fail(problem);
     // The store's own reader notices the new file by its size and time, and reads it again.
     settings_->sync();
     ++replacements_;

@@ -1,17 +1,17 @@
 // Start-up sequence.
 #include "app/Startup.h"
 
-#include "engine/AppState.h"
-#include "engine/Errors.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"
+#include "engine/AppState.h"
+#include "engine/Errors.h"
 #include "engine/SentenceSelector.h"
 #include "engine/StripDrag.h"
 #include "engine/StripGeometry.h"
 #include "engine/StripModel.h"
-#include "platform/Platform.h"
 #include "platform/BuildInfo.h"
+#include "platform/Platform.h"
 
 #include <cstdint>
 #include <vector>
@@ -34,13 +34,18 @@ const std::vector<IntegerKey>& integerKeys()
 {
     using K = AppState;
     static const std::vector<IntegerKey> keys = {
-        {SettingKeys::ce, &K::germanFirst, 1},        {SettingKeys::n, &K::repeatCount, 2},
+        {SettingKeys::ce, &K::germanFirst, 1},
+        {SettingKeys::n, &K::repeatCount, 2},
         {SettingKeys::ctime, &K::englishSeconds, kFirstRunEnglishSeconds},
         {SettingKeys::etime, &K::germanSeconds, kFirstRunGermanSeconds},
-        {SettingKeys::rd, &K::sequentialPlay, 0},     {SettingKeys::psave, &K::saveSchedule, 1},
-        {SettingKeys::ssave, &K::saveSettings, 1},    {SettingKeys::visi, &K::autoHide, 0},
-        {SettingKeys::voice, &K::readAloud, 1},       {SettingKeys::guage, &K::lessonIndex, 1},
-        {SettingKeys::guagen, &K::sentenceId, 11000}, {SettingKeys::red, &K::redSetting, 0},
+        {SettingKeys::rd, &K::sequentialPlay, 0},
+        {SettingKeys::psave, &K::saveSchedule, 1},
+        {SettingKeys::ssave, &K::saveSettings, 1},
+        {SettingKeys::visi, &K::autoHide, 0},
+        {SettingKeys::voice, &K::readAloud, 1},
+        {SettingKeys::guage, &K::lessonIndex, 1},
+        {SettingKeys::guagen, &K::sentenceId, 11000},
+        {SettingKeys::red, &K::redSetting, 0},
         {SettingKeys::mark, &K::startWithWindows, 0},
     };
     return keys;
@@ -70,7 +75,8 @@ void Startup::writeFirstRunValues()
     for (const IntegerKey& key : integerKeys())
         settings.append({key.key, SettingText::fromInt16(key.firstRun)});
     settings.append({SettingKeys::xxx, QStringLiteral("1")});
-    settings.append({SettingKeys::left, SettingText::fromSingle(static_cast<float>(firstRunLeft(platform_)))});
+    settings.append(
+        {SettingKeys::left, SettingText::fromSingle(static_cast<float>(firstRunLeft(platform_)))});
     settings.append({SettingKeys::sspeed, SettingText::fromInt16(kFirstRunSpeed)});
     store_.writeSettings(settings);
 }
@@ -105,7 +111,8 @@ void Startup::readSettings()
 
     state_.speedSetting = readInteger(SettingKeys::sspeed, kFirstRunSpeed);
     // Kept only once the user chose it from the character's menu.
-    state_.slowSpeech = store_.readSetting(SettingKeys::slow).isEmpty() ? 0 : readInteger(SettingKeys::slow, 0);
+    state_.slowSpeech =
+        store_.readSetting(SettingKeys::slow).isEmpty() ? 0 : readInteger(SettingKeys::slow, 0);
 
     // Display times so long that a showing could not be counted are not a setting anyone made.
     const auto countable = [](int seconds) {
@@ -136,7 +143,8 @@ void Startup::run(const std::function<void()>& prepareCharacter)
             writeFirstRunValues();
         } catch (const StoreWriteError& error) {
             // The program still runs with the usual values; only this run's choices cannot be kept.
-            platform_.showWarning(QString::fromLatin1(BuildInfo::kTitle), QString::fromStdString(error.what()));
+            platform_.showWarning(QString::fromLatin1(BuildInfo::kTitle),
+                                  QString::fromStdString(error.what()));
         }
     }
     readSettings();

@@ -22,8 +22,7 @@ void PlaybackCycle::startGerman()
     strip_.timerEnabled[Timer4] = true;
     // The character never holds up the captions: a failed request is simply dropped.
     try {
-        if (state_.readAloud == 1)
-            speech_.speak(strip_.germanText);
+        if (state_.readAloud == 1) speech_.speak(strip_.germanText);
     } catch (...) {
     }
     try {
@@ -52,8 +51,7 @@ int PlaybackCycle::ticksOnlyCounting() const
 {
     // Phases 1 and 3 wait out a language's seconds; the tick that ends the wait only moves on to the
     // next phase, and the one after it does what is seen.
-    if (state_.showingsDone >= state_.repeatCount)
-        return 0;
+    if (state_.showingsDone >= state_.repeatCount) return 0;
     const bool germanFirst = state_.germanFirst == 1;
     const std::int64_t first = germanFirst ? state_.germanSeconds : state_.englishSeconds;
     const std::int64_t second = germanFirst ? state_.englishSeconds : state_.germanSeconds;
@@ -73,8 +71,7 @@ int PlaybackCycle::ticksOnlyCounting() const
     const auto holds = [](std::int64_t v) { return v >= INT16_MIN && v <= INT16_MAX; };
     if (!holds(next) || !holds(10 * first) || !holds(10 * (first + second)) || !holds(first + second))
         return 1;
-    if (next < from || next > last)
-        return 1;
+    if (next < from || next > last) return 1;
     return int(last - next + 2);
 }
 
@@ -97,8 +94,7 @@ void PlaybackCycle::tick()
         germanFirst ? startGerman() : startEnglish();
         break;
     case 1:
-        if (!(ticks >= 0 && ticks < checkedInt16(10LL * first)))
-            state_.cyclePhase = 2;
+        if (!(ticks >= 0 && ticks < checkedInt16(10LL * first))) state_.cyclePhase = 2;
         break;
     case 2:
         state_.cyclePhase = 3;
@@ -111,7 +107,8 @@ void PlaybackCycle::tick()
         }
         break;
     case 3:
-        if (!(ticks >= checkedInt16(10LL * first) && ticks <= checkedInt16(10LL * checkedInt16(first + second))))
+        if (!(ticks >= checkedInt16(10LL * first) &&
+              ticks <= checkedInt16(10LL * checkedInt16(first + second))))
             state_.cyclePhase = 4;
         break;
     case 4:

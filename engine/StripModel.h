@@ -23,15 +23,7 @@ inline constexpr float kLabel2StartTop = 400.0f;
 inline const QString kBlank = QStringLiteral(" ");
 } // namespace StripDesign
 
-enum StripTimer
-{
-    Timer1,
-    Timer2,
-    Timer3,
-    Timer4,
-    Timer5,
-    kTimerCount
-};
+enum StripTimer { Timer1, Timer2, Timer3, Timer4, Timer5, kTimerCount };
 
 // Each timer's interval in milliseconds, by timer.
 inline constexpr std::array<int, kTimerCount> kTimerIntervalsMs{60, 1500, 50, 80, 100};

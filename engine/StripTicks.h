@@ -13,11 +13,11 @@ namespace dialoon {
 // What the window side sees when the plan is made.
 struct WakeObservations
 {
-    bool captionsInView = true;     // unrolled, the strip shows its captions
-    bool riseUnderWay = false;      // the English rise's timer runs
-    bool riseLooksTheSame = false;  // its next step leaves the caption on the same pixels, or below the strip
+    bool captionsInView = true;    // unrolled, the strip shows its captions
+    bool riseUnderWay = false;     // the English rise's timer runs
+    bool riseLooksTheSame = false; // its next step leaves the caption on the same pixels, or below the strip
     bool pointerResting = false;
-    bool characterShown = false;    // shown, the character speaks or waves at the playback's ticks
+    bool characterShown = false; // shown, the character speaks or waves at the playback's ticks
 };
 
 // Whether a timer's next ticks may wait for another wake-up, and for how long at most.
@@ -43,12 +43,23 @@ public:
     void tick(StripTimer which)
     {
         switch (which) {
-        case Timer1: watch_.tick(); break;
-        case Timer2: effects_.barTick(); break;
-        case Timer3: effects_.slideUpTick(); break;
-        case Timer4: effects_.slideInTick(); break;
-        case Timer5: cycle_.tick(); break;
-        default: break;
+        case Timer1:
+            watch_.tick();
+            break;
+        case Timer2:
+            effects_.barTick();
+            break;
+        case Timer3:
+            effects_.slideUpTick();
+            break;
+        case Timer4:
+            effects_.slideInTick();
+            break;
+        case Timer5:
+            cycle_.tick();
+            break;
+        default:
+            break;
         }
     }
 
@@ -66,7 +77,9 @@ public:
     //   colours round. They wait at most for the next of them.
     WakePlan plan(const WakeObservations& seen) const
     {
-        const auto upTo = [](bool mayWait, int mostWaitMs) { return TickWait{mayWait, mayWait ? mostWaitMs : 0}; };
+        const auto upTo = [](bool mayWait, int mostWaitMs) {
+            return TickWait{mayWait, mayWait ? mostWaitMs : 0};
+        };
         const bool unseen = !seen.captionsInView;
         WakePlan plan;
         plan[Timer1] = upTo(watch_.nextTickChangesNothing() && seen.pointerResting, kUnnoticedWaitMs);
@@ -75,8 +88,9 @@ public:
                               : upTo(seen.riseUnderWay && seen.riseLooksTheSame, kTimerIntervalsMs[Timer3]);
         plan[Timer4] = upTo(unseen, kUnnoticedWaitMs);
         const int counting = cycle_.ticksOnlyCounting();
-        plan[Timer5] = unseen && !seen.characterShown ? upTo(true, kUnnoticedWaitMs)
-                                                      : upTo(counting > 0, counting * kTimerIntervalsMs[Timer5]);
+        plan[Timer5] = unseen && !seen.characterShown
+                           ? upTo(true, kUnnoticedWaitMs)
+                           : upTo(counting > 0, counting * kTimerIntervalsMs[Timer5]);
         return plan;
     }
 

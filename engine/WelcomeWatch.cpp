@@ -16,8 +16,9 @@ constexpr int kTopEdgeRows = 3;
 
 } // namespace
 
-const QString WelcomeWatch::kBanner = QStringLiteral(" Welcome to use %1 V%2.")
-                                           .arg(QLatin1String(BuildInfo::kTitle), QLatin1String(BuildInfo::kVersion));
+const QString WelcomeWatch::kBanner =
+    QStringLiteral(" Welcome to use %1 V%2.")
+        .arg(QLatin1String(BuildInfo::kTitle), QLatin1String(BuildInfo::kVersion));
 
 WelcomeWatch::WelcomeWatch(AppState& state, StripModel& strip, Platform& platform)
     : state_(state), strip_(strip), platform_(platform)
@@ -55,7 +56,8 @@ double WelcomeWatch::heightFor(int c, PixelPoint cursor) const
 {
     const bool inside = strip_.windowRect.contains(cursor);
     const bool unrolled = strip_.height == strip_.fullHeight;
-    if (c > 0 || state_.autoHide == 0 || (inside && (cursor.y <= strip_.windowRect.top + kTopEdgeRows || unrolled)))
+    if (c > 0 || state_.autoHide == 0 ||
+        (inside && (cursor.y <= strip_.windowRect.top + kTopEdgeRows || unrolled)))
         return strip_.fullHeight;
     return StripDesign::kRolledUpHeight;
 }

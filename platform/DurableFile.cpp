@@ -19,8 +19,7 @@ namespace {
 
 bool failed(QString* problem, const QString& what)
 {
-    if (problem)
-        *problem = what;
+    if (problem) *problem = what;
     return false;
 }
 
@@ -40,7 +39,8 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
 {
     // A store kept elsewhere through a symbolic link stays there, and the link stays a link.
     const QFileInfo info(filePath);
-    const QString resolved = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : filePath;
+    const QString resolved =
+        info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : filePath;
     const QByteArray target = QFile::encodeName(resolved);
     struct stat old = {};
     const bool hadOld = ::stat(target.constData(), &old) == 0;
@@ -54,8 +54,7 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
         if (fd < 0 && errno != EEXIST)
             return failed(problem, QStringLiteral("cannot make a file beside it (%1)").arg(lastError()));
     }
-    if (fd < 0)
-        return failed(problem, QStringLiteral("cannot make a file beside it"));
+    if (fd < 0) return failed(problem, QStringLiteral("cannot make a file beside it"));
     const auto abandon = [&](const QString& what) {
         const QString why = QStringLiteral("%1 (%2)").arg(what, lastError());
         ::close(fd);
@@ -67,10 +66,8 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
     qint64 left = content.size();
     while (left > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return abandon(QStringLiteral("cannot write the new content"));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return abandon(QStringLiteral("cannot write the new content"));
         data += written;
         left -= written;
     }
@@ -79,12 +76,11 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
     struct stat now = {};
     if (hadOld && ::fstat(fd, &now) == 0 && millisecondsOf(now.st_mtim) <= millisecondsOf(old.st_mtim)) {
         const qint64 later = millisecondsOf(old.st_mtim) + 1;
-        const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(later / 1000), (later % 1000) * 1000000}};
-        if (::futimens(fd, times) != 0)
-            return abandon(QStringLiteral("cannot set the new content's time"));
+        const struct timespec times[2] = {{0, UTIME_OMIT},
+                                          {static_cast<time_t>(later / 1000), (later % 1000) * 1000000}};
+        if (::futimens(fd, times) != 0) return abandon(QStringLiteral("cannot set the new content's time"));
     }
-    if (::fsync(fd) != 0)
-        return abandon(QStringLiteral("cannot flush the new content to disk"));
+    if (::fsync(fd) != 0) return abandon(QStringLiteral("cannot flush the new content to disk"));
     if (::close(fd) != 0) {
         const QString why = lastError();
         ::unlink(temporary.constData());
@@ -104,8 +100,7 @@ bool syncFolderOf(const QString& filePath)
 {
     const QByteArray dir = QFile::encodeName(QFileInfo(filePath).absolutePath());
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     const bool synced = ::fsync(fd) == 0;
     ::close(fd);
     return synced;

@@ -21,8 +21,7 @@ namespace dialoon {
 
 namespace {
 
-template <typename T>
-struct Freed
+template <typename T> struct Freed
 {
     T* pointer;
     ~Freed() { std::free(pointer); }
@@ -37,12 +36,10 @@ class FullscreenWatch::Backend : public QAbstractNativeEventFilter
 public:
     explicit Backend(FullscreenWatch& owner) : owner_(owner)
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            return;
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
         auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         connection_ = x11 ? x11->connection() : nullptr;
-        if (connection_ == nullptr)
-            return;
+        if (connection_ == nullptr) return;
         const xcb_setup_t* setup = xcb_get_setup(connection_);
         ownBase_ = setup->resource_id_base;
         ownMask_ = setup->resource_id_mask;
@@ -51,8 +48,8 @@ public:
         stateAtom_ = atom("_NET_WM_STATE");
         fullscreenAtom_ = atom("_NET_WM_STATE_FULLSCREEN");
         // Add property changes to what this client hears of the root window, keeping what Qt asked for.
-        Freed<xcb_get_window_attributes_reply_t> attributes{
-            xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, root_), nullptr)};
+        Freed<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
+            connection_, xcb_get_window_attributes(connection_, root_), nullptr)};
         const std::uint32_t mask =
             (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
@@ -62,17 +59,14 @@ public:
 
     ~Backend() override
     {
-        if (connection_ == nullptr)
-            return;
-        if (qGuiApp != nullptr)
-            qGuiApp->removeNativeEventFilter(this);
+        if (connection_ == nullptr) return;
+        if (qGuiApp != nullptr) qGuiApp->removeNativeEventFilter(this);
         follow(XCB_WINDOW_NONE);
     }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
-        if (eventType != "xcb_generic_event_t")
-            return false;
+        if (eventType != "xcb_generic_event_t") return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         switch (event->response_type & 0x7f) {
         case XCB_PROPERTY_NOTIFY: {
@@ -102,8 +96,7 @@ public:
     // The active window when it is someone else's and fullscreen on the strip's screen.
     bool fullscreen(const QRect& screenArea)
     {
-        if (connection_ == nullptr)
-            return false;
+        if (connection_ == nullptr) return false;
         const xcb_window_t active = activeWindow();
         if (!follow(active) || isOwn(active) || !isViewable(active) || !hasFullscreenState(active))
             return false;
@@ -125,7 +118,8 @@ private:
     {
         xcb_generic_error_t* error = nullptr;
         Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(
-            connection_, xcb_get_property(connection_, 0, root_, activeAtom_, XCB_ATOM_WINDOW, 0, 1), &error)};
+            connection_, xcb_get_property(connection_, 0, root_, activeAtom_, XCB_ATOM_WINDOW, 0, 1),
+            &error)};
         std::free(error);
         if (!reply || xcb_get_property_value_length(reply.pointer) < static_cast<int>(sizeof(xcb_window_t)))
             return XCB_WINDOW_NONE;
@@ -137,8 +131,8 @@ private:
     bool isViewable(xcb_window_t window)
     {
         xcb_generic_error_t* error = nullptr;
-        Freed<xcb_get_window_attributes_reply_t> attributes{
-            xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, window), &error)};
+        Freed<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
+            connection_, xcb_get_window_attributes(connection_, window), &error)};
         std::free(error);
         return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     }
@@ -149,8 +143,7 @@ private:
         Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(
             connection_, xcb_get_property(connection_, 0, window, stateAtom_, XCB_ATOM_ATOM, 0, 64), &error)};
         std::free(error);
-        if (!reply)
-            return false;
+        if (!reply) return false;
         const int count = xcb_get_property_value_length(reply.pointer) / static_cast<int>(sizeof(xcb_atom_t));
         const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.pointer));
         return std::find(atoms, atoms + count, fullscreenAtom_) != atoms + count;
@@ -167,11 +160,11 @@ private:
         Freed<xcb_translate_coordinates_reply_t> origin{xcb_translate_coordinates_reply(
             connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), &error)};
         std::free(error);
-        if (!geometry || !origin)
-            return false;
+        if (!geometry || !origin) return false;
         const QScreen* screen = QGuiApplication::primaryScreen();
         const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
-        const QPoint middle((origin->dst_x + geometry->width / 2) / ratio, (origin->dst_y + geometry->height / 2) / ratio);
+        const QPoint middle((origin->dst_x + geometry->width / 2) / ratio,
+                            (origin->dst_y + geometry->height / 2) / ratio);
         return screenArea.contains(middle);
     }
 
@@ -180,14 +173,12 @@ private:
     // gone leaves nothing followed, so that a new window that comes with its id is followed anew.
     bool follow(xcb_window_t window)
     {
-        if (window == followed_ && window != XCB_WINDOW_NONE)
-            return true;
-        if (followed_ != XCB_WINDOW_NONE && !isOwn(followed_))
-            select(followed_, XCB_EVENT_MASK_NO_EVENT);
+        if (window == followed_ && window != XCB_WINDOW_NONE) return true;
+        if (followed_ != XCB_WINDOW_NONE && !isOwn(followed_)) select(followed_, XCB_EVENT_MASK_NO_EVENT);
         followed_ = XCB_WINDOW_NONE;
-        if (window == XCB_WINDOW_NONE)
-            return false;
-        if (!isOwn(window) && !select(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY))
+        if (window == XCB_WINDOW_NONE) return false;
+        if (!isOwn(window) &&
+            !select(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY))
             return false;
         followed_ = window;
         return true;
@@ -197,8 +188,8 @@ private:
     // is taken here instead of in the toolkit's error log.
     bool select(xcb_window_t window, std::uint32_t mask)
     {
-        xcb_generic_error_t* error =
-            xcb_request_check(connection_, xcb_change_window_attributes_checked(connection_, window, XCB_CW_EVENT_MASK, &mask));
+        xcb_generic_error_t* error = xcb_request_check(
+            connection_, xcb_change_window_attributes_checked(connection_, window, XCB_CW_EVENT_MASK, &mask));
         std::free(error);
         return error == nullptr;
     }
@@ -226,7 +217,8 @@ public:
 #endif
 
 FullscreenWatch::FullscreenWatch(std::function<QRect()> screenArea, std::function<void(bool)> onChange)
-    : screenArea_(std::move(screenArea)), onChange_(std::move(onChange)), backend_(std::make_unique<Backend>(*this))
+    : screenArea_(std::move(screenArea)), onChange_(std::move(onChange)),
+      backend_(std::make_unique<Backend>(*this))
 {
     active_ = evaluate();
 }
@@ -241,11 +233,9 @@ bool FullscreenWatch::evaluate()
 void FullscreenWatch::update()
 {
     const bool now = evaluate();
-    if (now == active_)
-        return;
+    if (now == active_) return;
     active_ = now;
-    if (onChange_)
-        onChange_(now);
+    if (onChange_) onChange_(now);
 }
 
 } // namespace dialoon

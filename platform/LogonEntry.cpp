@@ -15,11 +15,9 @@ namespace {
 bool needsQuoting(const QString& arg)
 {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    if (arg.isEmpty())
-        return true;
+    if (arg.isEmpty()) return true;
     for (const QChar c : arg)
-        if (reserved.contains(c))
-            return true;
+        if (reserved.contains(c)) return true;
     return false;
 }
 
@@ -33,8 +31,7 @@ QString desktopExecValue(const QString& executablePath)
     if (needsQuoting(executablePath)) {
         arg = QStringLiteral("\"");
         for (const QChar c : executablePath) {
-            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-                arg += u'\\';
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') arg += u'\\';
             arg += c;
         }
         arg += u'"';
@@ -44,12 +41,23 @@ QString desktopExecValue(const QString& executablePath)
     QString value;
     for (const QChar c : arg) {
         switch (c.unicode()) {
-        case '\\': value += QStringLiteral("\\\\"); break;
-        case '\n': value += QStringLiteral("\\n"); break;
-        case '\t': value += QStringLiteral("\\t"); break;
-        case '\r': value += QStringLiteral("\\r"); break;
-        case '%': value += QStringLiteral("%%"); break;
-        default: value += c;
+        case '\\':
+            value += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            value += QStringLiteral("\\n");
+            break;
+        case '\t':
+            value += QStringLiteral("\\t");
+            break;
+        case '\r':
+            value += QStringLiteral("\\r");
+            break;
+        case '%':
+            value += QStringLiteral("%%");
+            break;
+        default:
+            value += c;
         }
     }
     return value;
@@ -58,7 +66,8 @@ QString desktopExecValue(const QString& executablePath)
 QString location()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/autostart/") + QString::fromLatin1(BuildInfo::kAppId) + QStringLiteral(".desktop");
+           QStringLiteral("/autostart/") + QString::fromLatin1(BuildInfo::kAppId) +
+           QStringLiteral(".desktop");
 }
 
 QString earlierLocation()

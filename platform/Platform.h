@@ -93,7 +93,8 @@ public:
     // A control's rectangle laid out in twips. A size below one pixel still shows as one pixel.
     QRect toPixelRect(double left, double top, double width, double height) const
     {
-        return QRect(toPixelsX(left), toPixelsY(top), std::max(1, toPixelsX(width)), std::max(1, toPixelsY(height)));
+        return QRect(toPixelsX(left), toPixelsY(top), std::max(1, toPixelsX(width)),
+                     std::max(1, toPixelsY(height)));
     }
 };
 

@@ -5,9 +5,9 @@
 #include "platform/FilmWatch.h"
 #include "platform/FullscreenWatch.h"
 #include "platform/LogonEntry.h"
+#include "platform/PointerWatch.h"
 #include "platform/SingleInstance.h"
 #include "platform/WindowManagerHints.h"
-#include "platform/PointerWatch.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -30,8 +30,7 @@ constexpr double kTwipsPerInch = 1440.0;
 
 QScreen* screenOf(const QWidget* w)
 {
-    if (w && w->screen())
-        return w->screen();
+    if (w && w->screen()) return w->screen();
     return QGuiApplication::primaryScreen();
 }
 
@@ -81,13 +80,13 @@ PixelPoint QtPlatform::cursorPos() const
         pointerWatch_ = std::make_unique<PointerWatch>();
         pointerWatch_->setMovementHandler(pointerMovedHandler_);
     }
-    if (cursor_ && pointerWatch_ && !pointerWatch_->movedSinceLastLook())
-        return *cursor_;
+    if (cursor_ && pointerWatch_ && !pointerWatch_->movedSinceLastLook()) return *cursor_;
     // The server's pixels are Qt's where no screen is scaled; elsewhere Qt converts them.
     bool unscaled = true;
     for (const QScreen* screen : QGuiApplication::screens())
         unscaled = unscaled && screen->devicePixelRatio() == 1.0;
-    const std::optional<QPoint> asked = pointerWatch_ && unscaled ? pointerWatch_->askPointer() : std::nullopt;
+    const std::optional<QPoint> asked =
+        pointerWatch_ && unscaled ? pointerWatch_->askPointer() : std::nullopt;
     const QPoint told = asked ? *asked : QCursor::pos();
     const QPoint p = pointerWatch_ ? pointerWatch_->believed(told) : told;
     cursor_ = PixelPoint{p.x(), p.y()};
@@ -108,15 +107,13 @@ bool QtPlatform::pointerResting()
 void QtPlatform::setPointerMovedHandler(std::function<void()> handler)
 {
     pointerMovedHandler_ = std::move(handler);
-    if (pointerWatch_)
-        pointerWatch_->setMovementHandler(pointerMovedHandler_);
+    if (pointerWatch_) pointerWatch_->setMovementHandler(pointerMovedHandler_);
 }
 
 void QtPlatform::setScreensChangedHandler(std::function<void()> handler)
 {
     screensWatch_.reset();
-    if (!handler)
-        return;
+    if (!handler) return;
     // A change comes in steps (a monitor's size, then the free area, then the primary screen): one
     // report once they have settled.
     auto* settled = new QTimer;
@@ -141,25 +138,21 @@ void QtPlatform::setScreensChangedHandler(std::function<void()> handler)
 
 PixelRect QtPlatform::stripRect() const
 {
-    if (!strip_)
-        return {};
+    if (!strip_) return {};
     const QRect g = strip_->geometry();
     return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
 }
 
 void QtPlatform::placeStrip(double leftTwips, double topTwips, double widthTwips, double heightTwips)
 {
-    if (!strip_)
-        return;
+    if (!strip_) return;
     const QRect target = toPixelRect(leftTwips, topTwips, widthTwips, heightTwips);
-    if (strip_->geometry() != target)
-        strip_->setGeometry(target);
+    if (strip_->geometry() != target) strip_->setGeometry(target);
 }
 
 void QtPlatform::setStripTopmost(int x, int y, int cx, int cy)
 {
-    if (!strip_)
-        return;
+    if (!strip_) return;
     strip_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     strip_->setGeometry(x, y, cx, cy);
     strip_->raise();
@@ -188,8 +181,7 @@ QColor QtPlatform::systemColour(SystemColour which) const
 
 void QtPlatform::showMessage(const QString& title, const QString& text)
 {
-    if (openMessage_)
-        return;
+    if (openMessage_) return;
     auto* box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
@@ -235,8 +227,7 @@ bool QtPlatform::claimSingleInstance()
     if (!instance_) {
         instance_ = std::make_unique<SingleInstance>(SingleInstance::defaultKey());
         QObject::connect(instance_.get(), &SingleInstance::activationRequested, instance_.get(), [this] {
-            if (activationHandler_)
-                activationHandler_();
+            if (activationHandler_) activationHandler_();
         });
     }
     switch (instance_->claim()) {
@@ -256,8 +247,7 @@ bool QtPlatform::claimSingleInstance()
 
 bool QtPlatform::activateRunningInstance()
 {
-    if (!instance_)
-        instance_ = std::make_unique<SingleInstance>(SingleInstance::defaultKey());
+    if (!instance_) instance_ = std::make_unique<SingleInstance>(SingleInstance::defaultKey());
     return instance_->activateRunning();
 }
 
@@ -276,9 +266,9 @@ void QtPlatform::setFullscreenHandler(std::function<void(bool active)> handler)
     fullscreen_.reset();
     film_.reset();
     stepAsideHandler_ = std::move(handler);
-    if (!stepAsideHandler_)
-        return;
-    fullscreen_ = std::make_unique<FullscreenWatch>([this] { return stripScreenArea(); }, [this](bool) { stepAsideChanged(); });
+    if (!stepAsideHandler_) return;
+    fullscreen_ = std::make_unique<FullscreenWatch>([this] { return stripScreenArea(); },
+                                                    [this](bool) { stepAsideChanged(); });
     film_ = std::make_unique<FilmWatch>([this](bool) { stepAsideChanged(); });
     steppingAside_ = fullscreenActive();
 }
@@ -286,11 +276,9 @@ void QtPlatform::setFullscreenHandler(std::function<void(bool active)> handler)
 void QtPlatform::stepAsideChanged()
 {
     const bool now = fullscreenActive();
-    if (now == steppingAside_)
-        return;
+    if (now == steppingAside_) return;
     steppingAside_ = now;
-    if (stepAsideHandler_)
-        stepAsideHandler_(now);
+    if (stepAsideHandler_) stepAsideHandler_(now);
 }
 
 namespace {
@@ -306,8 +294,7 @@ void applyOnTop(QWidget* window, bool onTop, bool restack)
         handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
         handle->setFlag(Qt::WindowStaysOnBottomHint, !onTop);
     }
-    if (!restack || !window->isVisible())
-        return;
+    if (!restack || !window->isVisible()) return;
     keepAbove(window, onTop);
     if (onTop)
         window->raise();
@@ -341,8 +328,7 @@ private:
 void QtPlatform::keepOurWindowsOnTop(bool onTop)
 {
     onTop_ = onTop;
-    if (!onTopKeeper_ && !onTop)
-        onTopKeeper_ = std::make_unique<OnTopKeeper>(onTop_);
+    if (!onTopKeeper_ && !onTop) onTopKeeper_ = std::make_unique<OnTopKeeper>(onTop_);
     for (QWidget* window : QApplication::topLevelWidgets())
         applyOnTop(window, onTop, true);
 }
@@ -350,8 +336,7 @@ void QtPlatform::keepOurWindowsOnTop(bool onTop)
 QRect QtPlatform::availableArea(std::optional<QPoint> near) const
 {
     const QScreen* screen = near ? QGuiApplication::screenAt(*near) : nullptr;
-    if (screen == nullptr)
-        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
 }
 

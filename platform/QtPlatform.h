@@ -15,7 +15,7 @@ namespace dialoon {
 class FilmWatch;
 class FullscreenWatch;
 class SingleInstance;
-}
+} // namespace dialoon
 
 namespace dialoon {
 

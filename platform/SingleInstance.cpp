@@ -33,13 +33,11 @@ QString unsafeFolder(const QString& folder, bool followLinks)
     struct stat info = {};
     const QByteArray path = QFile::encodeName(folder);
     if ((followLinks ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info)) != 0)
-        return QStringLiteral("%1 cannot be used (%2)").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
-    if (S_ISLNK(info.st_mode))
-        return QStringLiteral("%1 is a symbolic link").arg(folder);
-    if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("%1 is not a folder").arg(folder);
-    if (info.st_uid != ::geteuid())
-        return QStringLiteral("%1 belongs to another user").arg(folder);
+        return QStringLiteral("%1 cannot be used (%2)")
+            .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISLNK(info.st_mode)) return QStringLiteral("%1 is a symbolic link").arg(folder);
+    if (!S_ISDIR(info.st_mode)) return QStringLiteral("%1 is not a folder").arg(folder);
+    if (info.st_uid != ::geteuid()) return QStringLiteral("%1 belongs to another user").arg(folder);
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         return QStringLiteral("%1 can be written by other users").arg(folder);
     return {};
@@ -50,8 +48,7 @@ std::optional<sockaddr_un> socketAddress(const QString& socket)
 {
     const QByteArray path = QFile::encodeName(socket);
     sockaddr_un address = {};
-    if (path.size() >= qsizetype(sizeof(address.sun_path)))
-        return std::nullopt;
+    if (path.size() >= qsizetype(sizeof(address.sun_path))) return std::nullopt;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
     return address;
@@ -98,14 +95,14 @@ public:
         if (fd_ < 0 || ::bind(fd_, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 ||
             ::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd_, int(kMostCallers)) != 0) {
             *error = lastError();
-            if (fd_ >= 0)
-                ::close(fd_);
+            if (fd_ >= 0) ::close(fd_);
             fd_ = -1;
             return false;
         }
         path_ = address->sun_path;
         notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { acceptCallers(); });
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                         [this] { acceptCallers(); });
         return true;
     }
 
@@ -126,10 +123,8 @@ private:
     {
         for (;;) {
             const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (fd < 0)
-                return;
-            if (callers_.size() >= kMostCallers)
-                letGo(callers_.begin());
+            if (fd < 0) return;
+            if (callers_.size() >= kMostCallers) letGo(callers_.begin());
             Caller& caller = callers_.emplace_back();
             caller.fd = fd;
             caller.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
@@ -141,22 +136,18 @@ private:
     // Reads what a caller sent; the message is whole at the end of its line, or when the caller hangs up.
     void hear(int fd)
     {
-        const auto caller = std::find_if(callers_.begin(), callers_.end(), [fd](const Caller& c) { return c.fd == fd; });
-        if (caller == callers_.end())
-            return;
+        const auto caller =
+            std::find_if(callers_.begin(), callers_.end(), [fd](const Caller& c) { return c.fd == fd; });
+        if (caller == callers_.end()) return;
         char buffer[kLongestMessage];
         const ssize_t got = ::read(fd, buffer, sizeof(buffer));
-        if (got < 0 && (errno == EAGAIN || errno == EINTR))
-            return;
-        if (got > 0)
-            caller->said.append(buffer, got);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+        if (got > 0) caller->said.append(buffer, got);
         const bool whole = got <= 0 || caller->said.contains('\n') || caller->said.size() >= kLongestMessage;
-        if (!whole)
-            return;
+        if (!whole) return;
         const bool activate = caller->said.startsWith(kActivate.trimmed());
         letGo(caller);
-        if (activate && onActivate_)
-            onActivate_();
+        if (activate && onActivate_) onActivate_();
     }
 
     void letGo(std::vector<Caller>::iterator caller)
@@ -182,27 +173,24 @@ SingleInstance::~SingleInstance() = default;
 QString SingleInstance::defaultKey()
 {
     QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("USERNAME");
+    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
     return QStringLiteral("dialoon-") + (user.isEmpty() ? QStringLiteral("user") : user);
 }
 
 QString SingleInstance::privateFolder(QString* problem)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && unsafeFolder(runtime, true).isEmpty())
-        return runtime;
+    if (!runtime.isEmpty() && unsafeFolder(runtime, true).isEmpty()) return runtime;
     const QString own = QDir::tempPath() + QStringLiteral("/dialoon-%1").arg(::geteuid());
     if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST) {
         if (problem)
-            *problem = QStringLiteral("%1 cannot be made (%2)").arg(own, QString::fromLocal8Bit(std::strerror(errno)));
+            *problem = QStringLiteral("%1 cannot be made (%2)")
+                           .arg(own, QString::fromLocal8Bit(std::strerror(errno)));
         return {};
     }
     const QString why = unsafeFolder(own, false);
-    if (why.isEmpty())
-        return own;
-    if (problem)
-        *problem = why;
+    if (why.isEmpty()) return own;
+    if (problem) *problem = why;
     return {};
 }
 
@@ -226,12 +214,11 @@ SingleInstance::Claim SingleInstance::claim()
     if (!lock_->tryLock(0)) {
         const QLockFile::LockError error = lock_->error();
         lock_.reset();
-        if (error == QLockFile::LockFailedError)
-            return Claim::Elsewhere;
+        if (error == QLockFile::LockFailedError) return Claim::Elsewhere;
         problem_ = QStringLiteral("the lock that keeps to one running copy cannot be made in %1 (%2)")
                        .arg(folder, error == QLockFile::PermissionError
-                                         ? QStringLiteral("no permission to write there")
-                                         : QStringLiteral("writing there failed; the folder may be full"));
+                                        ? QStringLiteral("no permission to write there")
+                                        : QStringLiteral("writing there failed; the folder may be full"));
         return Claim::Unguarded;
     }
     // We hold the lock, so a socket file still lying about belongs to a dead copy.
@@ -239,7 +226,8 @@ SingleInstance::Claim SingleInstance::claim()
     listener_ = std::make_unique<Listener>([this] { emit activationRequested(); });
     if (!listener_->listen(socket, &why)) {
         listener_.reset();
-        problem_ = QStringLiteral("a second start cannot bring this one to the front (%1: %2)").arg(socket, why);
+        problem_ =
+            QStringLiteral("a second start cannot bring this one to the front (%1: %2)").arg(socket, why);
         return Claim::Unguarded;
     }
     return Claim::Sole;
@@ -248,19 +236,17 @@ SingleInstance::Claim SingleInstance::claim()
 bool SingleInstance::activateRunning(int timeoutMs)
 {
     const QString folder = privateFolder();
-    if (folder.isEmpty())
-        return false;
+    if (folder.isEmpty()) return false;
     const QDeadlineTimer deadline(timeoutMs);
     const std::optional<sockaddr_un> address = socketAddress(socketName(folder));
-    if (!address)
-        return false;
+    if (!address) return false;
     while (!deadline.hasExpired()) {
         // Without waiting: a copy whose queue of callers is full is tried again, like one still starting.
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (fd < 0)
-            return false;
+        if (fd < 0) return false;
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0) {
-            const bool sent = ::send(fd, kActivate.constData(), std::size_t(kActivate.size()), MSG_NOSIGNAL) == kActivate.size();
+            const bool sent = ::send(fd, kActivate.constData(), std::size_t(kActivate.size()),
+                                     MSG_NOSIGNAL) == kActivate.size();
             ::close(fd);
             return sent;
         }

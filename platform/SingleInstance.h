@@ -15,8 +15,7 @@ class SingleInstance : public QObject
 {
     Q_OBJECT
 public:
-    enum class Claim
-    {
+    enum class Claim {
         Sole,      // the first copy: it holds the lock and listens for later copies
         Elsewhere, // another copy holds the lock
         Unguarded, // this copy may run, but the guard is not (wholly) in place; problem() says why

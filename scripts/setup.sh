@@ -27,6 +27,8 @@ test_packages=(
   # clang with libFuzzer and its sanitizer runtimes, and llvm-symbolizer for readable reports
   # (scripts/fuzz.sh); the gcc sanitizer build (scripts/sanitize.sh) needs nothing beyond g++.
   clang libclang-rt-14-dev llvm
+  # the layout of changed C++ files (scripts/format-check.sh)
+  clang-format
 )
 package_packages=(
   dpkg-dev debhelper fakeroot lintian

@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh test
+bash scripts/format-check.sh
 
 # Xvfb picks a free display itself and tells us its number.
 wm_pid=""

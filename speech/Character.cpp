@@ -36,12 +36,9 @@ int readingTimeMs(const QString& text)
 } // namespace
 
 Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge edge, QObject* parent)
-    : QObject(parent),
-      edge_(std::move(edge)),
-      art_(std::make_unique<CharacterArt>()),
+    : QObject(parent), edge_(std::move(edge)), art_(std::make_unique<CharacterArt>()),
       window_(std::make_unique<CharacterWindow>(*art_, platform)),
-      balloon_(std::make_unique<SpeechBalloon>(platform, edge_)),
-      voice_(std::make_unique<Voice>())
+      balloon_(std::make_unique<SpeechBalloon>(platform, edge_)), voice_(std::make_unique<Voice>())
 {
     setObjectName(id);
     // Each picture is worked out from the time that has passed, so a frame needs no wake-up of its
@@ -85,8 +82,7 @@ void Character::keepOnScreen()
 
 void Character::Show()
 {
-    if (animator_.isVisible())
-        return;
+    if (animator_.isVisible()) return;
     if (!placed_) {
         window_->placeAtDefault();
         placed_ = true;
@@ -97,8 +93,7 @@ void Character::Show()
 
 void Character::Hide()
 {
-    if (!animator_.isVisible())
-        return;
+    if (!animator_.isVisible()) return;
     StopAll();
     animator_.hide();
     scheduleFrames();
@@ -108,8 +103,7 @@ void Character::StopAll()
 {
     queue_.clear();
     if (current_) {
-        if (current_->kind == Request::Kind::Speech)
-            voice_->stop();
+        if (current_->kind == Request::Kind::Speech) voice_->stop();
         utterance_ = 0;
         readingTime_.stop();
         watchdog_.stop();
@@ -131,8 +125,7 @@ void Character::setLanguageID(int languageId)
 
 int Character::Speak(const QString& text)
 {
-    if (!animator_.isVisible())
-        return 0;
+    if (!animator_.isVisible()) return 0;
     // A sentence is short; a text far longer than any would hold the queue, the memory and the balloon
     // for minutes, so only its beginning is said.
     QString said = text;
@@ -145,8 +138,7 @@ int Character::Speak(const QString& text)
 
 int Character::sayAgain(const QString& text)
 {
-    if (!animator_.isVisible())
-        return 0;
+    if (!animator_.isVisible()) return 0;
     StopAll();
     return Speak(text);
 }
@@ -155,8 +147,7 @@ int Character::Play(const QString& animation)
 {
     if (animation != kWave)
         throw SpeechError("The character has no animation \"" + animation.toStdString() + "\"");
-    if (!animator_.isVisible())
-        return 0;
+    if (!animator_.isVisible()) return 0;
     return enqueue({0, Request::Kind::Animation, animation, 0});
 }
 
@@ -176,24 +167,24 @@ int Character::enqueue(Request request)
 // Requests start from the event loop, never inside the caller's Speak or Play.
 void Character::schedulePump()
 {
-    if (pumpScheduled_)
-        return;
+    if (pumpScheduled_) return;
     pumpScheduled_ = true;
-    QMetaObject::invokeMethod(this, [this] {
-        pumpScheduled_ = false;
-        runBehind(edge_, [this] { pump(); });
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            pumpScheduled_ = false;
+            runBehind(edge_, [this] { pump(); });
+        },
+        Qt::QueuedConnection);
 }
 
 void Character::pump()
 {
-    if (current_ || queue_.empty() || animator_.phase() != CharacterAnimator::Phase::Shown)
-        return;
+    if (current_ || queue_.empty() || animator_.phase() != CharacterAnimator::Phase::Shown) return;
     current_ = std::move(queue_.front());
     queue_.pop_front();
     emit requestStarted(current_->number);
-    if (current_)
-        begin();
+    if (current_) begin();
 }
 
 void Character::begin()
@@ -212,8 +203,7 @@ void Character::begin()
 
 void Character::finishCurrent()
 {
-    if (!current_)
-        return;
+    if (!current_) return;
     const int number = current_->number;
     current_.reset();
     emit requestFinished(number);
@@ -236,8 +226,7 @@ void Character::endSpeech()
 void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks, int durationMs)
 {
     voiceAnswers_ = true;
-    if (utterance != utterance_ || utterance == 0)
-        return;
+    if (utterance != utterance_ || utterance == 0) return;
     words_.clear();
     std::copy_if(marks.begin(), marks.end(), std::back_inserter(words_),
                  [](const SpeechMark& mark) { return mark.kind == SpeechMark::Kind::Word; });
@@ -249,15 +238,13 @@ void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks
 void Character::onVoiceFinished(quint64 utterance)
 {
     voiceAnswers_ = true;
-    if (utterance == utterance_ && utterance != 0)
-        endSpeech();
+    if (utterance == utterance_ && utterance != 0) endSpeech();
 }
 
 void Character::onVoiceFailed(quint64 utterance)
 {
     voiceAnswers_ = true;
-    if (utterance != utterance_ || utterance == 0 || !current_)
-        return;
+    if (utterance != utterance_ || utterance == 0 || !current_) return;
     watchdog_.stop();
     balloon_->revealAll();
     readingTime_.start(readingTimeMs(current_->text));
@@ -280,8 +267,7 @@ int Character::heardLength() const
 {
     int length = 0;
     for (const SpeechMark& word : words_) {
-        if (word.audioMs > animator_.speechMs())
-            break;
+        if (word.audioMs > animator_.speechMs()) break;
         length = word.textStart + word.textLength;
     }
     return length;
@@ -293,17 +279,12 @@ void Character::onFrame()
     const CharacterAnimator::Events events = animator_.advance(elapsed);
     if (animator_.phase() != CharacterAnimator::Phase::Hidden) {
         window_->setPose(animator_.pose());
-        if (!window_->isVisible())
-            window_->show();
+        if (!window_->isVisible()) window_->show();
     }
-    if (animator_.isSpeaking())
-        balloon_->reveal(heardLength());
-    if (events.vanished)
-        window_->hide();
-    if (events.waveEnded && current_ && current_->kind == Request::Kind::Animation)
-        finishCurrent();
-    if (events.appeared)
-        schedulePump();
+    if (animator_.isSpeaking()) balloon_->reveal(heardLength());
+    if (events.vanished) window_->hide();
+    if (events.waveEnded && current_ && current_->kind == Request::Kind::Animation) finishCurrent();
+    if (events.appeared) schedulePump();
     scheduleFrames();
 }
 

@@ -2,18 +2,18 @@
 // taking the focus, and moved by dragging it with the mouse.
 #include "speech/CharacterWindow.h"
 
-#include "speech/CharacterArt.h"
 #include "platform/DesktopPlatform.h"
+#include "speech/CharacterArt.h"
 #include "speech/ShapeMask.h"
 
 #include <QApplication>
 #include <QBitmap>
 #include <QContextMenuEvent>
-#include <algorithm>
-#include <QTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
+#include <algorithm>
 
 namespace dialoon {
 
@@ -45,10 +45,8 @@ QRect changedArea(const QImage& before, const QImage& after)
     for (int y = 0; y < after.height(); ++y) {
         const auto* a = reinterpret_cast<const quint32*>(before.constScanLine(y));
         const auto* b = reinterpret_cast<const quint32*>(after.constScanLine(y));
-        if (std::equal(a, a + after.width(), b))
-            continue;
-        if (top < 0)
-            top = y;
+        if (std::equal(a, a + after.width(), b)) continue;
+        if (top < 0) top = y;
         bottom = y;
         int x = 0;
         while (a[x] == b[x])
@@ -59,10 +57,10 @@ QRect changedArea(const QImage& before, const QImage& after)
             --x;
         right = std::max(right, x);
     }
-    if (top < 0)
-        return {};
+    if (top < 0) return {};
     const qreal ratio = after.devicePixelRatio();
-    return QRectF(left / ratio, top / ratio, (right + 1 - left) / ratio, (bottom + 1 - top) / ratio).toAlignedRect();
+    return QRectF(left / ratio, top / ratio, (right + 1 - left) / ratio, (bottom + 1 - top) / ratio)
+        .toAlignedRect();
 }
 
 bool breathingOnly(const CharacterPose& pose)
@@ -91,12 +89,10 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform&
 void CharacterWindow::setPose(const CharacterPose& pose)
 {
     const CharacterPose shown = pose.quantized();
-    if (drawn_ && shown == pose_)
-        return;
+    if (drawn_ && shown == pose_) return;
     // Asked again as each wave begins, once a sentence: a compositing manager may stop or start at any
     // time, and the outline taken in while one ran would otherwise stay.
-    if (isVisible() && pose_.wingAngle == 0.0 && shown.wingAngle != 0.0)
-        blends_ = platform_.windowsBlend();
+    if (isVisible() && pose_.wingAngle == 0.0 && shown.wingAngle != 0.0) blends_ = platform_.windowsBlend();
     pose_ = shown;
     drawn_ = true;
     ++framesDrawn_;
@@ -117,8 +113,7 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     }
     // Drawn at once: the frame is this wake-up's, and asking for a paint later would wake the event
     // loop once more to run it.
-    if (!changed.isEmpty())
-        repaint(changed);
+    if (!changed.isEmpty()) repaint(changed);
 }
 
 const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pose)
@@ -127,7 +122,8 @@ const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pos
     const bool breathing = breathingOnly(pose);
     std::vector<Frame>& kept = breathing ? frames_ : moving_;
     const auto found = std::find_if(kept.begin(), kept.end(), [&](const Frame& frame) {
-        return frame.pose == pose && frame.picture.devicePixelRatio() == ratio && frame.picture.size() == size() * ratio;
+        return frame.pose == pose && frame.picture.devicePixelRatio() == ratio &&
+               frame.picture.size() == size() * ratio;
     });
     if (found != kept.end()) {
         std::rotate(kept.begin(), found, found + 1);
@@ -136,8 +132,7 @@ const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pos
     ++framesRendered_;
     QImage picture = art_.render(size(), ratio, pose);
     QRegion shape(QBitmap::fromImage(opaqueShape(picture), Qt::MonoOnly | Qt::ThresholdDither));
-    if (kept.size() >= (breathing ? kFramesKept : kMovingFramesKept))
-        kept.pop_back();
+    if (kept.size() >= (breathing ? kFramesKept : kMovingFramesKept)) kept.pop_back();
     kept.insert(kept.begin(), Frame{pose, std::move(picture), std::move(shape)});
     return kept.front();
 }
@@ -153,10 +148,8 @@ void CharacterWindow::placeAtDefault()
 
 void CharacterWindow::keepOnScreen()
 {
-    if (!hasHome_ || dragging_)
-        return;
-    if (atDefault_)
-        return placeAtDefault();
+    if (!hasHome_ || dragging_) return;
+    if (atDefault_) return placeAtDefault();
     const QRect free = platform_.availableArea(home_ + QPoint(kSide / 2, kSide / 2));
     home_ = QPoint(std::clamp(home_.x(), free.left(), std::max(free.left(), free.right() + 1 - kSide)),
                    std::clamp(home_.y(), free.top(), std::max(free.top(), free.bottom() + 1 - kSide)));
@@ -170,8 +163,7 @@ void CharacterWindow::showEvent(QShowEvent* event)
     // Some window managers place a newly shown window by their own rules; the character goes back to
     // where it stands once the window manager is done with it.
     const auto returnHome = [this] {
-        if (hasHome_ && !dragging_ && pos() != home_)
-            move(home_);
+        if (hasHome_ && !dragging_ && pos() != home_) move(home_);
     };
     QTimer::singleShot(0, this, returnHome);
     QTimer::singleShot(300, this, returnHome);
@@ -188,15 +180,15 @@ void CharacterWindow::paintEvent(QPaintEvent* event)
         if (picture_.isNull())
             painter.fillRect(band, Qt::transparent);
         else
-            painter.drawImage(band, picture_, QRectF(QPointF(band.topLeft()) * picture_.devicePixelRatio(),
-                                                    QSizeF(band.size()) * picture_.devicePixelRatio()));
+            painter.drawImage(band, picture_,
+                              QRectF(QPointF(band.topLeft()) * picture_.devicePixelRatio(),
+                                     QSizeF(band.size()) * picture_.devicePixelRatio()));
     }
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
-        return QWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     dragging_ = true;
     draggedAway_ = false;
     pressedAt_ = event->globalPosition().toPoint();
@@ -206,19 +198,16 @@ void CharacterWindow::mousePressEvent(QMouseEvent* event)
 
 void CharacterWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!dragging_)
-        return QWidget::mouseMoveEvent(event);
+    if (!dragging_) return QWidget::mouseMoveEvent(event);
     const QPoint at = event->globalPosition().toPoint();
     // A hand that shakes a little while clicking does not move the character.
     draggedAway_ = draggedAway_ || (at - pressedAt_).manhattanLength() >= QApplication::startDragDistance();
-    if (draggedAway_)
-        move(at - dragOffset_);
+    if (draggedAway_) move(at - dragOffset_);
 }
 
 void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !dragging_)
-        return QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
     dragging_ = false;
     setCursor(Qt::OpenHandCursor);
     if (!draggedAway_) {

@@ -73,7 +73,7 @@ private:
     CharacterPose pose_;
     QImage picture_;
     QRegion shape_;
-    bool blends_ = false; // a compositing manager ran when the window was last shown
+    bool blends_ = false;       // a compositing manager ran when the window was last shown
     std::vector<Frame> frames_; // breathing frames kept, the most recently used first
     std::vector<Frame> moving_; // frames of the beak, lids and wing kept, the most recently used first
     bool drawn_ = false;

@@ -7,7 +7,6 @@
 
 #include <espeak-ng/espeak_ng.h>
 
-
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -44,7 +43,8 @@ std::optional<EspeakLibrary> openEspeak(std::string& problem)
 {
     SharedLibrary shared(DIALOON_ESPEAK_LIBRARY);
     if (!shared.isOpen()) {
-        problem = "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
+        problem =
+            "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
         return std::nullopt;
     }
     EspeakLibrary library;
@@ -89,10 +89,8 @@ std::atomic<quint64> synthesisCount{0};
 int collect(short* wav, int count, espeak_EVENT* events)
 {
     SynthesizedSpeech* out = state().collecting;
-    if (out == nullptr)
-        return 0;
-    if (wav != nullptr && count > 0)
-        out->samples.insert(out->samples.end(), wav, wav + count);
+    if (out == nullptr) return 0;
+    if (wav != nullptr && count > 0) out->samples.insert(out->samples.end(), wav, wav + count);
     for (espeak_EVENT* e = events; e != nullptr && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
         if (e->type == espeakEVENT_WORD && e->length > 0) {
             // Positions are in code points, counted from 1; they are turned into QString indexes later.
@@ -101,8 +99,8 @@ int collect(short* wav, int count, espeak_EVENT* events)
         } else if (e->type == espeakEVENT_PHONEME) {
             char name[9] = {};
             std::memcpy(name, e->id.string, sizeof e->id.string);
-            out->marks.push_back({SpeechMark::Kind::Phoneme, e->audio_position, 0, 0,
-                                  EspeakEngine::mouthOpening(name)});
+            out->marks.push_back(
+                {SpeechMark::Kind::Phoneme, e->audio_position, 0, 0, EspeakEngine::mouthOpening(name)});
         }
     }
     return 0;
@@ -111,8 +109,7 @@ int collect(short* wav, int count, espeak_EVENT* events)
 // Starts the engine once; the lock is held by the caller.
 void start(EngineState& engine)
 {
-    if (engine.started)
-        return;
+    if (engine.started) return;
     engine.started = true;
     std::string problem;
     const std::optional<EspeakLibrary> library = openEspeak(problem);
@@ -132,7 +129,7 @@ void start(EngineState& engine)
         return;
     }
     const int rate = engine.library.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
-                                       espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
+                                               espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
     if (rate <= 0) {
         engine.startProblem = "the espeak-ng speech engine could not start";
         return;
@@ -144,14 +141,12 @@ void start(EngineState& engine)
 void startOrThrow(EngineState& engine)
 {
     start(engine);
-    if (engine.startProblem)
-        throw SpeechError(*engine.startProblem);
+    if (engine.startProblem) throw SpeechError(*engine.startProblem);
 }
 
 void selectVoice(EngineState& engine, const QString& voiceName, const QString& dictionary)
 {
-    if (engine.currentVoice == voiceName)
-        return;
+    if (engine.currentVoice == voiceName) return;
     if (!QFileInfo::exists(QDir(engine.dataPath).filePath(dictionary)) ||
         engine.library.setVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
         throw SpeechError("the espeak-ng voice \"" + voiceName.toStdString() +
@@ -168,8 +163,7 @@ std::vector<int> codePointStarts(const QString& text)
     starts.reserve(static_cast<std::size_t>(text.size()) + 1);
     for (int i = 0; i < text.size(); ++i) {
         starts.push_back(i);
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
     }
     starts.push_back(static_cast<int>(text.size()));
     return starts;
@@ -200,7 +194,8 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     std::lock_guard guard(engine.lock);
     startOrThrow(engine);
     selectVoice(engine, voiceName, dictionary);
-    if (wordsPerMinute != engine.currentRate && engine.library.setParameter(espeakRATE, wordsPerMinute, 0) == EE_OK)
+    if (wordsPerMinute != engine.currentRate &&
+        engine.library.setParameter(espeakRATE, wordsPerMinute, 0) == EE_OK)
         engine.currentRate = wordsPerMinute;
 
     ++synthesisCount;
@@ -217,8 +212,7 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     const std::vector<int> starts = codePointStarts(text);
     const int last = static_cast<int>(starts.size()) - 1;
     for (SpeechMark& mark : speech.marks) {
-        if (mark.kind != SpeechMark::Kind::Word)
-            continue;
+        if (mark.kind != SpeechMark::Kind::Word) continue;
         const int first = std::clamp(mark.textStart, 0, last);
         const int end = std::clamp(mark.textStart + mark.textLength, first, last);
         mark.textStart = starts[static_cast<std::size_t>(first)];
@@ -234,8 +228,7 @@ quint64 EspeakEngine::syntheses()
 
 double EspeakEngine::mouthOpening(const char* phonemeName)
 {
-    if (phonemeName == nullptr || phonemeName[0] == '\0')
-        return 0.0;
+    if (phonemeName == nullptr || phonemeName[0] == '\0') return 0.0;
     // espeak-ng's own phoneme names: open vowels first, then the lip-closing and lip-biting consonants.
     switch (phonemeName[0]) {
     case '_':

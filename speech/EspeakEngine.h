@@ -30,8 +30,8 @@ public:
 
     // Synthesises text exactly as given, at the rate in words per minute. Blocks for the synthesis only
     // (a few milliseconds per sentence). Throws SpeechError when the engine or the voice is missing.
-    static SynthesizedSpeech synthesize(const QString& text, const QString& voiceName, const QString& dictionary,
-                                        int wordsPerMinute = kNormalRate);
+    static SynthesizedSpeech synthesize(const QString& text, const QString& voiceName,
+                                        const QString& dictionary, int wordsPerMinute = kNormalRate);
 
     // How many texts synthesize has been asked to synthesise in this process so far.
     static quint64 syntheses();

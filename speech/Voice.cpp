@@ -1,11 +1,11 @@
 // The character's voice: speaks texts with espeak-ng on a worker thread and reports when each is heard.
 #include "speech/Voice.h"
 
+#include "platform/BuildInfo.h"
 #include "speech/AudioOutput.h"
 #include "speech/EspeakEngine.h"
 #include "speech/LanguageId.h"
 #include "speech/SpeechError.h"
-#include "platform/BuildInfo.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -35,8 +35,7 @@ constexpr LanguageVoice kLanguages[] = {
 const LanguageVoice& languageVoice(int languageId)
 {
     for (const LanguageVoice& language : kLanguages) {
-        if (language.languageId == languageId)
-            return language;
+        if (language.languageId == languageId) return language;
     }
     throw SpeechError("No voice for language id " + std::to_string(languageId));
 }
@@ -87,7 +86,8 @@ struct Voice::Worker
     {
         std::lock_guard guard(mutex);
         if (owner != nullptr)
-            QMetaObject::invokeMethod(owner, [voice = owner, f] { f(*voice); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                owner, [voice = owner, f] { f(*voice); }, Qt::QueuedConnection);
     }
 
     bool stopping()
@@ -151,7 +151,7 @@ quint64 Voice::speak(const QString& text, int languageId, bool slowly)
     {
         std::lock_guard guard(worker_->mutex);
         worker_->pending = Worker::Job{utterance, text, QString::fromLatin1(language.voiceName),
-                                        QString::fromLatin1(language.dictionary), wordsPerMinute(slowly)};
+                                       QString::fromLatin1(language.dictionary), wordsPerMinute(slowly)};
     }
     worker_->wake.notify_all();
     return utterance;
@@ -169,8 +169,7 @@ void Voice::stop()
 
 void Voice::complain(const QString& line)
 {
-    if (complaints_.contains(line))
-        return;
+    if (complaints_.contains(line)) return;
     complaints_.insert(line);
     std::fprintf(stderr, "%s: %s\n", BuildInfo::kTitle, qPrintable(line));
     std::fflush(stderr);
@@ -185,8 +184,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
     std::optional<QString> engineProblem;
     int sampleRate = 0;
     try {
-        if (!worker->quitting())
-            sampleRate = EspeakEngine::sampleRate();
+        if (!worker->quitting()) sampleRate = EspeakEngine::sampleRate();
     } catch (const SpeechError& e) {
         engineProblem = QString::fromStdString(e.what());
     }
@@ -219,8 +217,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 continue;
             }
             worker->wake.wait(lock, hasWork);
-            if (worker->quit)
-                break;
+            if (worker->quit) break;
             job = std::move(*worker->pending);
             worker->pending.reset();
             worker->cutShort = false;
@@ -239,13 +236,11 @@ void Voice::run(std::shared_ptr<Worker> worker)
         }
         // Opening the sound may have hung for long, and the voice may have gone meanwhile (the process
         // may even be ending): then the engine is not touched again.
-        if (worker->quitting())
-            break;
+        if (worker->quitting()) break;
 
         SynthesizedSpeech speech;
         try {
-            if (engineProblem)
-                throw SpeechError(engineProblem->toStdString());
+            if (engineProblem) throw SpeechError(engineProblem->toStdString());
             speech = EspeakEngine::synthesize(job.text, job.voiceName, job.dictionary, job.wordsPerMinute);
         } catch (const SpeechError& e) {
             const QString reason = QString::fromStdString(e.what());
@@ -285,16 +280,14 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 offset += count;
                 // The sound server takes the first piece when it is ready to play it, so the marks'
                 // clock starts here, in step with what is heard.
-                if (!announced)
-                    announce();
+                if (!announced) announce();
             }
             if (worker->stopping())
                 output.discard();
             else if (output.isOpen())
                 output.drain();
         }
-        if (!announced)
-            announce();
+        if (!announced) announce();
         if (!output.isOpen()) {
             // Unheard speech still takes its time, so that the beak, the balloon and whatever is
             // queued after the sentence keep the pace they would have with sound.

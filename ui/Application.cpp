@@ -2,12 +2,12 @@
 #include "ui/Application.h"
 
 #include "app/ContactLinks.h"
-#include "engine/Errors.h"
 #include "app/ExitSave.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsSave.h"
 #include "app/Startup.h"
+#include "engine/Errors.h"
 #include "engine/StripGeometry.h"
 #include "platform/BuildInfo.h"
 #include "speech/Character.h"
@@ -58,35 +58,34 @@ Catalogue loadCourse()
 
 void Application::CharacterSpeech::speak(const QString& text)
 {
-    if (!character)
-        throw SpeechError("no speaking character");
+    if (!character) throw SpeechError("no speaking character");
     character->Speak(text);
 }
 
 void Application::CharacterSpeech::play(const QString& animation)
 {
-    if (!character)
-        throw SpeechError("no speaking character");
+    if (!character) throw SpeechError("no speaking character");
     character->Play(animation);
 }
 
 void Application::CharacterSpeech::stop()
 {
-    if (character)
-        character->StopAll();
+    if (character) character->StopAll();
 }
 
 Application::Application(DesktopPlatform& platform, SettingsStore& store)
-    : platform_(platform), store_(store), catalogue_(loadCourse()), selector_(state_, model_, catalogue_, platform_),
-      stepAside_(platform_, speech_), cycle_(state_, model_, selector_, stepAside_), effects_(model_),
-      watch_(state_, model_, platform_), drag_(model_, platform_), ticks_(watch_, effects_, cycle_),
+    : platform_(platform), store_(store), catalogue_(loadCourse()),
+      selector_(state_, model_, catalogue_, platform_), stepAside_(platform_, speech_),
+      cycle_(state_, model_, selector_, stepAside_), effects_(model_), watch_(state_, model_, platform_),
+      drag_(model_, platform_), ticks_(watch_, effects_, cycle_),
       agent_(platform_, [this](const std::function<void()>& handler) { behindEdge(handler); }),
       form1_(model_, platform_), keeper_(store_.path()),
       termination_([this](int signalNumber) { keepPlaceAndEnd(signalNumber); })
 {
     platform_.setStripWindow(&form1_);
 
-    connect(&form1_, &Form1::timerTicked, this, [this](StripTimer which) { guarded([=, this] { ticks_.tick(which); }); });
+    connect(&form1_, &Form1::timerTicked, this,
+            [this](StripTimer which) { guarded([=, this] { ticks_.tick(which); }); });
     connect(&form1_, &Form1::captionPressed, this, [this] { guarded([this] { drag_.press(); }); });
     connect(&form1_, &Form1::captionMoved, this, [this] { guarded([this] { drag_.move(); }); });
     connect(&form1_, &Form1::captionReleased, this, [this] { guarded([this] { drag_.release(); }); });
@@ -97,8 +96,7 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     platform_.setScreensChangedHandler([this] {
         guarded([this] {
             StripGeometry::placeOnScreen(model_, platform_);
-            if (speech_.character)
-                speech_.character->keepOnScreen();
+            if (speech_.character) speech_.character->keepOnScreen();
         });
     });
 
@@ -127,8 +125,7 @@ void Application::guarded(const std::function<void()>& handler)
 
 void Application::behindEdge(const std::function<void()>& handler)
 {
-    if (failed_)
-        return;
+    if (failed_) return;
     try {
         handler();
     } catch (const std::exception& error) {
@@ -166,12 +163,10 @@ void Application::refresh()
         const TickWait wait = plan[static_cast<std::size_t>(t)];
         form1_.timer(static_cast<StripTimer>(t))->setDeferrable(wait.mayWait, wait.mostWaitMs);
     }
-    if (!model_.splashOpen && form4_)
-        form4_->close();
+    if (!model_.splashOpen && form4_) form4_->close();
     // Through XWayland a click on a Wayland window reaches none of the program's windows, and the menu's
     // grab does not hear it: the menu closes when the pointer leaves for one.
-    if (form2_ && platform_.pointerElsewhere())
-        form2_->mnu_file()->close();
+    if (form2_ && platform_.pointerElsewhere()) form2_->mnu_file()->close();
 }
 
 void Application::watchOnTime()
@@ -198,21 +193,20 @@ bool Application::eventFilter(QObject* watched, QEvent* event)
 {
     // The frame goes to the screen when the paint that is beginning has ended: the rest comes next.
     if (watched == &form1_ && event->type() == QEvent::Paint && firstFramePending_)
-        QMetaObject::invokeMethod(this, [this] { guarded([this] { firstFrameShown(); }); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { guarded([this] { firstFrameShown(); }); }, Qt::QueuedConnection);
     return QObject::eventFilter(watched, event);
 }
 
 void Application::firstFrameShown()
 {
-    if (!firstFramePending_)
-        return;
+    if (!firstFramePending_) return;
     firstFramePending_ = false;
     form1_.removeEventFilter(this);
     // Both load the picture formats. Every window has the icon, those open already included.
     form1_.showMenuPicture();
     QApplication::setWindowIcon(QIcon(kIconResource));
-    if (model_.splashOpen && !form4_)
-        openSplash();
+    if (model_.splashOpen && !form4_) openSplash();
     loadCharacter();
 }
 
@@ -232,8 +226,7 @@ void Application::openSplash()
 
 void Application::loadCharacter()
 {
-    if (!characterPending_)
-        return;
+    if (!characterPending_) return;
     characterPending_ = false;
     try {
         agent_.Characters().Load(CharacterCollection::kPeedy, QString());
@@ -246,12 +239,11 @@ void Application::loadCharacter()
                 [this](const QPoint& at) { guarded([this, at] { openCharacterMenu(at); }); });
         speech_.character = &character;
         // Reading aloud switched off from the menu in the moment before the character came.
-        if (form2_ && form2_->item("mnu_hlp")->text() == kShowCaption)
-            character.Hide();
+        if (form2_ && form2_->item("mnu_hlp")->text() == kShowCaption) character.Hide();
     } catch (const std::exception& error) {
         // The strip plays on without the character.
-        std::cerr << BuildInfo::kTitle << ": the speaking character is not available, playing silently (" << error.what()
-                  << ")" << std::endl;
+        std::cerr << BuildInfo::kTitle << ": the speaking character is not available, playing silently ("
+                  << error.what() << ")" << std::endl;
         speech_.character = nullptr;
     }
 }
@@ -277,15 +269,16 @@ void Application::bringToFront()
 
 void Application::openMenu()
 {
-    if (!model_.image1Enabled)
-        return;
+    if (!model_.image1Enabled) return;
     if (!form2_) {
         form2_ = std::make_unique<Form2>();
         connect(form2_.get(), &Form2::settingsChosen, this, [this] { guarded([this] { openSettings(); }); });
-        connect(form2_.get(), &Form2::readAloudChosen, this, [this] { guarded([this] { toggleCharacter(); }); });
+        connect(form2_.get(), &Form2::readAloudChosen, this,
+                [this] { guarded([this] { toggleCharacter(); }); });
         connect(form2_.get(), &Form2::aboutChosen, this, [this] { guarded([this] { openAbout(); }); });
-        connect(form2_.get(), &Form2::webPageChosen, this,
-                [this] { guarded([this] { platform_.openUrl(ContactLinks::webPage(platform_.executablePath())); }); });
+        connect(form2_.get(), &Form2::webPageChosen, this, [this] {
+            guarded([this] { platform_.openUrl(ContactLinks::webPage(platform_.executablePath())); });
+        });
         connect(form2_.get(), &Form2::emailChosen, this,
                 [this] { guarded([this] { platform_.openUrl(ContactLinks::email()); }); });
         connect(form2_.get(), &Form2::exitChosen, this, [this] { guarded([this] { exitProgram(); }); });
@@ -297,8 +290,7 @@ void Application::openMenu()
 
 void Application::openSettings()
 {
-    if (form3_)
-        return;
+    if (form3_) return;
     form3_ = new Form3(state_, model_, platform_);
     connect(form3_, &Form3::saveRequested, this, [this] {
         guarded([this] {
@@ -321,12 +313,10 @@ void Application::toggleCharacter()
     QAction* item = form2_->item("mnu_hlp");
     Character* character = speech_.character;
     if (item->text() == kHideCaption || item->text() == kHideAgainCaption) {
-        if (character)
-            character->Hide();
+        if (character) character->Hide();
         item->setText(kShowCaption);
     } else {
-        if (character)
-            character->Show();
+        if (character) character->Show();
         item->setText(kHideAgainCaption);
     }
 }
@@ -342,15 +332,15 @@ bool Application::characterMaySpeak() const
 
 void Application::sayAgain()
 {
-    if (characterMaySpeak())
-        speech_.character->sayAgain(model_.germanText);
+    if (characterMaySpeak()) speech_.character->sayAgain(model_.germanText);
 }
 
 void Application::openCharacterMenu(const QPoint& at)
 {
     if (!characterMenu_) {
         characterMenu_ = std::make_unique<CharacterMenu>();
-        connect(characterMenu_.get(), &CharacterMenu::sayAgainChosen, this, [this] { guarded([this] { sayAgain(); }); });
+        connect(characterMenu_.get(), &CharacterMenu::sayAgainChosen, this,
+                [this] { guarded([this] { sayAgain(); }); });
         connect(characterMenu_.get(), &CharacterMenu::slowSpeechChosen, this,
                 [this](bool slow) { guarded([this, slow] { chooseSlowSpeech(slow); }); });
     }
@@ -360,8 +350,7 @@ void Application::openCharacterMenu(const QPoint& at)
 void Application::chooseSlowSpeech(bool slow)
 {
     state_.slowSpeech = slow ? 1 : 0;
-    if (speech_.character)
-        speech_.character->setSlowSpeech(slow);
+    if (speech_.character) speech_.character->setSlowSpeech(slow);
     try {
         store_.writeSetting(SettingKeys::slow, SettingText::fromInt16(state_.slowSpeech));
     } catch (const StoreWriteError& error) {
@@ -372,8 +361,7 @@ void Application::chooseSlowSpeech(bool slow)
 
 void Application::openAbout()
 {
-    if (form7_)
-        return;
+    if (form7_) return;
     form7_ = new Form7(platform_);
     model_.image1Enabled = false;
     connect(form7_, &Form7::clicked, form7_, &QWidget::close);

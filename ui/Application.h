@@ -122,7 +122,7 @@ private:
     QPointer<Form7> form7_;
     PlaceKeeper keeper_;
     TerminationWatch termination_;
-    bool characterPending_ = false; // start-up asked for the character
+    bool characterPending_ = false;  // start-up asked for the character
     bool firstFramePending_ = false; // the strip's first frame is not yet on the screen
 };
 

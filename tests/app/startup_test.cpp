@@ -17,8 +17,8 @@ using namespace dialoon;
 
 namespace {
 
-const QStringList kKeys = {"ce",    "n",      "ctime", "etime", "rd",  "psave", "ssave", "visi",
-                           "voice", "guage",  "guagen", "red",  "mark", "xxx",  "left",  "sspeed"};
+const QStringList kKeys = {"ce",    "n",     "ctime",  "etime", "rd",   "psave", "ssave", "visi",
+                           "voice", "guage", "guagen", "red",   "mark", "xxx",   "left",  "sspeed"};
 
 struct StartupRig : EngineRig
 {
@@ -65,7 +65,7 @@ private slots:
     {
         StartupRig rig;
         rig.run();
-        const QStringList expected = {"1", "2", "3", "5", "0", "1", "1", "0",
+        const QStringList expected = {"1", "2", "3",     "5", "0", "1", "1",    "0",
                                       "1", "1", "11000", "0", "0", "1", "5680", "150"};
         for (int i = 0; i < kKeys.size(); ++i)
             QCOMPARE(rig.stored(kKeys[i]), expected[i]);
@@ -113,9 +113,9 @@ private slots:
         rig.writeStore(kSequenceStore);
         rig.run();
         const AppState& s = rig.state;
-        QCOMPARE((QList<int>{s.germanFirst, s.repeatCount, s.englishSeconds, s.germanSeconds, s.sequentialPlay,
-                             s.saveSchedule, s.saveSettings, s.autoHide, s.readAloud, s.lessonIndex,
-                             s.redSetting, s.startWithWindows, s.speedSetting}),
+        QCOMPARE((QList<int>{s.germanFirst, s.repeatCount, s.englishSeconds, s.germanSeconds,
+                             s.sequentialPlay, s.saveSchedule, s.saveSettings, s.autoHide, s.readAloud,
+                             s.lessonIndex, s.redSetting, s.startWithWindows, s.speedSetting}),
                  (QList<int>{0, 3, 4, 6, 1, 1, 1, 1, 0, 2, 7, 1, 99}));
         QCOMPARE(rig.strip.left, 1234.5);
         QVERIFY(rig.platform.messages.isEmpty() && rig.platform.warnings.isEmpty());
@@ -132,21 +132,28 @@ private slots:
     void unreadableKeysUseFirstRunValues_data()
     {
         QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<QString>("named");   // how the message names the key and its text
+        QTest::addColumn<QString>("named"); // how the message names the key and its text
         QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("value");       // the value in force afterwards
-        QTest::newRow("missing key") << QByteArray("xxx=1\n") << "ce = \"\"" << "ce" << 1;
-        QTest::newRow("not a number") << QByteArray("xxx=1\nn=abc\n") << "n = \"abc\"" << "n" << 2;
+        QTest::addColumn<int>("value"); // the value in force afterwards
+        QTest::newRow("missing key") << QByteArray("xxx=1\n") << "ce = \"\""
+                                     << "ce" << 1;
+        QTest::newRow("not a number") << QByteArray("xxx=1\nn=abc\n") << "n = \"abc\""
+                                      << "n" << 2;
         QTest::newRow("outside 16 bits") << QByteArray("xxx=1\nguagen=40000\n") << "guagen = \"40000\""
                                          << "guagen" << 11000;
-        QTest::newRow("left garbled") << QByteArray("xxx=1\nleft=far\n") << "left = \"far\"" << "left" << 5680;
-        QTest::newRow("seconds too long to count") << QByteArray("xxx=1\netime=3000\nctime=900\n")
-                                                   << "etime = \"3000\"" << "etime" << 5;
-        QTest::newRow("seconds hidden by a negative partner") << QByteArray("xxx=1\netime=4000\nctime=-1000\n")
-                                                              << "etime = \"4000\"" << "etime" << 5;
-        QTest::newRow("negative seconds too long") << QByteArray("xxx=1\netime=-4000\nctime=3\n")
-                                                   << "etime = \"-4000\"" << "etime" << 5;
-        QTest::newRow("slow speech garbled") << QByteArray("xxx=1\nslow=very\n") << "slow = \"very\"" << "slow" << 0;
+        QTest::newRow("left garbled") << QByteArray("xxx=1\nleft=far\n") << "left = \"far\""
+                                      << "left" << 5680;
+        QTest::newRow("seconds too long to count")
+            << QByteArray("xxx=1\netime=3000\nctime=900\n") << "etime = \"3000\""
+            << "etime" << 5;
+        QTest::newRow("seconds hidden by a negative partner")
+            << QByteArray("xxx=1\netime=4000\nctime=-1000\n") << "etime = \"4000\""
+            << "etime" << 5;
+        QTest::newRow("negative seconds too long")
+            << QByteArray("xxx=1\netime=-4000\nctime=3\n") << "etime = \"-4000\""
+            << "etime" << 5;
+        QTest::newRow("slow speech garbled") << QByteArray("xxx=1\nslow=very\n") << "slow = \"very\""
+                                             << "slow" << 0;
     }
     void unreadableKeysUseFirstRunValues()
     {
@@ -160,9 +167,10 @@ private slots:
         QCOMPARE(rig.platform.warnings.size(), 1);
         QVERIFY2(rig.platform.warnings[0].contains(named), qPrintable(rig.platform.warnings[0]));
         QVERIFY(rig.platform.warnings[0].contains(rig.path));
-        const QMap<QString, double> inForce = {{"ce", rig.state.germanFirst}, {"n", rig.state.repeatCount},
-                                               {"guagen", rig.state.sentenceId}, {"left", rig.strip.left},
-                                               {"etime", rig.state.germanSeconds}, {"slow", rig.state.slowSpeech}};
+        const QMap<QString, double> inForce = {
+            {"ce", rig.state.germanFirst},      {"n", rig.state.repeatCount},
+            {"guagen", rig.state.sentenceId},   {"left", rig.strip.left},
+            {"etime", rig.state.germanSeconds}, {"slow", rig.state.slowSpeech}};
         QCOMPARE(inForce.value(key), value);
         // The stored text stays as it is until a save rewrites it; no first-run values are written.
         QCOMPARE(rig.stored(key), QString::fromLatin1(ini).section(key + "=", 1, 1).section('\n', 0, 0));
@@ -263,7 +271,7 @@ private slots:
         QCOMPARE(rig.stored("n"), QStringLiteral("4"));
         QCOMPARE(rig.stored("mark"), QStringLiteral("1"));
         QCOMPARE(rig.stored("xxx"), QStringLiteral("1"));
-        QCOMPARE(rig.stored("red"), QStringLiteral("7"));    // carried through unchanged
+        QCOMPARE(rig.stored("red"), QStringLiteral("7")); // carried through unchanged
         QCOMPARE(rig.stored("sspeed"), QStringLiteral("99"));
         // Exit's keys are not the dialog's.
         QCOMPARE(rig.stored("guagen"), QStringLiteral("10205"));
@@ -278,8 +286,10 @@ private slots:
         QTest::addColumn<int>("flag");
         QTest::addColumn<bool>("storeFails");
         QTest::addColumn<QStringList>("named");
-        QTest::newRow("entry not written") << 1 << false << QStringList{"/autostart/x.desktop", "other settings were saved"};
-        QTest::newRow("entry not removed") << 0 << false << QStringList{"/autostart/x.desktop", "other settings were saved"};
+        QTest::newRow("entry not written")
+            << 1 << false << QStringList{"/autostart/x.desktop", "other settings were saved"};
+        QTest::newRow("entry not removed")
+            << 0 << false << QStringList{"/autostart/x.desktop", "other settings were saved"};
         QTest::newRow("entry and store") << 1 << true << QStringList{"/autostart/x.desktop", "Tavo.ini"};
     }
     void dialogSaveNamesAFailedLogonEntry()
@@ -292,9 +302,9 @@ private slots:
         rig.run();
         rig.state.startWithWindows = static_cast<std::int16_t>(flag);
         rig.state.lessonIndex = 9;
-        rig.platform.logonProblem = QStringLiteral("the start-at-logon entry /autostart/x.desktop could not be written");
-        if (storeFails)
-            QVERIFY(QFile::setPermissions(rig.dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        rig.platform.logonProblem =
+            QStringLiteral("the start-at-logon entry /autostart/x.desktop could not be written");
+        if (storeFails) QVERIFY(QFile::setPermissions(rig.dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         QString warning;
         {
             OrdinaryUser user;
@@ -322,8 +332,7 @@ private slots:
     {
         QFETCH(QString, save);
         StartupRig rig;
-        if (save != "first run")
-            rig.writeStore(kSequenceStore);
+        if (save != "first run") rig.writeStore(kSequenceStore);
         rig.run();
         if (save == "dialog")
             SettingsSave::save(rig.state, *rig.store, rig.platform);
@@ -336,9 +345,10 @@ private slots:
     {
         StartupRig rig;
         rig.run();
-        QCOMPARE(rig.fileContent(), QByteArray("[German]\nce=1\nctime=3\netime=5\nguage=1\nguagen=11000\nleft=5680\n"
-                                               "mark=0\nn=2\npsave=1\nrd=0\nred=0\nssave=1\nsspeed=150\nvisi=0\n"
-                                               "voice=1\nxxx=1\n"));
+        QCOMPARE(rig.fileContent(),
+                 QByteArray("[German]\nce=1\nctime=3\netime=5\nguage=1\nguagen=11000\nleft=5680\n"
+                            "mark=0\nn=2\npsave=1\nrd=0\nred=0\nssave=1\nsspeed=150\nvisi=0\n"
+                            "voice=1\nxxx=1\n"));
     }
 
     // A store that starts with a byte-order mark or holds a line of junk is read past; exit keeps the

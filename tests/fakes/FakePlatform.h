@@ -35,18 +35,23 @@ public:
     bool resting = false;
     std::function<void()> pointerMovedHandler;
     bool pointerResting() override { return resting; }
-    void setPointerMovedHandler(std::function<void()> handler) override { pointerMovedHandler = std::move(handler); }
+    void setPointerMovedHandler(std::function<void()> handler) override
+    {
+        pointerMovedHandler = std::move(handler);
+    }
     // As the window system would tell of a movement while the pointer rested.
     void movePointer(PixelPoint to)
     {
         cursor = to;
         const bool told = resting;
         resting = false;
-        if (told && pointerMovedHandler)
-            pointerMovedHandler();
+        if (told && pointerMovedHandler) pointerMovedHandler();
     }
     std::function<void()> screensChanged;
-    void setScreensChangedHandler(std::function<void()> handler) override { screensChanged = std::move(handler); }
+    void setScreensChangedHandler(std::function<void()> handler) override
+    {
+        screensChanged = std::move(handler);
+    }
     PixelRect stripRect() const override { return strip; }
     void placeStrip(double left, double top, double width, double height) override
     {
@@ -83,7 +88,10 @@ public:
     int raises = 0;
     // As the real platform: the state is watched, and known, only while someone listens.
     bool fullscreenActive() const override { return fullscreenHandler && fullscreen; }
-    void setFullscreenHandler(std::function<void(bool)> handler) override { fullscreenHandler = std::move(handler); }
+    void setFullscreenHandler(std::function<void(bool)> handler) override
+    {
+        fullscreenHandler = std::move(handler);
+    }
     void keepOurWindowsOnTop(bool on) override
     {
         onTop = on;
@@ -93,8 +101,7 @@ public:
     void setFullscreen(bool on)
     {
         fullscreen = on;
-        if (fullscreenHandler)
-            fullscreenHandler(on);
+        if (fullscreenHandler) fullscreenHandler(on);
     }
     QRect availableArea(std::optional<QPoint>) const override
     {

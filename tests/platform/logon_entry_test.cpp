@@ -1,7 +1,7 @@
 // The start-at-logon entry: a desktop entry in the XDG autostart folder that starts the program by its
 // absolute path, whatever characters that path holds.
-#include "engine/AppState.h"
 #include "app/SettingsSave.h"
+#include "engine/AppState.h"
 #include "platform/BuildInfo.h"
 #include "platform/LogonEntry.h"
 #include "platform/QtPlatform.h"
@@ -27,7 +27,10 @@ QStringList execArguments(const QString& value)
     for (int i = 0; i < value.size(); ++i) {
         if (value[i] == u'\\' && i + 1 < value.size()) {
             const QChar next = value[++i];
-            unescaped += next == u's' ? QChar(u' ') : next == u'n' ? QChar(u'\n') : next == u't' ? QChar(u'\t') : next;
+            unescaped += next == u's'   ? QChar(u' ')
+                         : next == u'n' ? QChar(u'\n')
+                         : next == u't' ? QChar(u'\t')
+                                        : next;
         } else if (value[i] == u'%' && i + 1 < value.size() && value[i + 1] == u'%') {
             unescaped += u'%';
             ++i;
@@ -50,16 +53,14 @@ QStringList execArguments(const QString& value)
         } else if (c == u'"') {
             quoted = any = true;
         } else if (c == u' ') {
-            if (any || !current.isEmpty())
-                args << current;
+            if (any || !current.isEmpty()) args << current;
             current.clear();
             any = false;
         } else {
             current += c;
         }
     }
-    if (any || !current.isEmpty())
-        args << current;
+    if (any || !current.isEmpty()) args << current;
     return args;
 }
 
@@ -164,8 +165,7 @@ private slots:
         QFETCH(bool, existedBefore);
         QFETCH(bool, existsAfter);
         QFile::remove(LogonEntry::location());
-        if (existedBefore)
-            LogonEntry::write("/old/place/dialoon");
+        if (existedBefore) LogonEntry::write("/old/place/dialoon");
         QtPlatform platform;
         AppState state;
         state.startWithWindows = static_cast<std::int16_t>(flag);
@@ -183,9 +183,12 @@ private slots:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("fault");
-        QTest::newRow("write, folder is a file") << "write" << "file";
-        QTest::newRow("write, folder cannot be written") << "write" << "read-only";
-        QTest::newRow("remove, folder cannot be written") << "remove" << "read-only";
+        QTest::newRow("write, folder is a file") << "write"
+                                                 << "file";
+        QTest::newRow("write, folder cannot be written") << "write"
+                                                         << "read-only";
+        QTest::newRow("remove, folder cannot be written") << "remove"
+                                                          << "read-only";
     }
     void failuresAreAnswered()
     {
@@ -211,7 +214,6 @@ private slots:
         QFile::remove(folder);
         QDir(folder).removeRecursively();
     }
-
 };
 
 QTEST_GUILESS_MAIN(LogonEntryTest)

@@ -2,11 +2,11 @@
 // return at once, the queue goes on after the watchdog, one line says so, and closing does not hang.
 #include "StderrCapture.h"
 
+#include "platform/QtPlatform.h"
 #include "speech/Character.h"
 #include "speech/EspeakEngine.h"
-#include "speech/Voice.h"
-#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
+#include "speech/Voice.h"
 
 #include <QElapsedTimer>
 #include <QLocalServer>

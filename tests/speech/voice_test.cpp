@@ -16,8 +16,7 @@ QStringList spokenWords(const QString& text, const SynthesizedSpeech& speech)
 {
     QStringList words;
     for (const SpeechMark& mark : speech.marks) {
-        if (mark.kind == SpeechMark::Kind::Word)
-            words << text.mid(mark.textStart, mark.textLength);
+        if (mark.kind == SpeechMark::Kind::Word) words << text.mid(mark.textStart, mark.textLength);
     }
     return words;
 }
@@ -55,16 +54,18 @@ private slots:
         const auto lastWordMs = [](const SynthesizedSpeech& speech) {
             int last = 0;
             for (const SpeechMark& mark : speech.marks)
-                if (mark.kind == SpeechMark::Kind::Word)
-                    last = mark.audioMs;
+                if (mark.kind == SpeechMark::Kind::Word) last = mark.audioMs;
             return last;
         };
         const SynthesizedSpeech usual = Voice::synthesizeToBuffer(text, 1031);
         const SynthesizedSpeech slow = Voice::synthesizeToBuffer(text, 1031, true);
         QVERIFY2(slow.durationMs() >= usual.durationMs() * 6 / 5,
-                 qPrintable(QStringLiteral("%1 ms slowly, %2 ms usually").arg(slow.durationMs()).arg(usual.durationMs())));
+                 qPrintable(QStringLiteral("%1 ms slowly, %2 ms usually")
+                                .arg(slow.durationMs())
+                                .arg(usual.durationMs())));
         QVERIFY(lastWordMs(slow) >= lastWordMs(usual) * 6 / 5);
-        QVERIFY(std::abs(Voice::synthesizeToBuffer(text, 1031).durationMs() - usual.durationMs()) <= usual.durationMs() / 50);
+        QVERIFY(std::abs(Voice::synthesizeToBuffer(text, 1031).durationMs() - usual.durationMs()) <=
+                usual.durationMs() / 50);
     }
 
     void marksComeInTimeOrderWithinTheSound()

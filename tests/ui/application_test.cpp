@@ -63,8 +63,7 @@ private:
     static QWidget* topLevel(const QString& name)
     {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == name && w->isVisible())
-                return w;
+            if (w->objectName() == name && w->isVisible()) return w;
         return nullptr;
     }
 
@@ -183,11 +182,12 @@ private slots:
             app->model().germanText = text;
             const int before = peedy->currentRequest();
             QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(64, 64));
-            return QTest::qWaitFor([&] { return peedy->currentRequest() > before && balloonSays() == text.trimmed(); },
-                                   timeoutMs);
+            return QTest::qWaitFor(
+                [&] { return peedy->currentRequest() > before && balloonSays() == text.trimmed(); },
+                timeoutMs);
         };
         QVERIFY(saysAgain(QStringLiteral("Guten Tag.  "), 5000)); // once he has appeared
-        QVERIFY(saysAgain(QStringLiteral("Guten Morgen.  "))); // while still speaking: started again
+        QVERIFY(saysAgain(QStringLiteral("Guten Morgen.  ")));    // while still speaking: started again
         QCOMPARE(peedy->pendingRequests(), 0);
 
         const QPoint from = window->pos();
@@ -204,7 +204,8 @@ private slots:
         QTRY_VERIFY(!topLevel("Form3"));
         window->move(from);
 
-        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(64, 64), window->mapToGlobal(QPoint(64, 64)));
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(64, 64),
+                                  window->mapToGlobal(QPoint(64, 64)));
         QApplication::sendEvent(window, &request);
         QMenu* menu = app->characterMenu();
         QVERIFY(menu && menu->isVisible());
@@ -240,7 +241,8 @@ private slots:
             QCOMPARE(catcher.opened[0].scheme(), QStringLiteral("https"));
         } else {
             QCOMPARE(catcher.opened[0].scheme(), QStringLiteral("file"));
-            QVERIFY2(QFile::exists(catcher.opened[0].toLocalFile()), qPrintable(catcher.opened[0].toString()));
+            QVERIFY2(QFile::exists(catcher.opened[0].toLocalFile()),
+                     qPrintable(catcher.opened[0].toString()));
         }
         QCOMPARE(catcher.opened[1].scheme(), QStringLiteral("mailto"));
         QCOMPARE(catcher.opened[1].query(), QStringLiteral("subject=Dialoon"));
@@ -256,7 +258,9 @@ private slots:
         Form1& strip = app->strip();
         QTRY_VERIFY_WITH_TIMEOUT(strip.timer(Timer3)->isActive(), 20000);
         const QLabel* english = strip.label(2);
-        const auto seen = [&] { return english->geometry().intersects(strip.rect()) ? english->geometry() : QRect(); };
+        const auto seen = [&] {
+            return english->geometry().intersects(strip.rect()) ? english->geometry() : QRect();
+        };
         bool waits = strip.timer(Timer3)->isDeferrable();
         QRect before = seen();
         QString text = english->text();
@@ -264,11 +268,13 @@ private slots:
         int onTime = 0;
         QStringList wrong;
         const auto step = connect(&strip, &Form1::timerTicked, this, [&](StripTimer which) {
-            if (which != Timer3)
-                return;
+            if (which != Timer3) return;
             const bool changed = seen() != before || (!seen().isEmpty() && english->text() != text);
             if (changed == waits)
-                wrong << QStringLiteral("%1 -> %2 (%3)").arg(before.y()).arg(seen().y()).arg(waits ? "waited" : "on time");
+                wrong << QStringLiteral("%1 -> %2 (%3)")
+                             .arg(before.y())
+                             .arg(seen().y())
+                             .arg(waits ? "waited" : "on time");
             ++(waits ? waited : onTime);
             waits = strip.timer(Timer3)->isDeferrable();
             before = seen();
@@ -277,7 +283,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!strip.timer(Timer3)->isActive(), 5000);
         disconnect(step);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
-        QVERIFY2(waited >= 5 && onTime >= 5, qPrintable(QStringLiteral("%1 waited, %2 on time").arg(waited).arg(onTime)));
+        QVERIFY2(waited >= 5 && onTime >= 5,
+                 qPrintable(QStringLiteral("%1 waited, %2 on time").arg(waited).arg(onTime)));
     }
 
     void messagesNeverStack()

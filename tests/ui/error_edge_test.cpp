@@ -23,14 +23,18 @@ namespace {
 class BrokenLogonPlatform : public QtPlatform
 {
 public:
-    QString writeLogonEntry(const QString&) override { throw std::runtime_error("the logon entry went wrong"); }
+    QString writeLogonEntry(const QString&) override
+    {
+        throw std::runtime_error("the logon entry went wrong");
+    }
 };
 
 QList<QMessageBox*> errorBoxes()
 {
     QList<QMessageBox*> boxes;
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible() && box->icon() == QMessageBox::Critical)
+        if (auto* box = qobject_cast<QMessageBox*>(window);
+            box && box->isVisible() && box->icon() == QMessageBox::Critical)
             boxes << box;
     return boxes;
 }
@@ -77,8 +81,7 @@ int runScenario(const QString& name)
             dialoon.menu()->mnu_file()->close();
             dialoon.menu()->item("mnu_sysset")->trigger();
             for (QWidget* window : QApplication::topLevelWidgets())
-                if (window->objectName() == "Form3" && window->isVisible())
-                    window->close();
+                if (window->objectName() == "Form3" && window->isVisible()) window->close();
         });
     }
     return QApplication::exec();
@@ -105,12 +108,12 @@ private slots:
         program.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scenario"), scenario});
         QVERIFY(program.waitForStarted());
         const bool ended = program.waitForFinished(30000);
-        if (!ended)
-            program.kill();
+        if (!ended) program.kill();
         QVERIFY2(ended, "the program did not end after its error");
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), EXIT_FAILURE);
-        QCOMPARE(QString::fromLatin1(program.readAllStandardOutput()).trimmed(), QStringLiteral("timers=0 boxes=1"));
+        QCOMPARE(QString::fromLatin1(program.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("timers=0 boxes=1"));
     }
 };
 
