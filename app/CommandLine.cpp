@@ -1,7 +1,7 @@
 // Help, version and usage errors of the command line.
 #include "app/CommandLine.h"
 
-#include "platform/BuildInfo.h"
+#include "base/BuildInfo.h"
 
 #include <iterator>
 
@@ -47,8 +47,7 @@ std::optional<Answer> answer(const std::vector<std::string>& arguments)
             continue;
         }
         if (argument == "--help" || argument == "-h") {
-            if (!known)
-                known = Answer{0, helpText(), {}};
+            if (!known) known = Answer{0, helpText(), {}};
         } else if (argument == "--version") {
             if (!known)
                 known = Answer{0, std::string(BuildInfo::kTitle) + ' ' + BuildInfo::kVersion + '\n', {}};

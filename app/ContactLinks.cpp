@@ -1,7 +1,7 @@
 // The addresses behind the Website and E-mail menu items.
 #include "app/ContactLinks.h"
 
-#include "platform/BuildInfo.h"
+#include "base/BuildInfo.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,10 +12,8 @@ namespace dialoon::ContactLinks {
 
 QString webPage(const QString& homePage, const QStringList& guideCandidates)
 {
-    if (!homePage.isEmpty())
-        return homePage;
-    if (guideCandidates.isEmpty())
-        return {};
+    if (!homePage.isEmpty()) return homePage;
+    if (guideCandidates.isEmpty()) return {};
     QString guide = guideCandidates.first();
     for (const QString& candidate : guideCandidates)
         if (QFileInfo(candidate).isFile()) {
@@ -42,8 +40,7 @@ QStringList guideCandidates(const QString& executablePath)
     const QString executableDir = QFileInfo(executablePath).absolutePath();
     candidates << QDir::cleanPath(executableDir + u'/' + QString::fromUtf8(BuildInfo::kGuideFromExecutable));
     const QString source = QString::fromUtf8(BuildInfo::kGuideInSource);
-    if (!source.isEmpty())
-        candidates << source;
+    if (!source.isEmpty()) candidates << source;
     return candidates;
 }
 

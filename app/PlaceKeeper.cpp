@@ -5,9 +5,9 @@
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"
+#include "base/BuildInfo.h"
 #include "engine/AppState.h"
 #include "engine/StripModel.h"
-#include "platform/BuildInfo.h"
 
 #include <chrono>
 #include <iostream>
@@ -16,8 +16,7 @@ namespace dialoon {
 
 PlaceKeeper::PlaceKeeper(const QString& storePath, int intervalMs) : storePath_(storePath)
 {
-    if (intervalMs > 0)
-        quiet_ = std::thread([this, intervalMs] { run(intervalMs); });
+    if (intervalMs > 0) quiet_ = std::thread([this, intervalMs] { run(intervalMs); });
 }
 
 PlaceKeeper::~PlaceKeeper()
@@ -27,8 +26,7 @@ PlaceKeeper::~PlaceKeeper()
         stopping_ = true;
     }
     wake_.notify_all();
-    if (quiet_.joinable())
-        quiet_.join();
+    if (quiet_.joinable()) quiet_.join();
 }
 
 void PlaceKeeper::publish(const AppState& state, const StripModel& strip)
@@ -41,11 +39,11 @@ void PlaceKeeper::publish(const AppState& state, const StripModel& strip)
 bool PlaceKeeper::saveAll()
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!published_)
-        return false;
+    if (!published_) return false;
     try {
-        SettingsStore(storePath_).writeSettings(
-            ExitSave::settings(published_->readAloud, published_->chosenLeft, published_->place));
+        SettingsStore(storePath_)
+            .writeSettings(
+                ExitSave::settings(published_->readAloud, published_->chosenLeft, published_->place));
     } catch (const std::exception& error) {
         // The program is ending: there is nobody to show a message to.
         std::cerr << BuildInfo::kTitle << ": " << error.what() << std::endl;
@@ -58,10 +56,10 @@ bool PlaceKeeper::saveAll()
 bool PlaceKeeper::writeIfMoved()
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!published_ || !published_->place || published_->place == written_)
-        return false;
+    if (!published_ || !published_->place || published_->place == written_) return false;
     try {
-        SettingsStore(storePath_).writeSetting(SettingKeys::guagen, SettingText::fromInt16(*published_->place));
+        SettingsStore(storePath_)
+            .writeSetting(SettingKeys::guagen, SettingText::fromInt16(*published_->place));
     } catch (const std::exception& error) {
         // Tried again at the next round; the exit save says so too, where someone can see it.
         std::cerr << BuildInfo::kTitle << ": " << error.what() << std::endl;

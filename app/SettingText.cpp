@@ -1,8 +1,8 @@
 // Conversions between stored text and 16-bit integers or single-precision numbers.
 #include "app/SettingText.h"
 
-#include "engine/Errors.h"
-#include "platform/Twips.h"
+#include "base/Errors.h"
+#include "base/Twips.h"
 
 #include <QLocale>
 
@@ -24,21 +24,17 @@ bool isNumber(QStringView text)
             ++at;
         return at - from;
     };
-    if (at < end && (text[at] == u'+' || text[at] == u'-'))
-        ++at;
+    if (at < end && (text[at] == u'+' || text[at] == u'-')) ++at;
     qsizetype mantissa = digits();
     if (at < end && text[at] == u'.') {
         ++at;
         mantissa += digits();
     }
-    if (mantissa == 0)
-        return false;
+    if (mantissa == 0) return false;
     if (at < end && (text[at] == u'e' || text[at] == u'E')) {
         ++at;
-        if (at < end && (text[at] == u'+' || text[at] == u'-'))
-            ++at;
-        if (digits() == 0)
-            return false;
+        if (at < end && (text[at] == u'+' || text[at] == u'-')) ++at;
+        if (digits() == 0) return false;
     }
     return at == end;
 }
@@ -50,8 +46,7 @@ double parseNumber(const QString& text)
         throw TypeMismatchError("Type mismatch: \"" + text.toStdString() + "\" is not a number");
     bool ok = false;
     QString digits = trimmed;
-    if (digits.startsWith(u'+'))
-        digits.remove(0, 1);
+    if (digits.startsWith(u'+')) digits.remove(0, 1);
     const double value = QLocale::c().toDouble(digits, &ok);
     if (!ok || !std::isfinite(value))
         throw OverflowError("Overflow: \"" + text.toStdString() + "\" is too large");
@@ -67,8 +62,7 @@ QString fromInt16(std::int16_t value)
 
 QString fromSingle(float value)
 {
-    if (value == 0.0f)
-        return QStringLiteral("0");
+    if (value == 0.0f) return QStringLiteral("0");
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return QString::fromLatin1(buffer, result.ptr - buffer);

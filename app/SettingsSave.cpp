@@ -4,8 +4,8 @@
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"
+#include "base/Errors.h"
 #include "engine/AppState.h"
-#include "engine/Errors.h"
 #include "platform/Platform.h"
 
 namespace dialoon {

@@ -5,9 +5,9 @@
 // from reading a file with a byte-order mark or a line of junk that makes every later write look failed.)
 #include "app/SettingsStore.h"
 
-#include "engine/Errors.h"
-#include "platform/DurableFile.h"
-#include "platform/UserSettings.h"
+#include "base/Errors.h"
+#include "platform/posix/DurableFile.h"
+#include "platform/posix/UserSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,13 +4,13 @@
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"
+#include "base/BuildInfo.h"
+#include "base/Errors.h"
 #include "engine/AppState.h"
-#include "engine/Errors.h"
 #include "engine/SentenceSelector.h"
 #include "engine/StripDrag.h"
 #include "engine/StripGeometry.h"
 #include "engine/StripModel.h"
-#include "platform/BuildInfo.h"
 #include "platform/Platform.h"
 
 #include <cstdint>

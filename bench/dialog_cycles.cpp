@@ -3,7 +3,7 @@
 //   dialog_cycles [cycles, default 1000]
 #include "engine/AppState.h"
 #include "engine/StripModel.h"
-#include "platform/QtPlatform.h"
+#include "platform/x11/QtPlatform.h"
 #include "ui/dialogs/Form3.h"
 
 #include <QApplication>
@@ -16,11 +16,9 @@ namespace {
 long residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
+    if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
     return -1;
 }
 

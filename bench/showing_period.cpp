@@ -3,7 +3,7 @@
 // nominal showing, which is as many ticks of the 100 ms playback timer as the cycle takes for one pair.
 //   showing_period [showings]   ->   "showings ticks_each nominal_ms measured_ms drift_percent"
 #include "app/SettingsStore.h"
-#include "platform/QtPlatform.h"
+#include "platform/x11/QtPlatform.h"
 #include "ui/Application.h"
 
 #include <QApplication>
@@ -31,16 +31,14 @@ int main(int argc, char* argv[])
     // Connected after the strip's own handler, so it sees the state the tick left behind.
     QObject::connect(app.strip().timer(Timer5), &TickTimer::timeout, &qapp, [&] {
         ++ticks;
-        if (app.state().cyclePhase != 0 || app.state().cycleTicks != 0)
-            return;
+        if (app.state().cyclePhase != 0 || app.state().cycleTicks != 0) return;
         const qint64 now = clock.nsecsElapsed();
         if (++ended == 0) {
             firstEnd = now;
             ticksFirst = ticks;
             return;
         }
-        if (ended < showings)
-            return;
+        if (ended < showings) return;
         const double measured = double(now - firstEnd) / 1e6 / showings;
         // One showing: a tick to start the first language, its seconds, a tick to change over, the second
         // language's seconds, a tick to count the showing.

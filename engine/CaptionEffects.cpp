@@ -1,7 +1,7 @@
 // Caption effects.
 #include "engine/CaptionEffects.h"
 
-#include "engine/CheckedInt16.h"
+#include "base/CheckedInt16.h"
 #include "engine/StripModel.h"
 
 #include <utility>
@@ -39,8 +39,7 @@ void CaptionEffects::slideUpTick()
     Rise rise = nextRise();
     strip_.label2Text = std::move(rise.text);
     strip_.label2Top = rise.top;
-    if (rise.ends)
-        strip_.timerEnabled[Timer3] = false;
+    if (rise.ends) strip_.timerEnabled[Timer3] = false;
 }
 
 int CaptionEffects::barToDraw() const

@@ -1,8 +1,8 @@
 // Playback cycle.
 #include "engine/PlaybackCycle.h"
 
+#include "base/CheckedInt16.h"
 #include "engine/AppState.h"
-#include "engine/CheckedInt16.h"
 #include "engine/SentenceSelector.h"
 #include "engine/SpeechRequests.h"
 #include "engine/StripModel.h"

@@ -1,12 +1,12 @@
 // Sentence selection.
 #include "engine/SentenceSelector.h"
 
+#include "base/BuildInfo.h"
 #include "engine/AppState.h"
 #include "engine/Catalogue.h"
 #include "engine/LessonTable.h"
 #include "engine/StripModel.h"
 #include "platform/Platform.h"
-#include "platform/BuildInfo.h"
 
 #include <algorithm>
 #include <chrono>
@@ -52,13 +52,11 @@ void SentenceSelector::Load_Next_Sentence()
         int id = state_.sentenceId;
         if (lesson != 0) {
             const int first = 100 * lesson + kFirstSentence - 100;
-            if (floorDiv(id - kIdBase, 100) != lesson || id > first + LessonTable::kBlockSize - 1)
-                id = first;
+            if (floorDiv(id - kIdBase, 100) != lesson || id > first + LessonTable::kBlockSize - 1) id = first;
         } else {
             if (id - floorDiv(id, 100) * 100 > LessonTable::kBlockSize)
                 id = (floorDiv(id - kIdBase, 100) + 101) * 100 + 1;
-            if (id > kLastSentence)
-                id = kFirstSentence;
+            if (id > kLastSentence) id = kFirstSentence;
         }
         loadTexts(id);
         state_.sentenceId = static_cast<std::int16_t>(std::clamp(id + 1, -32768, 32767));
@@ -82,16 +80,13 @@ void SentenceSelector::Load_Next_Sentence()
 void SentenceSelector::loadTexts(int id)
 {
     const auto lookup = [this](int i) -> std::optional<QString> {
-        if (i < -32768 || i > 32767)
-            return std::nullopt;
+        if (i < -32768 || i > 32767) return std::nullopt;
         return catalogue_.text(static_cast<std::int16_t>(i));
     };
     const auto german = lookup(id);
     const auto english = lookup(id + kEnglishOffset);
-    if (german)
-        strip_.germanText = *german;
-    if (english)
-        strip_.englishText = *english;
+    if (german) strip_.germanText = *german;
+    if (english) strip_.englishText = *english;
     if (!german || !english)
         platform_.showMessage(QString::fromLatin1(BuildInfo::kTitle), QString::number(id));
 }

@@ -2,7 +2,7 @@
 // the strip window draws it. Nothing here touches the window system.
 #pragma once
 
-#include "platform/Geometry.h"
+#include "base/Geometry.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 // Auto-hide and the welcome banner.
 #include "engine/WelcomeWatch.h"
 
+#include "base/BuildInfo.h"
+#include "base/CheckedInt16.h"
 #include "engine/AppState.h"
-#include "engine/CheckedInt16.h"
 #include "engine/StripModel.h"
-#include "platform/BuildInfo.h"
 #include "platform/Platform.h"
 
 namespace dialoon {

@@ -2,7 +2,7 @@
 // down, scrolls the welcome banner and, when the welcome is over, starts playback.
 #pragma once
 
-#include "platform/Geometry.h"
+#include "base/Geometry.h"
 
 #include <QString>
 

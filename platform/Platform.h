@@ -3,8 +3,8 @@
 // windows' own needs (colours, screens, the taskbar) are in DesktopPlatform.
 #pragma once
 
-#include "platform/Geometry.h"
-#include "platform/Twips.h"
+#include "base/Geometry.h"
+#include "base/Twips.h"
 
 #include <QRect>
 #include <QString>

@@ -1,11 +1,10 @@
 // The desktop's sound output, through pcaudiolib: the library espeak-ng itself plays its sound with.
 #include "speech/AudioOutput.h"
-#include "platform/BuildInfo.h"
-#include "platform/SharedLibrary.h"
+#include "base/BuildInfo.h"
+#include "platform/posix/SharedLibrary.h"
 
 #ifdef DIALOON_HAVE_PCAUDIOLIB
 #include <pcaudiolib/audio.h>
-
 
 #include <type_traits>
 #endif
@@ -65,8 +64,7 @@ void silenceAlsaMessages()
     void* symbol = SharedLibrary::loadedSymbol("snd_lib_error_set_handler");
     if (symbol == nullptr && pcaudio() != nullptr)
         symbol = pcaudio()->shared->symbol("snd_lib_error_set_handler");
-    if (symbol != nullptr)
-        reinterpret_cast<SetHandler>(symbol)(&ignoreAlsaMessage);
+    if (symbol != nullptr) reinterpret_cast<SetHandler>(symbol)(&ignoreAlsaMessage);
 }
 
 QString describe(audio_object* device, int error)
@@ -80,8 +78,7 @@ QString describe(audio_object* device, int error)
 AudioOutput::~AudioOutput()
 {
     close();
-    if (device_ != nullptr)
-        pcaudio()->destroy(device_);
+    if (device_ != nullptr) pcaudio()->destroy(device_);
 }
 
 QString AudioOutput::open(int sampleRate)
@@ -89,52 +86,45 @@ QString AudioOutput::open(int sampleRate)
     close();
     const PcAudioLibrary* library = pcaudio();
     if (library == nullptr)
-        return QStringLiteral("the sound library %1 could not be loaded").arg(QLatin1String(DIALOON_PCAUDIO_LIBRARY));
+        return QStringLiteral("the sound library %1 could not be loaded")
+            .arg(QLatin1String(DIALOON_PCAUDIO_LIBRARY));
     silenceAlsaMessages();
-    if (device_ == nullptr)
-        device_ = library->create(nullptr, BuildInfo::kTitle, "German phrases");
-    if (device_ == nullptr)
-        return QStringLiteral("no sound server or sound device was found");
+    if (device_ == nullptr) device_ = library->create(nullptr, BuildInfo::kTitle, "German phrases");
+    if (device_ == nullptr) return QStringLiteral("no sound server or sound device was found");
     const int error =
         library->open(device_, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
-    if (error != 0)
-        return describe(device_, error);
+    if (error != 0) return describe(device_, error);
     open_ = true;
     return {};
 }
 
 QString AudioOutput::write(const std::int16_t* samples, std::size_t count)
 {
-    if (!open_)
-        return QStringLiteral("the sound output is not open");
+    if (!open_) return QStringLiteral("the sound output is not open");
     const int error = pcaudio()->write(device_, samples, count * sizeof(std::int16_t));
     return error == 0 ? QString() : describe(device_, error);
 }
 
 void AudioOutput::drain()
 {
-    if (open_)
-        pcaudio()->drain(device_);
+    if (open_) pcaudio()->drain(device_);
 }
 
 void AudioOutput::discard()
 {
-    if (open_)
-        pcaudio()->flush(device_);
+    if (open_) pcaudio()->flush(device_);
 }
 
 void AudioOutput::close()
 {
-    if (open_)
-        pcaudio()->close(device_);
+    if (open_) pcaudio()->close(device_);
     open_ = false;
 }
 
 void AudioOutput::forgetDevice()
 {
     close();
-    if (device_ != nullptr)
-        pcaudio()->destroy(device_);
+    if (device_ != nullptr) pcaudio()->destroy(device_);
     device_ = nullptr;
 }
 

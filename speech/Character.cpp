@@ -2,7 +2,7 @@
 // all queued and played in order while the caller goes on.
 #include "speech/Character.h"
 
-#include "platform/BuildInfo.h"
+#include "base/BuildInfo.h"
 #include "speech/CharacterArt.h"
 #include "speech/CharacterWindow.h"
 #include "speech/SpeechBalloon.h"

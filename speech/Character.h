@@ -2,7 +2,7 @@
 // all queued and played in order while the caller goes on.
 #pragma once
 
-#include "platform/TickTimer.h"
+#include "base/TickTimer.h"
 #include "speech/CharacterAnimator.h"
 #include "speech/HandlerEdge.h"
 #include "speech/LanguageId.h"

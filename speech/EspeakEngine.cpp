@@ -1,7 +1,7 @@
 // The espeak-ng synthesiser, used in its retrieval mode: text in, samples and timed marks out.
 #include "speech/EspeakEngine.h"
 
-#include "platform/SharedLibrary.h"
+#include "platform/posix/SharedLibrary.h"
 
 #include "speech/SpeechError.h"
 

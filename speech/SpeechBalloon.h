@@ -2,7 +2,7 @@
 // and goes a little after the voice ends: it fades where the desktop shows a window's opacity.
 #pragma once
 
-#include "platform/TickTimer.h"
+#include "base/TickTimer.h"
 #include "speech/HandlerEdge.h"
 
 #include <QRect>

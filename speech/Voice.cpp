@@ -1,7 +1,7 @@
 // The character's voice: speaks texts with espeak-ng on a worker thread and reports when each is heard.
 #include "speech/Voice.h"
 
-#include "platform/BuildInfo.h"
+#include "base/BuildInfo.h"
 #include "speech/AudioOutput.h"
 #include "speech/EspeakEngine.h"
 #include "speech/LanguageId.h"

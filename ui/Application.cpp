@@ -7,9 +7,9 @@
 #include "app/SettingText.h"
 #include "app/SettingsSave.h"
 #include "app/Startup.h"
-#include "engine/Errors.h"
+#include "base/BuildInfo.h"
+#include "base/Errors.h"
 #include "engine/StripGeometry.h"
-#include "platform/BuildInfo.h"
 #include "speech/Character.h"
 #include "speech/SpeechError.h"
 

@@ -18,7 +18,7 @@
 #include "engine/StripTicks.h"
 #include "engine/WelcomeWatch.h"
 #include "platform/DesktopPlatform.h"
-#include "platform/TerminationWatch.h"
+#include "platform/posix/TerminationWatch.h"
 #include "speech/SpeechAgent.h"
 #include "ui/dialogs/CharacterMenu.h"
 #include "ui/dialogs/Form2.h"

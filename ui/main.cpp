@@ -1,12 +1,12 @@
 // Dialoon: a German phrase player that rests at the top edge of the screen.
 #include "app/CommandLine.h"
 #include "app/SettingsStore.h"
-#include "platform/BuildInfo.h"
-#include "platform/DisplayProbe.h"
-#include "platform/FontWarmUp.h"
-#include "platform/QtPlatform.h"
-#include "platform/SessionBus.h"
-#include "platform/TerminationWatch.h"
+#include "base/BuildInfo.h"
+#include "platform/posix/SessionBus.h"
+#include "platform/posix/TerminationWatch.h"
+#include "platform/x11/DisplayProbe.h"
+#include "platform/x11/FontWarmUp.h"
+#include "platform/x11/QtPlatform.h"
 #include "ui/Application.h"
 
 #include <QApplication>
@@ -37,8 +37,7 @@ int main(int argc, char* argv[])
     const dialoon::FontWarmUp fonts;
     // Our windows are small: sending their pixels over the X connection costs less than sharing memory
     // with the server, which takes a round trip to the server, and a wake-up of Qt's X thread, per frame.
-    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
+    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(dialoon::BuildInfo::kTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(dialoon::BuildInfo::kVersion));
@@ -50,11 +49,11 @@ int main(int argc, char* argv[])
     // The composition root: the real platform and the user's own store.
     dialoon::QtPlatform platform;
     if (!platform.claimSingleInstance()) {
-        if (platform.activateRunningInstance())
-            return 0;
+        if (platform.activateRunningInstance()) return 0;
         // Another copy holds the lock but did not answer: this start did not do what was asked.
-        std::fprintf(stderr, "%s: another copy is running but did not answer; it could not be brought to the front.\n",
-                     dialoon::BuildInfo::kTitle);
+        std::fprintf(
+            stderr, "%s: another copy is running but did not answer; it could not be brought to the front.\n",
+            dialoon::BuildInfo::kTitle);
         return 1;
     }
     dialoon::SettingsStore store;

@@ -1,7 +1,7 @@
 // The command line: --help and --version answered, everything else refused with one line and status 2,
 // no arguments start the program.
 #include "app/CommandLine.h"
-#include "platform/BuildInfo.h"
+#include "base/BuildInfo.h"
 
 #include <QTest>
 
@@ -23,10 +23,7 @@ class CommandLineTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void noArgumentsStartTheProgram()
-    {
-        QVERIFY(!CommandLine::answer({}).has_value());
-    }
+    void noArgumentsStartTheProgram() { QVERIFY(!CommandLine::answer({}).has_value()); }
 
     void theSessionManagersRestartStartsTheProgram()
     {
@@ -50,13 +47,14 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--verbose"} << 2 << "" << unknown + "'--verbose'";
         QTest::newRow("a file name") << QStringList{"lesson01.txt"} << 2 << "" << unknown + "'lesson01.txt'";
         QTest::newRow("empty") << QStringList{""} << 2 << "" << unknown + "''";
-        QTest::newRow("Qt's own options are not ours") << QStringList{"-platform", "offscreen"} << 2 << ""
-                                                       << unknown + "'-platform'";
+        QTest::newRow("Qt's own options are not ours")
+            << QStringList{"-platform", "offscreen"} << 2 << "" << unknown + "'-platform'";
         QTest::newRow("unknown after --help") << QStringList{"--help", "x"} << 2 << "" << unknown + "'x'";
-        QTest::newRow("unknown before --version") << QStringList{"-v", "--version"} << 2 << ""
-                                                  << unknown + "'-v'";
+        QTest::newRow("unknown before --version")
+            << QStringList{"-v", "--version"} << 2 << "" << unknown + "'-v'";
         QTest::newRow("--version=2") << QStringList{"--version=2"} << 2 << "" << unknown + "'--version=2'";
-        QTest::newRow("a session without its id") << QStringList{"-session"} << 2 << "" << unknown + "'-session'";
+        QTest::newRow("a session without its id")
+            << QStringList{"-session"} << 2 << "" << unknown + "'-session'";
         QTest::newRow("a line break stays one line") << QStringList{"a\nb"} << 2 << "" << unknown + "'a?b'";
     }
     void answers()

@@ -1,7 +1,7 @@
 // Where Website and E-mail lead: the home page or the installed user guide, and a new message with the
 // subject "Dialoon"; never an address the project does not own.
 #include "app/ContactLinks.h"
-#include "platform/BuildInfo.h"
+#include "base/BuildInfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,10 +39,11 @@ private slots:
         QTest::newRow("home page wins") << "https://www.dialoon.org/" << QStringList{"a/guide.html"} << both
                                         << "https://www.dialoon.org/";
         QTest::newRow("installed guide") << "" << both << both << "a/guide.html";
-        QTest::newRow("source copy when not installed") << "" << QStringList{"b/guide.html"} << both
-                                                        << "b/guide.html";
+        QTest::newRow("source copy when not installed")
+            << "" << QStringList{"b/guide.html"} << both << "b/guide.html";
         QTest::newRow("none there: the installed place") << "" << QStringList{} << both << "a/guide.html";
-        QTest::newRow("a folder is no guide") << "" << QStringList{"a/guide.html/x"} << both << "a/guide.html";
+        QTest::newRow("a folder is no guide")
+            << "" << QStringList{"a/guide.html/x"} << both << "a/guide.html";
         const QString unusual = QStringLiteral("Mein Ordner/Übung/guide.html");
         QTest::newRow("blanks and umlauts") << "" << QStringList{unusual} << QStringList{unusual} << unusual;
     }
@@ -75,12 +76,15 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no address: a message to nobody") << "" << "mailto:?subject=Dialoon";
-        QTest::newRow("an address") << "hallo@dialoon.org" << "mailto:hallo@dialoon.org?subject=Dialoon";
+        QTest::newRow("no address: a message to nobody") << ""
+                                                         << "mailto:?subject=Dialoon";
+        QTest::newRow("an address") << "hallo@dialoon.org"
+                                    << "mailto:hallo@dialoon.org?subject=Dialoon";
         QTest::newRow("a blank is encoded") << "a b@dialoon.org"
                                             << "mailto:a%20b@dialoon.org?subject=Dialoon";
-        QTest::newRow("a question mark cannot start the query") << "who?@dialoon.org"
-                                                                << "mailto:who%3F@dialoon.org?subject=Dialoon";
+        QTest::newRow("a question mark cannot start the query")
+            << "who?@dialoon.org"
+            << "mailto:who%3F@dialoon.org?subject=Dialoon";
     }
     void email()
     {

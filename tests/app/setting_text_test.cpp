@@ -1,7 +1,7 @@
 // Stored text to numbers and back.
-#include "engine/Errors.h"
 #include "app/SettingText.h"
-#include "platform/Twips.h"
+#include "base/Errors.h"
+#include "base/Twips.h"
 
 #include <QTest>
 

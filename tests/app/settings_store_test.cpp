@@ -1,12 +1,12 @@
 // The settings store on a real INI file in a temporary directory.
-#include "engine/Errors.h"
 #include "app/SettingsStore.h"
+#include "base/Errors.h"
 #include "support/OrdinaryUser.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,14 +23,12 @@ namespace {
 QString unwritablePath(const QTemporaryDir& dir)
 {
     QFile blocker(dir.filePath("config"));
-    if (!blocker.open(QIODevice::WriteOnly))
-        qFatal("cannot make the blocking file");
+    if (!blocker.open(QIODevice::WriteOnly)) qFatal("cannot make the blocking file");
     return dir.filePath("config/Tavo.ini");
 }
 
 // The bytes of a literal, NULs included.
-template <std::size_t N>
-QByteArray bytes(const char (&literal)[N])
+template <std::size_t N> QByteArray bytes(const char (&literal)[N])
 {
     return QByteArray(literal, N - 1);
 }
@@ -61,10 +59,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("Tavo.ini");
         const QList<QPair<QString, QString>> values = {
-            {"ce", "1"},   {"n", "2"},       {"ctime", "3"}, {"etime", "5"},     {"rd", "0"},
-            {"psave", "1"}, {"ssave", "1"},  {"visi", "0"},  {"voice", "1"},     {"guage", "1"},
-            {"guagen", "11000"}, {"red", "0"}, {"mark", "0"}, {"xxx", "1"}, {"left", "8237.5"},
-            {"sspeed", "150"}};
+            {"ce", "1"},    {"n", "2"},     {"ctime", "3"},      {"etime", "5"},
+            {"rd", "0"},    {"psave", "1"}, {"ssave", "1"},      {"visi", "0"},
+            {"voice", "1"}, {"guage", "1"}, {"guagen", "11000"}, {"red", "0"},
+            {"mark", "0"},  {"xxx", "1"},   {"left", "8237.5"},  {"sspeed", "150"}};
         {
             SettingsStore store(path);
             for (const auto& [key, text] : values)
@@ -148,8 +146,10 @@ private slots:
         QTest::newRow("byte-order mark") << bytes("\xEF\xBB\xBF[German]\nce=0\nn=3\nguagen=10205\n");
         QTest::newRow("line of binary junk")
             << bytes("[German]\nce=0\n\x01\x02\xFF\xFE\x7F\x80junk\nn=3\nguagen=10205\n");
-        QTest::newRow("line without a value") << bytes("[German]\nce=0\nthis is no setting\nn=3\nguagen=10205\n");
-        QTest::newRow("mark and junk") << bytes("\xEF\xBB\xBF[German]\nce=0\n\x00\x01\x02\nn=3\nguagen=10205\n");
+        QTest::newRow("line without a value")
+            << bytes("[German]\nce=0\nthis is no setting\nn=3\nguagen=10205\n");
+        QTest::newRow("mark and junk")
+            << bytes("\xEF\xBB\xBF[German]\nce=0\n\x00\x01\x02\nn=3\nguagen=10205\n");
         // Another program's number that is no number never equals itself as a number; as text it does.
         QTest::newRow("not-a-number elsewhere")
             << bytes("[Other]\nratio=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n"
@@ -321,7 +321,8 @@ private slots:
         SettingsStore store(home.filePath("Tavo.ini"));
         store.writeSettings({{"ce", "1"}, {"guagen", "10206"}});
         QCOMPARE(SettingsStore(home.filePath("Tavo.ini")).readSetting("guagen"), QStringLiteral("10206"));
-        const QStringList left = QDir(shared.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const QStringList left =
+            QDir(shared.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         QCOMPARE(left, QStringList{QFileInfo(own).fileName()});
         QVERIFY(QDir(own).entryList(QDir::Files | QDir::Hidden).isEmpty()); // scratch files are removed
     }

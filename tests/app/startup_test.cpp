@@ -6,7 +6,7 @@
 #include "app/SettingsSave.h"
 #include "app/SettingsStore.h"
 #include "app/Startup.h"
-#include "engine/Errors.h"
+#include "base/Errors.h"
 #include "support/OrdinaryUser.h"
 
 #include <QFile>

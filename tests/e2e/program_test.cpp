@@ -1,6 +1,6 @@
 // The real program under a real X server: started with a fresh settings folder, looked at and driven
 // with xdotool as a person would, and ended by its menu or by a signal.
-#include "platform/SingleInstance.h"
+#include "platform/posix/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,19 +43,20 @@ QString run(const QString& program, const QStringList& args)
 Geometry windowGeometry(qint64 pid, const QString& title)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const QString id = xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name",
-                                    "^" + title + "$"})
+        const QString id = xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid),
+                                    "--name", "^" + title + "$"})
                                .section(u'\n', 0, 0);
-        if (id.isEmpty())
-            continue;
+        if (id.isEmpty()) continue;
         // xwininfo gives the client area's true place on the screen, also inside a window frame.
         const QString info = run(QStringLiteral("xwininfo"), {"-id", id});
         static const QRegularExpression re(
-            QStringLiteral(R"(Absolute upper-left X:\s+(-?\d+).*Absolute upper-left Y:\s+(-?\d+).*Width:\s+(\d+).*Height:\s+(\d+))"),
+            QStringLiteral(
+                R"(Absolute upper-left X:\s+(-?\d+).*Absolute upper-left Y:\s+(-?\d+).*Width:\s+(\d+).*Height:\s+(\d+))"),
             QRegularExpression::DotMatchesEverythingOption);
         const auto m = re.match(info);
         if (m.hasMatch())
-            return {m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
+            return {m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                    m.captured(4).toInt()};
     }
     return {};
 }
@@ -84,8 +85,7 @@ struct Program
         env.insert("XDG_CONFIG_HOME", home.filePath("config"));
         env.insert("XDG_RUNTIME_DIR", home.path());
         env.insert("HOME", home.path());
-        if (!platform.isEmpty())
-            env.insert("QT_QPA_PLATFORM", platform);
+        if (!platform.isEmpty()) env.insert("QT_QPA_PLATFORM", platform);
         return env;
     }
 
@@ -135,8 +135,7 @@ class ProgramTest : public QObject
 private slots:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            QSKIP("needs an X display");
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("needs an X display");
         xdotool({"mousemove", "0", "700"});
     }
 
@@ -334,7 +333,8 @@ private slots:
         QTest::qWait(150); // the strip samples the cursor every 60 ms
         xdotool({"mousedown", "1"});
         for (int step = 1; step <= 5; ++step) {
-            xdotool({"mousemove", QString::number(before.x + 30 + 40 * step), QString::number(12 + 40 * step)});
+            xdotool(
+                {"mousemove", QString::number(before.x + 30 + 40 * step), QString::number(12 + 40 * step)});
             QTest::qWait(100);
         }
         QTRY_VERIFY_WITH_TIMEOUT(program.window("Form1").y > 100, 3000);
@@ -342,7 +342,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(program.window("Form1").y, 0, 3000);
         // It follows the cursor as sampled on the strip's ticks, so it may lag the last step.
         const Geometry after = program.window("Form1");
-        QVERIFY2(after.x >= before.x + 160 && after.x <= before.x + 200, qPrintable(QString::number(after.x)));
+        QVERIFY2(after.x >= before.x + 160 && after.x <= before.x + 200,
+                 qPrintable(QString::number(after.x)));
         QCOMPARE(after.height, 23);
         xdotool({"mousemove", "0", "700"});
         program.process.terminate();
@@ -355,16 +356,20 @@ private slots:
     void screensThatChangeKeepEverythingWhole()
     {
         Program program;
-        program.writeSettings(QByteArray(kSequenceStore).replace("left=3000", "left=6000").replace("voice=0", "voice=1"));
+        program.writeSettings(
+            QByteArray(kSequenceStore).replace("left=3000", "left=6000").replace("voice=0", "voice=1"));
         program.start();
         QTRY_VERIFY_WITH_TIMEOUT(program.window("Peedy").width > 0, 10000);
         const auto whole = [&program](const QString& title, int width, int height) {
             const Geometry g = program.window(title);
-            return g.width > 0 && g.x >= 0 && g.y >= 0 && g.x + g.width <= width + 3 && g.y + g.height <= height;
+            return g.width > 0 && g.x >= 0 && g.y >= 0 && g.x + g.width <= width + 3 &&
+                   g.y + g.height <= height;
         };
-        const auto mode = [](const QString& name) { return QProcess::execute("xrandr", {"--output", "screen", "--mode", name}); };
-        QProcess::execute("xrandr", {"--newmode", "640x480_60", "23.75", "640", "664", "720", "800", "480", "483", "487",
-                                     "500", "-hsync", "+vsync"});
+        const auto mode = [](const QString& name) {
+            return QProcess::execute("xrandr", {"--output", "screen", "--mode", name});
+        };
+        QProcess::execute("xrandr", {"--newmode", "640x480_60", "23.75", "640", "664", "720", "800", "480",
+                                     "483", "487", "500", "-hsync", "+vsync"});
         QProcess::execute("xrandr", {"--addmode", "screen", "640x480_60"});
         const auto restore = qScopeGuard([&mode] { mode("1024x768"); });
         QCOMPARE(mode("640x480_60"), 0);
@@ -401,8 +406,8 @@ private slots:
         program.process.start(QStringLiteral(DIALOON_EXECUTABLE));
         other.start(QStringLiteral(DIALOON_EXECUTABLE));
         QVERIFY(program.process.waitForStarted() && other.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(program.process.state() == QProcess::NotRunning ||
-                                     other.state() == QProcess::NotRunning, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            program.process.state() == QProcess::NotRunning || other.state() == QProcess::NotRunning, 10000);
         QProcess& ended = program.process.state() == QProcess::NotRunning ? program.process : other;
         QProcess& running = &ended == &other ? program.process : other;
         QCOMPARE(ended.exitCode(), 0);

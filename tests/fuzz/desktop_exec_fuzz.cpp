@@ -5,7 +5,7 @@
 // fault of the writer.
 #include "FuzzCheck.h"
 
-#include "platform/LogonEntry.h"
+#include "platform/posix/LogonEntry.h"
 
 #include <QStringList>
 
@@ -29,15 +29,25 @@ std::optional<QString> unescapeString(const QString& value)
             out += c;
             continue;
         }
-        if (++i == value.size())
-            return std::nullopt;
+        if (++i == value.size()) return std::nullopt;
         switch (value[i].unicode()) {
-        case 's': out += u' '; break;
-        case 'n': out += u'\n'; break;
-        case 't': out += u'\t'; break;
-        case 'r': out += u'\r'; break;
-        case '\\': out += u'\\'; break;
-        default: return std::nullopt;
+        case 's':
+            out += u' ';
+            break;
+        case 'n':
+            out += u'\n';
+            break;
+        case 't':
+            out += u'\t';
+            break;
+        case 'r':
+            out += u'\r';
+            break;
+        case '\\':
+            out += u'\\';
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return out;
@@ -52,8 +62,7 @@ std::optional<QString> expandPercents(const QString& arg)
             out += arg[i];
             continue;
         }
-        if (++i == arg.size() || arg[i] != u'%')
-            return std::nullopt;
+        if (++i == arg.size() || arg[i] != u'%') return std::nullopt;
         out += u'%';
     }
     return out;
@@ -73,16 +82,12 @@ std::optional<QStringList> splitArguments(const QString& line)
         QString arg;
         if (line[i] == u'"') {
             for (++i;; ++i) {
-                if (i == line.size())
-                    return std::nullopt; // no closing quote
-                if (line[i] == u'"')
-                    break;
+                if (i == line.size()) return std::nullopt; // no closing quote
+                if (line[i] == u'"') break;
                 if (line[i] == u'\\') {
-                    if (++i == line.size())
-                        return std::nullopt;
+                    if (++i == line.size()) return std::nullopt;
                     const QChar e = line[i];
-                    if (e != u'"' && e != u'`' && e != u'$' && e != u'\\')
-                        return std::nullopt;
+                    if (e != u'"' && e != u'`' && e != u'$' && e != u'\\') return std::nullopt;
                 }
                 arg += line[i];
             }
@@ -91,14 +96,12 @@ std::optional<QStringList> splitArguments(const QString& line)
                 return std::nullopt; // a quoted argument is a whole argument
         } else {
             for (; i < line.size() && line[i] != u' '; ++i) {
-                if (kReserved.contains(line[i]))
-                    return std::nullopt;
+                if (kReserved.contains(line[i])) return std::nullopt;
                 arg += line[i];
             }
         }
         const auto expanded = expandPercents(arg);
-        if (!expanded)
-            return std::nullopt;
+        if (!expanded) return std::nullopt;
         args << *expanded;
     }
     return args;

@@ -6,7 +6,7 @@
 #include "FuzzCheck.h"
 
 #include "app/SettingText.h"
-#include "engine/Errors.h"
+#include "base/Errors.h"
 
 #include <QRegularExpression>
 
@@ -41,8 +41,7 @@ std::optional<double> libraryReading(const QString& text)
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(ascii.constData(), &end);
-    if (ascii.isEmpty() || end != ascii.constData() + ascii.size())
-        return std::nullopt;
+    if (ascii.isEmpty() || end != ascii.constData() + ascii.size()) return std::nullopt;
     return value;
 }
 
@@ -57,8 +56,7 @@ void int16RoundTrip(std::int16_t value)
 void singleRoundTrip(float value)
 {
     const QString text = SettingText::fromSingle(value);
-    if (!std::isfinite(value))
-        return;
+    if (!std::isfinite(value)) return;
     const float back = SettingText::toSingle(text);
     check(back == value, "a single reads back as itself",
           text + QStringLiteral(" read back as ") + QString::number(back, 'g', 9));
@@ -83,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (single) {
         check(std::isfinite(*single), "a single read from text is finite", text);
-        check(reference && static_cast<float>(*reference) == *single, "a single is the number in single precision",
-              text);
+        check(reference && static_cast<float>(*reference) == *single,
+              "a single is the number in single precision", text);
         singleRoundTrip(*single);
     }
 

@@ -9,9 +9,9 @@
 #include "app/SettingText.h"
 #include "app/SettingsStore.h"
 #include "app/Startup.h"
+#include "base/Errors.h"
 #include "engine/AppState.h"
 #include "engine/Catalogue.h"
-#include "engine/Errors.h"
 #include "engine/SentenceSelector.h"
 #include "engine/StripModel.h"
 
@@ -27,10 +27,11 @@ using dialoon::fuzz::check;
 
 namespace {
 
-const QString* const kKeys[] = {&SettingKeys::ce,    &SettingKeys::n,     &SettingKeys::ctime, &SettingKeys::etime,
-                                &SettingKeys::rd,    &SettingKeys::psave, &SettingKeys::ssave, &SettingKeys::visi,
-                                &SettingKeys::voice, &SettingKeys::guage, &SettingKeys::guagen, &SettingKeys::red,
-                                &SettingKeys::mark,  &SettingKeys::xxx,   &SettingKeys::left,  &SettingKeys::sspeed};
+const QString* const kKeys[] = {
+    &SettingKeys::ce,    &SettingKeys::n,     &SettingKeys::ctime,  &SettingKeys::etime,
+    &SettingKeys::rd,    &SettingKeys::psave, &SettingKeys::ssave,  &SettingKeys::visi,
+    &SettingKeys::voice, &SettingKeys::guage, &SettingKeys::guagen, &SettingKeys::red,
+    &SettingKeys::mark,  &SettingKeys::xxx,   &SettingKeys::left,   &SettingKeys::sspeed};
 
 struct World
 {
@@ -42,8 +43,7 @@ struct World
 
 World* world = nullptr;
 
-template <typename Read>
-void readNumber(Read read, const QString& text)
+template <typename Read> void readNumber(Read read, const QString& text)
 {
     try {
         read(text);
@@ -59,8 +59,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     world = new World;
     world->app = std::make_unique<QCoreApplication>(*argc, *argv);
     world->dir = std::make_unique<QTemporaryDir>();
-    if (!world->dir->isValid())
-        dialoon::fuzz::fault("no temporary folder");
+    if (!world->dir->isValid()) dialoon::fuzz::fault("no temporary folder");
     return 0;
 }
 
@@ -72,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) != static_cast<qint64>(size))
+            file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) !=
+                static_cast<qint64>(size))
             dialoon::fuzz::fault("cannot write the store file", path);
     }
     {
@@ -97,7 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               QStringLiteral("%1 %2").arg(state.germanSeconds).arg(state.englishSeconds));
         check(strip.left >= 0 && strip.left <= platform.screenWidthTwips(), "the strip stays on the screen",
               QString::number(strip.left));
-        check(platform.messages.isEmpty() && platform.warnings.size() <= 1, "at most one warning, no message");
+        check(platform.messages.isEmpty() && platform.warnings.size() <= 1,
+              "at most one warning, no message");
     }
     QFile::remove(path);
     return 0;

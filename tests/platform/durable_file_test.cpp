@@ -1,6 +1,6 @@
 // Durable replacement of a file: the new content in place whole, the old file's permissions kept, a
 // symbolic link kept a link, a time of modification that moves on, and on failure the old file as it was.
-#include "platform/DurableFile.h"
+#include "platform/posix/DurableFile.h"
 #include "support/OrdinaryUser.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // The start-at-logon entry: a desktop entry in the XDG autostart folder that starts the program by its
 // absolute path, whatever characters that path holds.
 #include "app/SettingsSave.h"
+#include "base/BuildInfo.h"
 #include "engine/AppState.h"
-#include "platform/BuildInfo.h"
-#include "platform/LogonEntry.h"
-#include "platform/QtPlatform.h"
+#include "platform/posix/LogonEntry.h"
+#include "platform/x11/QtPlatform.h"
 #include "support/OrdinaryUser.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The strip's watch asks where the pointer is only when it may have moved: movements of a pointing
 // device and of the pointer over the desktop (heard from the X server) and pointer events on the
 // program's own windows count, and after a while it looks anyway.
-#include "platform/PointerWatch.h"
+#include "platform/x11/PointerWatch.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -24,8 +24,7 @@ bool movementToldSoon(PointerWatch& watch)
 {
     for (int look = 0; look < PointerWatch::kLooksWithoutNews / 2; ++look) {
         QTest::qWait(60);
-        if (watch.movedSinceLastLook())
-            return true;
+        if (watch.movedSinceLastLook()) return true;
     }
     return false;
 }
@@ -50,8 +49,7 @@ class PointerWatchTest : public QObject
 private slots:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X display");
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X display");
         xdotool({"mousemove", "0", "700"});
         QTest::qWait(100);
     }
@@ -187,10 +185,14 @@ private slots:
         const QRect strip(379, 32, 477, 23);
         const QPoint inside(600, 40);
         QTest::newRow("over ours") << QRect() << std::optional<QPoint>() << inside << inside;
-        QTest::newRow("left, first look inside") << strip << std::optional<QPoint>() << inside << PointerWatch::kNowhere;
-        QTest::newRow("left, unchanged since") << strip << std::optional(inside) << inside << PointerWatch::kNowhere;
-        QTest::newRow("left, moved on inside") << strip << std::optional(inside) << QPoint(601, 40) << QPoint(601, 40);
-        QTest::newRow("left, outside") << strip << std::optional<QPoint>() << QPoint(600, 90) << QPoint(600, 90);
+        QTest::newRow("left, first look inside")
+            << strip << std::optional<QPoint>() << inside << PointerWatch::kNowhere;
+        QTest::newRow("left, unchanged since")
+            << strip << std::optional(inside) << inside << PointerWatch::kNowhere;
+        QTest::newRow("left, moved on inside")
+            << strip << std::optional(inside) << QPoint(601, 40) << QPoint(601, 40);
+        QTest::newRow("left, outside")
+            << strip << std::optional<QPoint>() << QPoint(600, 90) << QPoint(600, 90);
     }
     void aPlaceLeftBehindInOurWindowIsNotBelieved()
     {

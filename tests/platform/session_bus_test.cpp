@@ -1,6 +1,6 @@
 // Where no session bus can be found or launched, the bus library is given the user's bus address
 // instead of trying to launch one; everywhere else it is left to find or launch the bus itself.
-#include "platform/SessionBus.h"
+#include "platform/posix/SessionBus.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +42,8 @@ private slots:
         QTest::newRow("dbus-launch along PATH") << "launcher on path" << false;
         QTest::newRow("dbus-launch in the library's own folder") << "launcher in bin" << false;
         QTest::newRow("a dbus-launch that cannot be run") << "launcher not runnable" << true;
-        QTest::newRow("dbus-launch in the current folder, an empty entry of PATH") << "launcher here" << false;
+        QTest::newRow("dbus-launch in the current folder, an empty entry of PATH")
+            << "launcher here" << false;
     }
 
     void launchIsSkippedOnlyWhereItCannotSucceed()
@@ -76,8 +77,7 @@ private slots:
         const std::optional<QByteArray> address = SessionBus::addressInsteadOfLaunch(around);
         QDir::setCurrent(before);
         QCOMPARE(address.has_value(), skipped);
-        if (skipped)
-            QCOMPARE(*address, "unix:path=" + runtime + "/bus");
+        if (skipped) QCOMPARE(*address, "unix:path=" + runtime + "/bus");
     }
 
     // A bus address writes bytes outside a small set as %XX.

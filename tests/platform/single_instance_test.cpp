@@ -1,8 +1,8 @@
 // One running copy per user: where the lock and the socket are kept, what a claim says in each state of
 // the folders, and that a later copy reaches the first. Each case sets the runtime and temporary
 // folders of its own.
-#include "platform/QtPlatform.h"
-#include "platform/SingleInstance.h"
+#include "platform/posix/SingleInstance.h"
+#include "platform/x11/QtPlatform.h"
 #include "speech/StderrCapture.h"
 #include "support/OrdinaryUser.h"
 
@@ -31,7 +31,8 @@ constexpr uid_t kOtherUser = 65534; // nobody
 class ScopedVariable
 {
 public:
-    ScopedVariable(const char* name, const QString& value) : name_(name), had_(qEnvironmentVariableIsSet(name))
+    ScopedVariable(const char* name, const QString& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name))
     {
         old_ = qgetenv(name);
         if (value.isNull())
@@ -73,20 +74,27 @@ class SingleInstanceTest : public QObject
 private slots:
     void claimInEachStateOfTheFolders_data()
     {
-        QTest::addColumn<QString>("runtime");  // XDG_RUNTIME_DIR: "private", "open", "other", "unset"
-        QTest::addColumn<QString>("temp");     // the temporary folder: "usable", "a file", "read-only", "taken"
-        QTest::addColumn<int>("claim");        // SingleInstance::Claim
-        QTest::addColumn<QString>("lockIn");   // "runtime", "fallback" or "" (no lock)
+        QTest::addColumn<QString>("runtime"); // XDG_RUNTIME_DIR: "private", "open", "other", "unset"
+        QTest::addColumn<QString>("temp");   // the temporary folder: "usable", "a file", "read-only", "taken"
+        QTest::addColumn<int>("claim");      // SingleInstance::Claim
+        QTest::addColumn<QString>("lockIn"); // "runtime", "fallback" or "" (no lock)
         using C = SingleInstance::Claim;
-        QTest::newRow("own runtime folder") << "private" << "usable" << int(C::Sole) << "runtime";
-        QTest::newRow("no runtime folder") << "unset" << "usable" << int(C::Sole) << "fallback";
-        QTest::newRow("runtime folder others may write") << "open" << "usable" << int(C::Sole) << "fallback";
-        QTest::newRow("runtime folder of another user") << "other" << "usable" << int(C::Sole) << "fallback";
-        QTest::newRow("temporary folder is a file") << "unset" << "a file" << int(C::Unguarded) << "";
-        QTest::newRow("temporary folder cannot be written") << "unset" << "read-only" << int(C::Unguarded) << "";
+        QTest::newRow("own runtime folder") << "private"
+                                            << "usable" << int(C::Sole) << "runtime";
+        QTest::newRow("no runtime folder") << "unset"
+                                           << "usable" << int(C::Sole) << "fallback";
+        QTest::newRow("runtime folder others may write") << "open"
+                                                         << "usable" << int(C::Sole) << "fallback";
+        QTest::newRow("runtime folder of another user") << "other"
+                                                        << "usable" << int(C::Sole) << "fallback";
+        QTest::newRow("temporary folder is a file") << "unset"
+                                                    << "a file" << int(C::Unguarded) << "";
+        QTest::newRow("temporary folder cannot be written") << "unset"
+                                                            << "read-only" << int(C::Unguarded) << "";
         // Another user made the names first, in the shared temporary folder: the lock they hold there is
         // not ours, and does not keep this copy from starting.
-        QTest::newRow("private folder taken by another user") << "unset" << "taken" << int(C::Unguarded) << "";
+        QTest::newRow("private folder taken by another user") << "unset"
+                                                              << "taken" << int(C::Unguarded) << "";
     }
     void claimInEachStateOfTheFolders()
     {
@@ -121,16 +129,18 @@ private slots:
             // Every name this copy or an earlier version of it would use, made and held by someone else.
             const QString others = ownFallback(tempFolder);
             makeFolder(others, 0777, ::geteuid());
-            othersPrivateLock = std::make_unique<QLockFile>(others + "/" + SingleInstance::defaultKey() + ".lock");
+            othersPrivateLock =
+                std::make_unique<QLockFile>(others + "/" + SingleInstance::defaultKey() + ".lock");
             QVERIFY(othersPrivateLock->tryLock(0));
             QVERIFY(othersLock.tryLock(0));
             makeFolder(others, 0777, kOtherUser);
             QString userName = qEnvironmentVariable("USER");
-            makeFolder(tempFolder + "/runtime-" + (userName.isEmpty() ? QStringLiteral("root") : userName), 0700,
-                       kOtherUser);
+            makeFolder(tempFolder + "/runtime-" + (userName.isEmpty() ? QStringLiteral("root") : userName),
+                       0700, kOtherUser);
         }
 
-        const ScopedVariable runtimeVariable("XDG_RUNTIME_DIR", runtime == "unset" ? QString() : runtimeFolder);
+        const ScopedVariable runtimeVariable("XDG_RUNTIME_DIR",
+                                             runtime == "unset" ? QString() : runtimeFolder);
         const ScopedVariable tempVariable("TMPDIR", tempFolder);
         SingleInstance instance(SingleInstance::defaultKey());
         SingleInstance::Claim result;
@@ -149,8 +159,7 @@ private slots:
         struct stat info = {};
         QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &info), 0);
         QCOMPARE(info.st_uid, ::geteuid());
-        if (lockIn == "fallback")
-            QCOMPARE(info.st_mode & 0777, 0700u);
+        if (lockIn == "fallback") QCOMPARE(info.st_mode & 0777, 0700u);
     }
 
     void laterCopyBringsTheFirstToTheFront()
@@ -185,7 +194,8 @@ private slots:
             sockaddr_un address = {};
             address.sun_family = AF_UNIX;
             std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
-            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 && !message.isEmpty())
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                !message.isEmpty())
                 (void)::write(fd, message.constData(), std::size_t(message.size()));
             QTest::qWait(5); // the copy hears it
             return fd;
@@ -251,7 +261,8 @@ private slots:
         QVERIFY(platform.claimSingleInstance());
         const QStringList lines = errors.release();
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().startsWith("Dialoon: ") && lines.first().contains(notAFolder), qPrintable(lines.first()));
+        QVERIFY2(lines.first().startsWith("Dialoon: ") && lines.first().contains(notAFolder),
+                 qPrintable(lines.first()));
     }
 };
 

@@ -2,7 +2,7 @@
 // busy, the watch's end gives the signals and the pipe back, a program that hangs on the first signal is
 // ended by the guard whatever signals follow, and exit() runs the exit handler. The programs that hang or
 // call exit() are this test program itself, started again with --hang-on-signal or --exit.
-#include "platform/TerminationWatch.h"
+#include "platform/posix/TerminationWatch.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,14 +10,14 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
-#include <mutex>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <unistd.h>
 
 using namespace dialoon;
@@ -32,7 +32,8 @@ QList<int> pipeEnds()
     for (const QString& name : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         char target[64] = {};
         const QByteArray path = QFile::encodeName(fds.filePath(name));
-        if (::readlink(path.constData(), target, sizeof target - 1) > 0 && std::strncmp(target, "pipe:", 5) == 0)
+        if (::readlink(path.constData(), target, sizeof target - 1) > 0 &&
+            std::strncmp(target, "pipe:", 5) == 0)
             ends << name.toInt();
     }
     std::sort(ends.begin(), ends.end());
@@ -72,8 +73,7 @@ int callExit()
 bool waitForLine(QProcess& process, const QByteArray& line)
 {
     while (!process.canReadLine())
-        if (!process.waitForReadyRead(10000))
-            return false;
+        if (!process.waitForReadyRead(10000)) return false;
     return process.readLine().trimmed() == line;
 }
 
@@ -157,10 +157,8 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    if (argc > 1 && std::strcmp(argv[1], "--hang-on-signal") == 0)
-        return hangOnSignal(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--exit") == 0)
-        return callExit();
+    if (argc > 1 && std::strcmp(argv[1], "--hang-on-signal") == 0) return hangOnSignal(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--exit") == 0) return callExit();
     QCoreApplication app(argc, argv);
     TerminationWatchTest test;
     return QTest::qExec(&test, argc, argv);

@@ -1,6 +1,6 @@
 // The shared tick clock, on a clock the test moves by hand: where ticks fall, which ticks share a
 // wake-up, in which order they run, and what happens to ticks missed or cancelled.
-#include "platform/TickTimer.h"
+#include "base/TickTimer.h"
 
 #include <QTest>
 
@@ -46,7 +46,8 @@ private:
     int followClockUntil(std::int64_t ms)
     {
         int wakeUps = 0;
-        for (std::int64_t at = TickTimer::wakeMomentForTests(); at >= 0 && at <= ms * kMs; at = TickTimer::wakeMomentForTests()) {
+        for (std::int64_t at = TickTimer::wakeMomentForTests(); at >= 0 && at <= ms * kMs;
+             at = TickTimer::wakeMomentForTests()) {
             now = std::max(now, at);
             TickTimer::wakeForTests();
             ++wakeUps;
@@ -67,8 +68,7 @@ private:
     {
         std::vector<std::int64_t> at;
         for (const auto& [ms, who] : ticks)
-            if (who == name)
-                at.push_back(ms);
+            if (who == name) at.push_back(ms);
         return at;
     }
 
@@ -117,8 +117,7 @@ private slots:
         record(cycle, "cycle");
         record(effect, "effect");
         connect(&cycle, &TickTimer::timeout, this, [&] {
-            if (!effect.isActive())
-                effect.start(80);
+            if (!effect.isActive()) effect.start(80);
         });
         cycle.start(100);
         now = 104 * kMs; // the thread woke 4 ms late
@@ -142,12 +141,14 @@ private slots:
         first.start(100);
         second.start(100);
         runUntil(100);
-        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{{50, "third"}, {100, "third"}, {100, "first"}, {100, "second"}}));
+        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{
+                            {50, "third"}, {100, "third"}, {100, "first"}, {100, "second"}}));
 
         ticks.clear();
         connect(&first, &TickTimer::timeout, this, [&] { second.stop(); });
         runUntil(200);
-        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{{150, "third"}, {200, "third"}, {200, "first"}}));
+        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{
+                            {150, "third"}, {200, "third"}, {200, "first"}}));
         QVERIFY(!second.isActive());
     }
 
@@ -179,12 +180,10 @@ private slots:
             record(effect, "effect");
             int steps = 0;
             connect(&cycle, &TickTimer::timeout, this, [&] {
-                if (!effect.isActive() && steps == 0)
-                    effect.start(80);
+                if (!effect.isActive() && steps == 0) effect.start(80);
             });
             connect(&effect, &TickTimer::timeout, this, [&] {
-                if (++steps == 5)
-                    effect.stop();
+                if (++steps == 5) effect.stop();
             });
             cycle.setDeferrable(deferred);
             effect.setDeferrable(deferred);
@@ -197,7 +196,7 @@ private slots:
         const QStringList onTime = namesInOrder();
         const auto [deferredWakeUps, deferredCycle] = play(true);
         QCOMPARE(namesInOrder(), onTime);
-        QCOMPARE(onTimeWakeUps, 30); // 20 watch, 12 cycle and 5 effect ticks, 7 of them on a shared moment
+        QCOMPARE(onTimeWakeUps, 30);   // 20 watch, 12 cycle and 5 effect ticks, 7 of them on a shared moment
         QCOMPARE(deferredWakeUps, 20); // the watch's alone
         QCOMPARE(deferredCycle.front(), 120);
         for (std::size_t i = 0; i < deferredCycle.size(); ++i) {
@@ -215,7 +214,8 @@ private slots:
         cycle.setDeferrable(true);
         cycle.start(100);
         QCOMPARE(followClockUntil(450), 2);
-        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{{200, "cycle"}, {200, "cycle"}, {400, "cycle"}, {400, "cycle"}}));
+        QCOMPARE(ticks, (std::vector<std::pair<std::int64_t, QString>>{
+                            {200, "cycle"}, {200, "cycle"}, {400, "cycle"}, {400, "cycle"}}));
 
         ticks.clear();
         now = 1000 * kMs;
@@ -284,10 +284,8 @@ private slots:
         frame.setDeferrable(true, 80);
         frame.start(40);
         int woken = 0;
-        if (otherFrom > 0)
-            woken += followClockUntil(otherFrom);
-        if (other > 0)
-            effect.start(other);
+        if (otherFrom > 0) woken += followClockUntil(otherFrom);
+        if (other > 0) effect.start(other);
         woken += followClockUntil(500);
         QCOMPARE(ticksOf("frame"), frames);
         QCOMPARE(woken, wakeUps);

@@ -1,7 +1,7 @@
 // What the program asks of the window manager, and learns from it, on a real X server: a window kept off
 // the taskbar says so before it is mapped, and opacity counts as shown only while a compositing manager
 // holds the screen's selection.
-#include "platform/WindowManagerHints.h"
+#include "platform/x11/WindowManagerHints.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -26,7 +26,8 @@ xcb_connection_t* connection()
 xcb_atom_t atom(const char* name)
 {
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply{
-        xcb_intern_atom_reply(connection(), xcb_intern_atom(connection(), 0, std::uint16_t(std::strlen(name)), name), nullptr),
+        xcb_intern_atom_reply(
+            connection(), xcb_intern_atom(connection(), 0, std::uint16_t(std::strlen(name)), name), nullptr),
         &std::free};
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
@@ -50,8 +51,9 @@ private slots:
         keepOffTaskbar(&window);
         const auto id = static_cast<xcb_window_t>(window.winId());
         std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply{
-            xcb_get_property_reply(connection(),
-                                   xcb_get_property(connection(), 0, id, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 16), nullptr),
+            xcb_get_property_reply(
+                connection(),
+                xcb_get_property(connection(), 0, id, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 16), nullptr),
             &std::free};
         QVERIFY(reply);
         const auto* states = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
@@ -65,9 +67,10 @@ private slots:
     {
         const xcb_atom_t selection = atom("_NET_WM_CM_S0");
         std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> before{
-            xcb_get_selection_owner_reply(connection(), xcb_get_selection_owner(connection(), selection), nullptr), &std::free};
-        if (before && before->owner != XCB_WINDOW_NONE)
-            QSKIP("a compositing manager runs on this display");
+            xcb_get_selection_owner_reply(connection(), xcb_get_selection_owner(connection(), selection),
+                                          nullptr),
+            &std::free};
+        if (before && before->owner != XCB_WINDOW_NONE) QSKIP("a compositing manager runs on this display");
         QVERIFY(!windowsBlend());
 
         QWidget manager;

@@ -4,7 +4,7 @@
 #include "speech/SpeechBalloon.h"
 
 #include "FakePlatform.h"
-#include "platform/TickTimer.h"
+#include "base/TickTimer.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -35,8 +35,7 @@ public:
     QRegion painted;
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
-            painted |= static_cast<QPaintEvent*>(event)->region();
+        if (event->type() == QEvent::Paint) painted |= static_cast<QPaintEvent*>(event)->region();
         return false;
     }
 };
@@ -52,7 +51,8 @@ private:
     // Moves the clock to the moments it asks to be woken at, up to ms.
     void followClockUntil(std::int64_t ms)
     {
-        for (std::int64_t at = TickTimer::wakeMomentForTests(); at >= 0 && at <= ms * kMs; at = TickTimer::wakeMomentForTests()) {
+        for (std::int64_t at = TickTimer::wakeMomentForTests(); at >= 0 && at <= ms * kMs;
+             at = TickTimer::wakeMomentForTests()) {
             now = std::max(now, at);
             TickTimer::wakeForTests();
         }
@@ -65,13 +65,15 @@ private slots:
     {
         FakePlatform platform;
         SpeechBalloon balloon(platform);
-        const QString sentence = QStringLiteral("Können Sie mir bitte sagen, wo der Bahnhof ist? Ich möchte heute noch nach Köln fahren.");
+        const QString sentence = QStringLiteral(
+            "Können Sie mir bitte sagen, wo der Bahnhof ist? Ich möchte heute noch nach Köln fahren.");
         balloon.say(sentence, QRect(600, 400, 128, 128));
         QVERIFY(QTest::qWaitForWindowExposed(&balloon));
         PaintLog log(balloon);
         QImage before = picture(balloon);
         int words = 0;
-        for (qsizetype at = sentence.indexOf(QLatin1Char(' ')); at >= 0 || balloon.revealed() < sentence.size();
+        for (qsizetype at = sentence.indexOf(QLatin1Char(' '));
+             at >= 0 || balloon.revealed() < sentence.size();
              at = sentence.indexOf(QLatin1Char(' '), at + 1)) {
             log.painted = QRegion();
             balloon.reveal(at >= 0 ? int(at) : int(sentence.size()));
@@ -81,12 +83,12 @@ private slots:
             for (int y = 0; y < after.height(); ++y)
                 for (int x = 0; x < after.width(); ++x)
                     if (after.pixel(x, y) != before.pixel(x, y) && !painted.contains(QPoint(x, y)))
-                        QFAIL(qPrintable(QStringLiteral("(%1, %2) changed outside the area drawn again").arg(x).arg(y)));
+                        QFAIL(qPrintable(
+                            QStringLiteral("(%1, %2) changed outside the area drawn again").arg(x).arg(y)));
             QVERIFY(painted.boundingRect().height() < balloon.height() / 2);
             before = after;
             ++words;
-            if (at < 0)
-                break;
+            if (at < 0) break;
         }
         QCOMPARE(words, int(sentence.count(QLatin1Char(' '))) + 1);
     }
@@ -123,7 +125,7 @@ private slots:
             QVERIFY(!balloon.isVisible());
         }
         QCOMPARE(TickTimer::wakeMomentForTests(), std::int64_t(-1)); // nothing left to wake for
-        QCOMPARE(balloon.windowOpacity(), 1.0);                     // whole again for the next sentence
+        QCOMPARE(balloon.windowOpacity(), 1.0);                      // whole again for the next sentence
 
         // A new sentence before the end cancels the going.
         balloon.say(QStringLiteral("Auf Wiedersehen."), QRect(600, 400, 128, 128));

@@ -1,12 +1,12 @@
 // The speech agent as the program uses it: loading Peedy, languages, animations, the request queue,
 // silence while hidden, and the character's windows on a real display.
+#include "base/TickTimer.h"
+#include "platform/x11/QtPlatform.h"
 #include "speech/Character.h"
 #include "speech/CharacterCollection.h"
-#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
 #include "speech/SpeechError.h"
-#include "platform/TickTimer.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -26,8 +26,7 @@ constexpr int kPatienceMs = 30000;
 QWidget* topLevel(const QString& name)
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == name)
-            return widget;
+        if (widget->objectName() == name) return widget;
     }
     return nullptr;
 }
@@ -79,7 +78,8 @@ private slots:
         QTest::newRow("wrong case") << "peedy" << QString() << false;
         QTest::newRow("trailing blank") << "Peedy " << QString() << false;
         QTest::newRow("empty id") << "" << QString() << false;
-        QTest::newRow("a load location") << "Peedy" << "/usr/share/peedy.acs" << false;
+        QTest::newRow("a load location") << "Peedy"
+                                         << "/usr/share/peedy.acs" << false;
     }
     void onlyPeedyLoads()
     {
@@ -298,8 +298,8 @@ private slots:
         QVERIFY(window);
         QTRY_VERIFY(window->isVisible());
         const Qt::WindowFlags flags = window->windowFlags();
-        for (const Qt::WindowType flag : {Qt::Tool, Qt::FramelessWindowHint, Qt::WindowStaysOnTopHint,
-                                          Qt::WindowDoesNotAcceptFocus})
+        for (const Qt::WindowType flag :
+             {Qt::Tool, Qt::FramelessWindowHint, Qt::WindowStaysOnTopHint, Qt::WindowDoesNotAcceptFocus})
             QVERIFY(flags.testFlag(flag));
         QCOMPARE(window->size(), QSize(128, 128));
         const QRect free = QGuiApplication::primaryScreen()->availableGeometry();

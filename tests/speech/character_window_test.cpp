@@ -2,10 +2,10 @@
 // a breathing pose seen before is not drawn from the art again, and the window's shape goes to the
 // window system only when the outline changes: never while the bird breathes, a few times a wave, and
 // where windows blend, only while it grows.
+#include "FakePlatform.h"
+#include "platform/x11/QtPlatform.h"
 #include "speech/CharacterAnimator.h"
 #include "speech/CharacterArt.h"
-#include "platform/QtPlatform.h"
-#include "FakePlatform.h"
 #include "speech/CharacterWindow.h"
 
 #include <QApplication>
@@ -25,8 +25,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
-            ++paints;
+        if (event->type() == QEvent::Paint) ++paints;
         return false;
     }
 };
@@ -101,8 +100,7 @@ private slots:
         window.setPose(animator.pose());
         const int masks = window.masksSet();
         const int drawn = window.framesDrawn();
-        if (waving)
-            animator.wave();
+        if (waving) animator.wave();
         const int lasts = waving ? CharacterAnimator::kWaveMs : 3 * CharacterAnimator::kBreathMs;
         constexpr int kFrameMs = 20;
         for (int ms = 0; ms < lasts; ms += kFrameMs) {

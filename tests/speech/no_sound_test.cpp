@@ -2,8 +2,8 @@
 // finish in order, nothing is thrown and one line on standard error says there is no sound.
 #include "StderrCapture.h"
 
+#include "platform/x11/QtPlatform.h"
 #include "speech/Character.h"
-#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 
 #include <QSignalSpy>

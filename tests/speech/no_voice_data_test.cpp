@@ -2,8 +2,8 @@
 // at the caller and one line on standard error says why there is no speech.
 #include "StderrCapture.h"
 
+#include "platform/x11/QtPlatform.h"
 #include "speech/Character.h"
-#include "platform/QtPlatform.h"
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
 #include "speech/SpeechError.h"

@@ -2,7 +2,7 @@
 // return at once, the queue goes on after the watchdog, one line says so, and closing does not hang.
 #include "StderrCapture.h"
 
-#include "platform/QtPlatform.h"
+#include "platform/x11/QtPlatform.h"
 #include "speech/Character.h"
 #include "speech/EspeakEngine.h"
 #include "speech/SpeechAgent.h"

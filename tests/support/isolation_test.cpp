@@ -2,7 +2,7 @@
 // nothing a test does reaches the settings, the logon entries, the runtime files or the sound of the
 // person who runs the suite.
 #include "app/SettingsStore.h"
-#include "platform/LogonEntry.h"
+#include "platform/posix/LogonEntry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,8 +29,8 @@ private slots:
     void foldersAreTheTestsOwn_data()
     {
         QTest::addColumn<QString>("variable");
-        for (const char* variable :
-             {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"})
+        for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                     "XDG_STATE_HOME", "XDG_RUNTIME_DIR"})
             QTest::newRow(variable) << QString::fromLatin1(variable);
     }
     void foldersAreTheTestsOwn()

@@ -1,7 +1,7 @@
 // The running program inside the test process: the menu button, the read-aloud item, the about and
 // splash pictures, and the message that never stacks. Settings live in a temporary folder.
-#include "platform/BuildInfo.h"
-#include "platform/QtPlatform.h"
+#include "base/BuildInfo.h"
+#include "platform/x11/QtPlatform.h"
 #include "ui/Application.h"
 
 #include "speech/Character.h"

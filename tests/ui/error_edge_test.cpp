@@ -2,7 +2,7 @@
 // and while that box is open nothing restarts the strip's timers or reports a second error; a dialog
 // save that fails other than by a write error reaches the edge too. Each case runs in a program of its
 // own (this test program started again with --scenario), because the edge ends the process.
-#include "platform/QtPlatform.h"
+#include "platform/x11/QtPlatform.h"
 #include "ui/Application.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // closing takes over.
 #include "engine/AppState.h"
 #include "engine/StripModel.h"
-#include "platform/QtPlatform.h"
+#include "platform/x11/QtPlatform.h"
 #include "ui/dialogs/Form3.h"
 
 #include <QCheckBox>
@@ -34,12 +34,10 @@ AppState usualState()
     return s;
 }
 
-template <typename T>
-T* find(QWidget* dialog, const QString& name)
+template <typename T> T* find(QWidget* dialog, const QString& name)
 {
     T* widget = dialog->findChild<T*>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
+    if (!widget) qFatal("no control %s", qPrintable(name));
     return widget;
 }
 
@@ -59,7 +57,10 @@ struct Dialog
         saves = std::make_unique<QSignalSpy>(form, &Form3::saveRequested);
         form->show();
     }
-    void click(const QString& name) { QTest::mouseClick(find<QAbstractButton>(form, name), Qt::LeftButton, {}, QPoint(4, 4)); }
+    void click(const QString& name)
+    {
+        QTest::mouseClick(find<QAbstractButton>(form, name), Qt::LeftButton, {}, QPoint(4, 4));
+    }
     void close() { form->close(); }
 };
 
@@ -82,7 +83,8 @@ private slots:
         QCOMPARE(find<QLineEdit>(d.form, "Text1(0)")->text(), QStringLiteral("2"));
         QCOMPARE(find<QLineEdit>(d.form, "Text1(1)")->text(), QStringLiteral("5"));
         QCOMPARE(find<QLineEdit>(d.form, "Text1(2)")->text(), QStringLiteral("3"));
-        QCOMPARE(find<QLabel>(d.form, "Label1")->text(), QStringLiteral("Per sentence play              time."));
+        QCOMPARE(find<QLabel>(d.form, "Label1")->text(),
+                 QStringLiteral("Per sentence play              time."));
         QCOMPARE(d.form->size(), QSize(348, 389));
         d.close();
     }
@@ -158,10 +160,8 @@ private slots:
         d.state.lessonIndex = static_cast<std::int16_t>(lessonBefore);
         d.state.sentenceId = 10417;
         d.open();
-        if (untickSchedule)
-            d.click("Check3");
-        if (random)
-            d.click("Option2(0)");
+        if (untickSchedule) d.click("Check3");
+        if (random) d.click("Option2(0)");
         d.click(choose);
         d.close();
         QCOMPARE(d.state.sentenceId, sentenceId);

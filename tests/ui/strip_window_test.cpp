@@ -2,7 +2,7 @@
 // blinking line of the rolled-up strip.
 #include "engine/StripGeometry.h"
 #include "engine/StripModel.h"
-#include "platform/QtPlatform.h"
+#include "platform/x11/QtPlatform.h"
 #include "ui/strip/Form1.h"
 
 #include <QSet>
@@ -34,10 +34,8 @@ protected:
             ++paints;
             painted.insert(watched->objectName());
         }
-        if (event->type() == QEvent::UpdateRequest || event->type() == QEvent::LayoutRequest)
-            ++requests;
-        if (event->type() == QEvent::LayoutRequest)
-            ++layouts;
+        if (event->type() == QEvent::UpdateRequest || event->type() == QEvent::LayoutRequest) ++requests;
+        if (event->type() == QEvent::LayoutRequest) ++layouts;
         return false;
     }
 };
@@ -160,7 +158,8 @@ private slots:
             model.label1Text = QString(blanks, u' ') + sentence;
             strip->render();
             QTRY_VERIFY(counter.painted.contains(QStringLiteral("Label1")));
-            QVERIFY2(!counter.painted.contains(QStringLiteral("Shape1")), qPrintable(counter.painted.values().join(u' ')));
+            QVERIFY2(!counter.painted.contains(QStringLiteral("Shape1")),
+                     qPrintable(counter.painted.values().join(u' ')));
         }
         model.label1Text = QString();
         model.label2Text = QStringLiteral(" Good day.");

@@ -2,8 +2,8 @@
 // at a time. It draws its model and reports the mouse and its timers; the logic lives elsewhere.
 #pragma once
 
+#include "base/TickTimer.h"
 #include "engine/StripModel.h"
-#include "platform/TickTimer.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 // On X11 the window manager reads a window's wishes from its _NET_WM_STATE before the window is mapped;
 // Qt keeps states it does not manage itself when it adds its own at show time. Elsewhere a tool window
 // already stays out of the taskbar, and every desktop composites.
-#include "platform/WindowManagerHints.h"
+#include "platform/x11/WindowManagerHints.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -37,12 +37,13 @@ struct Atoms
 const Atoms& atoms(xcb_connection_t* connection)
 {
     static const Atoms kept = [connection] {
-        const char* const names[] = {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
-                                     "_NET_WM_CM_S0", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_BELOW",
-                                     "_NET_RESTACK_WINDOW"};
+        const char* const names[] = {
+            "_NET_WM_STATE",       "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_CM_S0",
+            "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_BELOW",        "_NET_RESTACK_WINDOW"};
         xcb_intern_atom_cookie_t cookies[std::size(names)];
         for (std::size_t i = 0; i < std::size(names); ++i)
-            cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
+            cookies[i] =
+                xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
         xcb_atom_t found[std::size(names)];
         for (std::size_t i = 0; i < std::size(names); ++i) {
             xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
@@ -56,8 +57,7 @@ const Atoms& atoms(xcb_connection_t* connection)
 
 xcb_connection_t* qtConnection()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
 }
@@ -69,12 +69,10 @@ void keepOffTaskbar(QWidget* window)
 {
 #if defined(DIALOON_HAVE_XCB)
     xcb_connection_t* connection = window ? qtConnection() : nullptr;
-    if (!connection)
-        return;
+    if (!connection) return;
     const auto id = static_cast<xcb_window_t>(window->winId());
     const Atoms& known = atoms(connection);
-    if (known.state == XCB_ATOM_NONE)
-        return;
+    if (known.state == XCB_ATOM_NONE) return;
     const xcb_atom_t states[] = {known.skipTaskbar, known.skipPager};
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, known.state, XCB_ATOM_ATOM, 32, 2, states);
     xcb_flush(connection);
@@ -87,11 +85,9 @@ void keepAbove(QWidget* window, bool above)
 {
 #if defined(DIALOON_HAVE_XCB)
     xcb_connection_t* connection = window && window->windowHandle() ? qtConnection() : nullptr;
-    if (!connection)
-        return;
+    if (!connection) return;
     const Atoms& known = atoms(connection);
-    if (known.state == XCB_ATOM_NONE || known.above == XCB_ATOM_NONE || known.below == XCB_ATOM_NONE)
-        return;
+    if (known.state == XCB_ATOM_NONE || known.above == XCB_ATOM_NONE || known.below == XCB_ATOM_NONE) return;
     // A mapped window's states are the window manager's: it is asked, as the window-manager hints say.
     // Below the others, rather than among them: a window manager may keep a window that leaves the top
     // above the one it was above, fullscreen or not (mutter does).
@@ -107,7 +103,8 @@ void keepAbove(QWidget* window, bool above)
         message.data.data32[1] = second;
         message.data.data32[2] = third;
         message.data.data32[3] = 1; // with a state change: asked by an ordinary program
-        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+        xcb_send_event(connection, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                        reinterpret_cast<const char*>(&message));
     };
     send(known.state, 0, above ? known.below : known.above, 0); // remove
@@ -128,12 +125,10 @@ bool windowsBlend()
 {
 #if defined(DIALOON_HAVE_XCB)
     xcb_connection_t* connection = qtConnection();
-    if (!connection)
-        return QGuiApplication::platformName() != QLatin1String("xcb");
+    if (!connection) return QGuiApplication::platformName() != QLatin1String("xcb");
     // The manager of the first screen; a desktop of several X screens is rare and composites all or none.
     const xcb_atom_t selection = atoms(connection).compositingManager;
-    if (selection == XCB_ATOM_NONE)
-        return false;
+    if (selection == XCB_ATOM_NONE) return false;
     xcb_get_selection_owner_reply_t* reply =
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
     const bool owned = reply && reply->owner != XCB_WINDOW_NONE;

@@ -1,4 +1,4 @@
-#include "platform/FontWarmUp.h"
+#include "platform/x11/FontWarmUp.h"
 
 #if defined(DIALOON_HAVE_FONTCONFIG)
 #include <fontconfig/fontconfig.h>
@@ -16,8 +16,7 @@ FontWarmUp::FontWarmUp()
 
 FontWarmUp::~FontWarmUp()
 {
-    if (thread_.joinable())
-        thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 } // namespace dialoon

@@ -16,8 +16,7 @@ public:
     const std::string& problem() const { return problem_; }
 
     // Finds a function of the library; complete() is false from the first one that is missing.
-    template <typename Function>
-    void find(Function& function, const char* name)
+    template <typename Function> void find(Function& function, const char* name)
     {
         function = reinterpret_cast<Function>(symbol(name));
         complete_ = complete_ && function != nullptr;
@@ -30,7 +29,6 @@ public:
     static void* loadedSymbol(const char* name);
 
 private:
-
     void* handle_ = nullptr;
     std::string problem_;
     bool complete_ = true;

@@ -1,6 +1,6 @@
 // The shared clock behind every TickTimer of a thread: one precise, repeating Qt timer, always set for the
 // earliest tick due, and a list of the timers. It lives while any TickTimer of its thread does.
-#include "platform/TickTimer.h"
+#include "base/TickTimer.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -36,8 +36,7 @@ class TickClock
 public:
     static TickClock& acquire()
     {
-        if (!current_)
-            current_ = new TickClock;
+        if (!current_) current_ = new TickClock;
         return *current_;
     }
     static TickClock* current() { return current_; }
@@ -47,8 +46,7 @@ public:
     void withdraw(TickTimer* timer)
     {
         timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
-        if (!retiredIfIdle())
-            arm();
+        if (!retiredIfIdle()) arm();
     }
 
     void start(TickTimer& timer)
@@ -71,8 +69,7 @@ public:
     {
         timer.deferrable_ = deferrable;
         timer.mostWaitNs_ = mostWaitNs;
-        if (timer.active_)
-            arm();
+        if (timer.active_) arm();
     }
 
     void rearm() { arm(); }
@@ -89,8 +86,7 @@ public:
         ++depth_;
         while (TickTimer* next = earliest()) {
             const std::int64_t at = now();
-            if (next->dueNs_ > at + kEarlyNs)
-                break;
+            if (next->dueNs_ > at + kEarlyNs) break;
             // A latest-only tick stands for the moment of the wake-up that runs it: one tick for all
             // that waited, and the next counts from this wake-up, so that it can wait for the same
             // timer's next wake-up.
@@ -100,7 +96,8 @@ public:
             if (next->singleShot_) {
                 next->active_ = false;
             } else {
-                const std::int64_t step = std::max<std::int64_t>(ceilToGrid(std::int64_t(next->interval_) * kNsPerMs), kGridNs);
+                const std::int64_t step =
+                    std::max<std::int64_t>(ceilToGrid(std::int64_t(next->interval_) * kNsPerMs), kGridNs);
                 next->dueNs_ = moment + step;
                 // Ticks missed while the thread was held up are dropped; the timer keeps its step.
                 // A deferrable timer's ticks that merely waited for this wake-up all run.
@@ -108,7 +105,8 @@ public:
                 if (!latestOnly && next->dueNs_ <= keepFrom)
                     next->dueNs_ += ((keepFrom - next->dueNs_) / step + 1) * step;
             }
-            // Set before the tick runs: a dialog's event loop opened by the tick keeps the other timers going.
+            // Set before the tick runs: a dialog's event loop opened by the tick keeps the other timers
+            // going.
             arm();
             const std::int64_t outer = running_;
             running_ = moment;
@@ -117,8 +115,7 @@ public:
             running_ = outer;
         }
         --depth_;
-        if (!retiredIfIdle())
-            arm();
+        if (!retiredIfIdle()) arm();
     }
 
     std::int64_t now() const { return testTime ? testTime() : elapsed_.nsecsElapsed(); }
@@ -134,8 +131,7 @@ private:
     // The clock goes with the last timer of its thread, though not while it is running ticks.
     bool retiredIfIdle()
     {
-        if (!timers_.empty() || depth_ != 0)
-            return false;
+        if (!timers_.empty() || depth_ != 0) return false;
         current_ = nullptr;
         delete this;
         return true;
@@ -145,7 +141,8 @@ private:
     {
         TickTimer* best = nullptr;
         for (TickTimer* t : timers_)
-            if (t->active_ && (!best || t->dueNs_ < best->dueNs_ || (t->dueNs_ == best->dueNs_ && t->order_ < best->order_)))
+            if (t->active_ && (!best || t->dueNs_ < best->dueNs_ ||
+                               (t->dueNs_ == best->dueNs_ && t->order_ < best->order_)))
                 best = t;
         return best;
     }
@@ -159,19 +156,16 @@ private:
     {
         std::int64_t moment = -1;
         for (const TickTimer* t : timers_) {
-            if (!t->active_ || ridesOthers(t))
-                continue;
+            if (!t->active_ || ridesOthers(t)) continue;
             const std::int64_t due = t->dueNs_ + (t->deferrable_ ? t->mostWaitNs_ : 0);
-            if (moment < 0 || due < moment)
-                moment = due;
+            if (moment < 0 || due < moment) moment = due;
         }
         const std::int64_t others = moment;
         for (const TickTimer* t : timers_) {
             if (!t->active_ || !ridesOthers(t) || (others >= 0 && others <= t->dueNs_ + t->mostWaitNs_))
                 continue;
             const std::int64_t due = t->dueNs_ + std::min(t->ownWaitNs_, t->mostWaitNs_);
-            if (moment < 0 || due < moment)
-                moment = due;
+            if (moment < 0 || due < moment) moment = due;
         }
         return moment;
     }
@@ -184,8 +178,7 @@ private:
             armedFor_ = -1;
             return;
         }
-        if (wake_.isActive() && armedFor_ == moment)
-            return;
+        if (wake_.isActive() && armedFor_ == moment) return;
         armedFor_ = moment;
         const std::int64_t wait = moment - now();
         const int waitMs = wait <= 0 ? 0 : int((wait + kNsPerMs - 1) / kNsPerMs);
@@ -215,22 +208,19 @@ TickTimer::TickTimer(QObject* parent) : QObject(parent)
 TickTimer::~TickTimer()
 {
     active_ = false;
-    if (TickClock* clock = TickClock::current())
-        clock->withdraw(this);
+    if (TickClock* clock = TickClock::current()) clock->withdraw(this);
 }
 
 void TickTimer::setInterval(int ms)
 {
     interval_ = ms;
-    if (active_)
-        start();
+    if (active_) start();
 }
 
 void TickTimer::setDeferrable(bool deferrable, int mostWaitMs)
 {
     const std::int64_t mostWaitNs = std::int64_t(std::max(mostWaitMs, 0)) * kNsPerMs;
-    if (deferrable == deferrable_ && mostWaitNs == mostWaitNs_)
-        return;
+    if (deferrable == deferrable_ && mostWaitNs == mostWaitNs_) return;
     if (TickClock* clock = TickClock::current()) {
         clock->setDeferrable(*this, deferrable, mostWaitNs);
     } else {
@@ -242,12 +232,10 @@ void TickTimer::setDeferrable(bool deferrable, int mostWaitMs)
 void TickTimer::setLatestOnly(bool latestOnly, int ownWaitMs)
 {
     const std::int64_t ownWaitNs = std::int64_t(std::max(ownWaitMs, 0)) * kNsPerMs;
-    if (latestOnly == latestOnly_ && ownWaitNs == ownWaitNs_)
-        return;
+    if (latestOnly == latestOnly_ && ownWaitNs == ownWaitNs_) return;
     latestOnly_ = latestOnly;
     ownWaitNs_ = ownWaitNs;
-    if (TickClock* clock = TickClock::current(); clock && active_)
-        clock->rearm();
+    if (TickClock* clock = TickClock::current(); clock && active_) clock->rearm();
 }
 
 void TickTimer::start()
@@ -263,10 +251,8 @@ void TickTimer::start(int ms)
 
 void TickTimer::stop()
 {
-    if (!active_)
-        return;
-    if (TickClock* clock = TickClock::current())
-        clock->stop(*this);
+    if (!active_) return;
+    if (TickClock* clock = TickClock::current()) clock->stop(*this);
 }
 
 std::uint64_t TickTimer::wakeUps()
@@ -292,8 +278,7 @@ std::int64_t TickTimer::wakeMomentForTests()
 
 void TickTimer::wakeForTests()
 {
-    if (TickClock* clock = TickClock::current())
-        clock->wake();
+    if (TickClock* clock = TickClock::current()) clock->wake();
 }
 
 } // namespace dialoon

@@ -1,13 +1,13 @@
 // Qt implementation of the platform interface.
-#include "platform/QtPlatform.h"
+#include "platform/x11/QtPlatform.h"
 
-#include "platform/BuildInfo.h"
-#include "platform/FilmWatch.h"
-#include "platform/FullscreenWatch.h"
-#include "platform/LogonEntry.h"
-#include "platform/PointerWatch.h"
-#include "platform/SingleInstance.h"
-#include "platform/WindowManagerHints.h"
+#include "base/BuildInfo.h"
+#include "platform/posix/LogonEntry.h"
+#include "platform/posix/SingleInstance.h"
+#include "platform/x11/FilmWatch.h"
+#include "platform/x11/FullscreenWatch.h"
+#include "platform/x11/PointerWatch.h"
+#include "platform/x11/WindowManagerHints.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -34,7 +34,8 @@ public:
 
 private slots:
     void gnomeInhibitorsChanged(const QDBusObjectPath& inhibitor);
-    void gnomePropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
+    void gnomePropertiesChanged(const QString& interface, const QVariantMap& changed,
+                                const QStringList& invalidated);
     void kdeInhibitChanged(bool inhibited);
 
 private:

@@ -1,7 +1,7 @@
 // One running copy per user, with QLockFile for the race-free claim and a local socket for activation.
 // The socket is the system's own, watched by the event loop, so that the program needs no network
 // library (which, with what it brings along, takes a few milliseconds to load at every start).
-#include "platform/SingleInstance.h"
+#include "platform/posix/SingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

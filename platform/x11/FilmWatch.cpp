@@ -1,6 +1,6 @@
 // The session's idle inhibitors, followed on the session bus: GNOME's session manager and KDE's power
 // management. Every question is asked without waiting for its answer.
-#include "platform/FilmWatch.h"
+#include "platform/x11/FilmWatch.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -30,11 +30,13 @@ struct Followed
     const char* slot;
 };
 const Followed kFollowed[] = {
-    {kGnomeService, kGnomePath, kGnomeService, "InhibitorAdded", SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
-    {kGnomeService, kGnomePath, kGnomeService, "InhibitorRemoved", SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
+    {kGnomeService, kGnomePath, kGnomeService, "InhibitorAdded",
+     SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
+    {kGnomeService, kGnomePath, kGnomeService, "InhibitorRemoved",
+     SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
     // How GNOME's session manager tells of an inhibitor that keeps the session from idling.
     {kGnomeService, kGnomePath, kProperties, "PropertiesChanged",
-     SLOT(gnomePropertiesChanged(QString,QVariantMap,QStringList))},
+     SLOT(gnomePropertiesChanged(QString, QVariantMap, QStringList))},
     {kKdeService, kKdePath, kKdeInterface, "HasInhibitChanged", SLOT(kdeInhibitChanged(bool))},
 };
 
@@ -49,8 +51,7 @@ FilmWatch::FilmWatch(std::function<void(bool)> onChange) : onChange_(std::move(o
 void FilmWatch::listen()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
+    if (!bus.isConnected()) return;
     connected_ = true;
     // Connected before asking, so that no change between the question and the signal is missed.
     for (const Followed& f : kFollowed)
@@ -61,8 +62,7 @@ void FilmWatch::listen()
 
 FilmWatch::~FilmWatch()
 {
-    if (!connected_)
-        return;
+    if (!connected_) return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     for (const Followed& f : kFollowed)
         bus.disconnect(f.service, f.path, f.interface, QString::fromLatin1(f.name), this, f.slot);
@@ -76,8 +76,7 @@ void FilmWatch::gnomeInhibitorsChanged(const QDBusObjectPath&)
 void FilmWatch::gnomePropertiesChanged(const QString&, const QVariantMap& changed, const QStringList&)
 {
     const auto actions = changed.constFind(QStringLiteral("InhibitedActions"));
-    if (actions != changed.constEnd())
-        set(gnome_, (actions->toUInt() & kIdleInhibited) != 0);
+    if (actions != changed.constEnd()) set(gnome_, (actions->toUInt() & kIdleInhibited) != 0);
 }
 
 void FilmWatch::kdeInhibitChanged(bool inhibited)
@@ -88,7 +87,8 @@ void FilmWatch::kdeInhibitChanged(bool inhibited)
 void FilmWatch::askGnome()
 {
     // Which actions the session's inhibitors hold back, all of them together.
-    QDBusMessage get = QDBusMessage::createMethodCall(kGnomeService, kGnomePath, kProperties, QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(kGnomeService, kGnomePath, kProperties, QStringLiteral("Get"));
     get << kGnomeService << QStringLiteral("InhibitedActions");
     whenAnswered(QDBusConnection::sessionBus().asyncCall(get), [this](const QVariant& value) {
         const QVariant actions = value.value<QDBusVariant>().variant();
@@ -98,8 +98,8 @@ void FilmWatch::askGnome()
 
 void FilmWatch::askKde()
 {
-    const QDBusMessage ask = QDBusMessage::createMethodCall(kKdeService, kKdePath, kKdeInterface,
-                                                            QStringLiteral("HasInhibit"));
+    const QDBusMessage ask =
+        QDBusMessage::createMethodCall(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibit"));
     whenAnswered(QDBusConnection::sessionBus().asyncCall(ask),
                  [this](const QVariant& value) { set(kde_, value.toBool()); });
 }
@@ -107,22 +107,20 @@ void FilmWatch::askKde()
 void FilmWatch::whenAnswered(const QDBusPendingCall& call, std::function<void(const QVariant&)> answered)
 {
     auto* watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [watcher, answered = std::move(answered)] {
-                watcher->deleteLater();
-                // No such service on this desktop, or it failed: nothing is known of a film.
-                const QDBusMessage reply = watcher->reply();
-                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-                    answered(reply.arguments().constFirst());
-            });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, answered = std::move(answered)] {
+        watcher->deleteLater();
+        // No such service on this desktop, or it failed: nothing is known of a film.
+        const QDBusMessage reply = watcher->reply();
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+            answered(reply.arguments().constFirst());
+    });
 }
 
 void FilmWatch::set(bool& which, bool now)
 {
     const bool before = active();
     which = now;
-    if (active() != before && onChange_)
-        onChange_(active());
+    if (active() != before && onChange_) onChange_(active());
 }
 
 } // namespace dialoon

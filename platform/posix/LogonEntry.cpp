@@ -1,8 +1,8 @@
 // The start-at-logon entry: an XDG autostart file.
-#include "platform/LogonEntry.h"
+#include "platform/posix/LogonEntry.h"
 
-#include "platform/BuildInfo.h"
-#include "platform/DurableFile.h"
+#include "base/BuildInfo.h"
+#include "platform/posix/DurableFile.h"
 
 #include <QDir>
 #include <QFile>

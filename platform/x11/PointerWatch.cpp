@@ -4,7 +4,7 @@
 // wakes no thread. While it rests, the connection is listened to, so that its first movement wakes the
 // program and the watch need not look. Qt's own connection is left alone, so none of its events are
 // taken from it.
-#include "platform/PointerWatch.h"
+#include "platform/x11/PointerWatch.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -31,8 +31,7 @@ xcb_window_t rootWindow(xcb_connection_t* c)
 
 xcb_connection_t* openWatch()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) {
         xcb_disconnect(c);
@@ -40,10 +39,12 @@ xcb_connection_t* openWatch()
     }
     const xcb_query_extension_reply_t* input = xcb_get_extension_data(c, &xcb_input_id);
     xcb_input_xi_query_version_reply_t* version =
-        input && input->present ? xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr)
-                                : nullptr;
+        input && input->present
+            ? xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr)
+            : nullptr;
     // Raw events of every device, master or not: 2.2 sends them whether or not someone grabbed the pointer.
-    const bool usable = version && (version->major_version > 2 || (version->major_version == 2 && version->minor_version >= 2));
+    const bool usable = version && (version->major_version > 2 ||
+                                    (version->major_version == 2 && version->minor_version >= 2));
     std::free(version);
     if (!usable) {
         xcb_disconnect(c);
@@ -55,7 +56,8 @@ xcb_connection_t* openWatch()
         std::uint32_t bits;
     } mask{{XCB_INPUT_DEVICE_ALL, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
     const xcb_window_t root = rootWindow(c);
-    if (xcb_generic_error_t* error = xcb_request_check(c, xcb_input_xi_select_events_checked(c, root, 1, &mask.head))) {
+    if (xcb_generic_error_t* error =
+            xcb_request_check(c, xcb_input_xi_select_events_checked(c, root, 1, &mask.head))) {
         std::free(error);
         xcb_disconnect(c);
         return nullptr;
@@ -83,21 +85,18 @@ PointerWatch::PointerWatch()
 #if defined(DIALOON_HAVE_XINPUT)
     if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
         const xcb_query_extension_reply_t* input = xcb_get_extension_data(x11->connection(), &xcb_input_id);
-        if (input && input->present)
-            inputOpcode_ = input->major_opcode;
+        if (input && input->present) inputOpcode_ = input->major_opcode;
     }
 #endif
 }
 
 PointerWatch::~PointerWatch()
 {
-    if (QCoreApplication* app = QCoreApplication::instance())
-        app->removeNativeEventFilter(this);
+    if (QCoreApplication* app = QCoreApplication::instance()) app->removeNativeEventFilter(this);
 #if defined(DIALOON_HAVE_XINPUT)
     listener_.reset();
     forgetLaterQuestion();
-    if (connection_)
-        xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
+    if (connection_) xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
 #endif
 }
 
@@ -141,8 +140,7 @@ std::optional<bool> PointerWatch::laterAnswerDiffers()
     auto* c = static_cast<xcb_connection_t*>(connection_);
     void* answer = nullptr;
     xcb_generic_error_t* error = nullptr;
-    if (xcb_poll_for_reply(c, *laterQuestion_, &answer, &error) == 0)
-        return std::nullopt;
+    if (xcb_poll_for_reply(c, *laterQuestion_, &answer, &error) == 0) return std::nullopt;
     laterQuestion_.reset();
     std::free(error);
     const auto* reply = static_cast<xcb_query_pointer_reply_t*>(answer);
@@ -158,8 +156,7 @@ std::optional<bool> PointerWatch::laterAnswerDiffers()
 void PointerWatch::forgetLaterQuestion()
 {
 #if defined(DIALOON_HAVE_XINPUT)
-    if (laterQuestion_)
-        xcb_discard_reply(static_cast<xcb_connection_t*>(connection_), *laterQuestion_);
+    if (laterQuestion_) xcb_discard_reply(static_cast<xcb_connection_t*>(connection_), *laterQuestion_);
 #endif
     laterQuestion_.reset();
 }
@@ -167,14 +164,12 @@ void PointerWatch::forgetLaterQuestion()
 std::optional<QPoint> PointerWatch::askPointer()
 {
 #if defined(DIALOON_HAVE_XINPUT)
-    if (connection_ == nullptr)
-        return std::nullopt;
+    if (connection_ == nullptr) return std::nullopt;
     auto* c = static_cast<xcb_connection_t*>(connection_);
     const xcb_window_t root = rootWindow(c);
     xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
     std::optional<QPoint> where;
-    if (reply && reply->same_screen)
-        where = QPoint(reply->root_x, reply->root_y);
+    if (reply && reply->same_screen) where = QPoint(reply->root_x, reply->root_y);
     std::free(reply);
     lastAnswer_ = where;
     return where;
@@ -185,11 +180,9 @@ std::optional<QPoint> PointerWatch::askPointer()
 
 bool PointerWatch::resting()
 {
-    if (connection_ == nullptr || moved_ || quietLooks_ < kLooksBeforeRest)
-        return false;
+    if (connection_ == nullptr || moved_ || quietLooks_ < kLooksBeforeRest) return false;
     // Resting already, the listener hears of anything the connection brings: nothing to read here.
-    if (resting_)
-        return true;
+    if (resting_) return true;
     if (devicesMoved()) { // news the next look would find
         noteMovement(false);
         return false;
@@ -210,10 +203,8 @@ void PointerWatch::listen()
 {
     // Reading takes everything the connection brought, so the listener is not called again for it.
     bool moved = devicesMoved();
-    if (!moved && laterQuestion_)
-        moved = laterAnswerDiffers().value_or(false);
-    if (moved)
-        noteMovement(true);
+    if (!moved && laterQuestion_) moved = laterAnswerDiffers().value_or(false);
+    if (moved) noteMovement(true);
 }
 
 void PointerWatch::noteMovement(bool tell)
@@ -222,15 +213,13 @@ void PointerWatch::noteMovement(bool tell)
     quietLooks_ = 0;
     const bool wasResting = resting_;
     stopListening();
-    if (tell && wasResting && onMovement_)
-        onMovement_();
+    if (tell && wasResting && onMovement_) onMovement_();
 }
 
 void PointerWatch::stopListening()
 {
     resting_ = false;
-    if (listener_)
-        listener_->setEnabled(false);
+    if (listener_) listener_->setEnabled(false);
 }
 
 bool PointerWatch::movedSinceLastLook()
@@ -241,8 +230,7 @@ bool PointerWatch::movedSinceLastLook()
     if (connection_ == nullptr || (!resting_ && devicesMoved())) {
         moved = true;
     } else if (!moved && laterQuestion_) {
-        if (!resting_)
-            moved = laterAnswerDiffers().value_or(false);
+        if (!resting_) moved = laterAnswerDiffers().value_or(false);
     } else if (!moved && ++looksWithoutNews_ >= kLooksWithoutNews) {
         looksWithoutNews_ = 0;
         askLater();
@@ -267,8 +255,7 @@ QPoint PointerWatch::believed(QPoint asked, const QRegion& left, std::optional<Q
 
 QPoint PointerWatch::believed(QPoint asked)
 {
-    if (left_.isEmpty())
-        return asked;
+    if (left_.isEmpty()) return asked;
     const QPoint place = believed(asked, left_, firstAfterLeaving_);
     if (place == asked) {
         left_ = QRegion(); // the server follows the pointer
@@ -285,8 +272,7 @@ bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message,
     // Crossings of the program's windows, as the X server tells them (the toolkit hears of some of them
     // only: leaving a window it already took the pointer off for a menu's grab, say). Core and XInput
     // events tell the same, and either may come.
-    if (eventType != "xcb_generic_event_t")
-        return false;
+    if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const int type = event->response_type & 0x7f;
     std::optional<bool> entered;
@@ -316,8 +302,7 @@ bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message,
     } else if (mode != XCB_NOTIFY_MODE_GRAB) { // a menu's grab moves no pointer
         left_ = QRegion();
         for (const QWindow* shown : QGuiApplication::topLevelWindows())
-            if (shown->isVisible())
-                left_ += shown->geometry();
+            if (shown->isVisible()) left_ += shown->geometry();
     } else {
         return false;
     }

@@ -1,5 +1,5 @@
 // The per-user settings location: an INI file under the XDG config folder.
-#include "platform/UserSettings.h"
+#include "platform/posix/UserSettings.h"
 
 namespace dialoon {
 

@@ -1,6 +1,6 @@
 // Fullscreen detection on X11; built without XCB, or on a display that is not X11, no window is ever
 // taken for fullscreen.
-#include "platform/FullscreenWatch.h"
+#include "platform/x11/FullscreenWatch.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>

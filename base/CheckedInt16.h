@@ -1,7 +1,7 @@
 // 16-bit arithmetic for the application state that raises an overflow error instead of wrapping.
 #pragma once
 
-#include "engine/Errors.h"
+#include "base/Errors.h"
 
 #include <cstdint>
 #include <limits>

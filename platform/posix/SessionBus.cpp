@@ -1,4 +1,4 @@
-#include "platform/SessionBus.h"
+#include "platform/posix/SessionBus.h"
 
 #include <QList>
 #include <QtGlobal>
@@ -42,16 +42,13 @@ QByteArray escaped(const QByteArray& value)
 std::optional<QByteArray> addressInsteadOfLaunch(const Surroundings& around)
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    if (!around.busAddress.isEmpty() || around.runtimeDir.isEmpty())
-        return std::nullopt;
+    if (!around.busAddress.isEmpty() || around.runtimeDir.isEmpty()) return std::nullopt;
     const QByteArray userBus = around.runtimeDir + "/bus";
     // A bus there is found by the library itself; a program that could launch one is left to do so.
-    if (::access(userBus.constData(), F_OK) == 0 || runnable(around.launcherDir))
-        return std::nullopt;
+    if (::access(userBus.constData(), F_OK) == 0 || runnable(around.launcherDir)) return std::nullopt;
     // An empty entry of PATH stands for the current folder.
     for (const QByteArray& folder : around.path.split(':'))
-        if (runnable(folder.isEmpty() ? QByteArrayLiteral(".") : folder))
-            return std::nullopt;
+        if (runnable(folder.isEmpty() ? QByteArrayLiteral(".") : folder)) return std::nullopt;
     return "unix:path=" + escaped(userBus);
 #else
     Q_UNUSED(around);
@@ -61,10 +58,9 @@ std::optional<QByteArray> addressInsteadOfLaunch(const Surroundings& around)
 
 void skipHopelessLaunch()
 {
-    const Surroundings around{qgetenv("DBUS_SESSION_BUS_ADDRESS"), qgetenv("XDG_RUNTIME_DIR"), qgetenv("PATH"),
-                              QByteArrayLiteral("/usr/bin")};
-    if (const auto address = addressInsteadOfLaunch(around))
-        qputenv("DBUS_SESSION_BUS_ADDRESS", *address);
+    const Surroundings around{qgetenv("DBUS_SESSION_BUS_ADDRESS"), qgetenv("XDG_RUNTIME_DIR"),
+                              qgetenv("PATH"), QByteArrayLiteral("/usr/bin")};
+    if (const auto address = addressInsteadOfLaunch(around)) qputenv("DBUS_SESSION_BUS_ADDRESS", *address);
 }
 
 } // namespace dialoon::SessionBus

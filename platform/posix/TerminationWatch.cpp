@@ -1,5 +1,5 @@
 // Signal handling through a pipe: the handler only writes one byte; the watch's thread reads it.
-#include "platform/TerminationWatch.h"
+#include "platform/posix/TerminationWatch.h"
 
 #include <QtGlobal>
 
@@ -26,8 +26,7 @@ std::function<void()>& exitHandler()
 extern "C" void onExit()
 {
     // Taken out first: whatever the handler does, it runs once.
-    if (const std::function<void()> handler = std::exchange(exitHandler(), {}))
-        handler();
+    if (const std::function<void()> handler = std::exchange(exitHandler(), {})) handler();
 }
 
 #ifdef Q_OS_UNIX
@@ -43,8 +42,7 @@ volatile sig_atomic_t hangGuard = TerminationWatch::kHangGuardSeconds;
 extern "C" void onTerminationSignal(int signalNumber)
 {
     // Signals after the first wait for it: the program is keeping the place and ending.
-    if (unhandled != 0)
-        return;
+    if (unhandled != 0) return;
     const int savedErrno = errno;
     unhandled = 1;
     // Should the program hang instead (its save, say), the alarm's default action ends it.
@@ -100,12 +98,9 @@ void TerminationWatch::listen()
     for (;;) {
         unsigned char byte = kStop;
         const auto got = ::read(pipeEnds_[0], &byte, 1);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got != 1 || byte == kStop)
-            return;
-        if (handler_)
-            handler_(byte);
+        if (got < 0 && errno == EINTR) continue;
+        if (got != 1 || byte == kStop) return;
+        if (handler_) handler_(byte);
         // Handled, and the program goes on: the next signal is again one to keep the place for.
         ::alarm(0);
         unhandled = 0;
@@ -116,8 +111,7 @@ void TerminationWatch::listen()
 TerminationWatch::~TerminationWatch()
 {
 #ifdef Q_OS_UNIX
-    if (pipeEnds_[0] < 0)
-        return;
+    if (pipeEnds_[0] < 0) return;
     // The handlers go first, so that none of them writes into a pipe that is closing.
     setAction(SIG_DFL);
     writeEnd = -1;

@@ -12,8 +12,7 @@ inline std::int64_t roundHalfEven(double value)
     const double floor = std::floor(value);
     const double diff = value - floor;
     auto result = static_cast<std::int64_t>(floor);
-    if (diff > 0.5 || (diff == 0.5 && (result % 2 != 0)))
-        ++result;
+    if (diff > 0.5 || (diff == 0.5 && (result % 2 != 0))) ++result;
     return result;
 }
 
@@ -27,8 +26,7 @@ inline int twipsToPixelsRounded(double twips, double twipsPerPixel)
 inline int twipsToPixelsTruncated(double twips, double twipsPerPixel)
 {
     const std::int64_t divisor = roundHalfEven(twipsPerPixel);
-    if (divisor == 0)
-        return 0;
+    if (divisor == 0) return 0;
     return static_cast<int>(roundHalfEven(twips) / divisor);
 }
 

@@ -1,7 +1,7 @@
 // Durable replacement with the system calls themselves, each one checked.
-#include "platform/DurableFile.h"
+#include "platform/posix/DurableFile.h"
 
-#include "platform/SingleInstance.h"
+#include "platform/posix/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The X display probe: one short xcb connection, closed at once.
-#include "platform/DisplayProbe.h"
+#include "platform/x11/DisplayProbe.h"
 
 #include <QtGlobal>
 
@@ -13,8 +13,7 @@ bool graphicalDesktopReachable()
 {
 #ifdef DIALOON_HAVE_XCB
     // An empty or unset DISPLAY makes xcb_connect fail, as it would inside Qt.
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return false;
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     const bool reachable = xcb_connection_has_error(connection) == 0;
     xcb_disconnect(connection);

@@ -1,5 +1,5 @@
 // Shared libraries through the dynamic loader.
-#include "platform/SharedLibrary.h"
+#include "platform/posix/SharedLibrary.h"
 
 #include <dlfcn.h>
 
