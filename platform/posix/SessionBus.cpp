@@ -3,9 +3,7 @@
 #include <QList>
 #include <QtGlobal>
 
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
 #include <unistd.h>
-#endif
 
 namespace dialoon::SessionBus {
 
@@ -13,12 +11,7 @@ namespace {
 
 bool runnable(const QByteArray& folder)
 {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     return !folder.isEmpty() && ::access((folder + "/dbus-launch").constData(), X_OK) == 0;
-#else
-    Q_UNUSED(folder);
-    return false;
-#endif
 }
 
 // A bus address's value: bytes other than these are written as %XX.
@@ -41,7 +34,6 @@ QByteArray escaped(const QByteArray& value)
 
 std::optional<QByteArray> addressInsteadOfLaunch(const Surroundings& around)
 {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     if (!around.busAddress.isEmpty() || around.runtimeDir.isEmpty()) return std::nullopt;
     const QByteArray userBus = around.runtimeDir + "/bus";
     // A bus there is found by the library itself; a program that could launch one is left to do so.
@@ -50,10 +42,6 @@ std::optional<QByteArray> addressInsteadOfLaunch(const Surroundings& around)
     for (const QByteArray& folder : around.path.split(':'))
         if (runnable(folder.isEmpty() ? QByteArrayLiteral(".") : folder)) return std::nullopt;
     return "unix:path=" + escaped(userBus);
-#else
-    Q_UNUSED(around);
-    return std::nullopt;
-#endif
 }
 
 void skipHopelessLaunch()

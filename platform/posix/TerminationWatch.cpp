@@ -6,12 +6,10 @@
 #include <cstdlib>
 #include <utility>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace dialoon {
 
@@ -29,7 +27,6 @@ extern "C" void onExit()
     if (const std::function<void()> handler = std::exchange(exitHandler(), {})) handler();
 }
 
-#ifdef Q_OS_UNIX
 constexpr int kWatched[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr unsigned char kStop = 0; // no signal has this number: the watch is ending
 
@@ -66,14 +63,12 @@ void setAction(void (*handler)(int))
     for (int signalNumber : kWatched)
         ::sigaction(signalNumber, &action, nullptr);
 }
-#endif
 
 } // namespace
 
 TerminationWatch::TerminationWatch(std::function<void(int)> handler, unsigned hangGuardSeconds)
     : handler_(std::move(handler))
 {
-#ifdef Q_OS_UNIX
     hangGuard = static_cast<sig_atomic_t>(hangGuardSeconds);
     if (::pipe(pipeEnds_) != 0) {
         pipeEnds_[0] = pipeEnds_[1] = -1;
@@ -86,14 +81,10 @@ TerminationWatch::TerminationWatch(std::function<void(int)> handler, unsigned ha
     writeEnd = pipeEnds_[1];
     listener_ = std::thread([this] { listen(); });
     setAction(onTerminationSignal);
-#else
-    Q_UNUSED(hangGuardSeconds);
-#endif
 }
 
 void TerminationWatch::listen()
 {
-#ifdef Q_OS_UNIX
     // Asleep in read() until a signal comes: the thread costs nothing meanwhile.
     for (;;) {
         unsigned char byte = kStop;
@@ -105,12 +96,10 @@ void TerminationWatch::listen()
         ::alarm(0);
         unhandled = 0;
     }
-#endif
 }
 
 TerminationWatch::~TerminationWatch()
 {
-#ifdef Q_OS_UNIX
     if (pipeEnds_[0] < 0) return;
     // The handlers go first, so that none of them writes into a pipe that is closing.
     setAction(SIG_DFL);
@@ -121,14 +110,11 @@ TerminationWatch::~TerminationWatch()
     ::close(pipeEnds_[0]);
     ::close(pipeEnds_[1]);
     pipeEnds_[0] = pipeEnds_[1] = -1;
-#endif
 }
 
 void TerminationWatch::ignoreBrokenPipes()
 {
-#ifdef Q_OS_UNIX
     ::signal(SIGPIPE, SIG_IGN);
-#endif
 }
 
 void TerminationWatch::setExitHandler(std::function<void()> handler)

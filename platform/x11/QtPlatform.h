@@ -1,4 +1,4 @@
-// The platform interface on Qt: X11 (also through XWayland), Windows and macOS.
+// The platform interface on an X11 desktop, also through XWayland.
 #pragma once
 
 #include "platform/DesktopPlatform.h"
