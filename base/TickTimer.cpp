@@ -21,7 +21,6 @@ constexpr std::int64_t kEarlyNs = kNsPerMs;
 constexpr std::int64_t kLateNs = 2 * kNsPerMs;
 
 std::uint64_t wakeUpCount = 0;
-std::uint64_t tickCount = 0;
 std::function<std::int64_t()> testTime;
 
 std::int64_t ceilToGrid(std::int64_t ns)
@@ -110,7 +109,6 @@ public:
             arm();
             const std::int64_t outer = running_;
             running_ = moment;
-            ++tickCount;
             emit next->timeout();
             running_ = outer;
         }
@@ -258,11 +256,6 @@ void TickTimer::stop()
 std::uint64_t TickTimer::wakeUps()
 {
     return wakeUpCount;
-}
-
-std::uint64_t TickTimer::ticksRun()
-{
-    return tickCount;
 }
 
 void TickTimer::useTimeForTests(std::function<std::int64_t()> nowNs)

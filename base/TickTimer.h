@@ -59,10 +59,9 @@ public:
     void start(int ms);
     void stop();
 
-    // How many times the thread has woken for ticks, and how many ticks it ran: the difference is what
-    // sharing saved.
+    // How many times the thread has woken for ticks: the wake-up count the program's lightness is
+    // measured by.
     static std::uint64_t wakeUps();
-    static std::uint64_t ticksRun();
 
     // For tests: the clock reads this instead of the monotonic clock (nanoseconds), and a wake-up is
     // made by hand instead of by the event loop.

@@ -275,7 +275,6 @@ private slots:
         watch.start(60);
         Character& character = peedy();
         const std::uint64_t wakeUps = TickTimer::wakeUps();
-        const std::uint64_t ticksRun = TickTimer::ticksRun();
         character.Show();
         for (std::int64_t at = TickTimer::wakeMomentForTests(); at >= 0 && at <= 1'000'000'000;
              at = TickTimer::wakeMomentForTests()) {
@@ -284,9 +283,9 @@ private slots:
         }
         QCOMPARE(watchTicks, 16);
         QCOMPARE(TickTimer::wakeUps() - wakeUps, std::uint64_t(watchTicks));
-        QVERIFY(TickTimer::ticksRun() - ticksRun > std::uint64_t(watchTicks)); // the frames ran as well
         QWidget* window = topLevel(QStringLiteral("PeedyWindow"));
-        QVERIFY(window && window->isVisible()); // shown by the first frame
+        QVERIFY(window &&
+                window->isVisible()); // shown by the first frame, which rode on the watch's wake-ups
     }
 
     void windowIsAFramelessTopmostToolNearTheLowerRight()
