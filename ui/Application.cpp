@@ -1,14 +1,8 @@
 // Wiring of the running program.
 #include "ui/Application.h"
 
-#include "app/ContactLinks.h"
-#include "app/ExitSave.h"
-#include "app/SettingKeys.h"
-#include "app/SettingText.h"
-#include "app/SettingsSave.h"
 #include "app/Startup.h"
 #include "base/BuildInfo.h"
-#include "base/Errors.h"
 #include "engine/StripGeometry.h"
 #include "speech/Character.h"
 #include "speech/SpeechError.h"
@@ -79,7 +73,7 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
       cycle_(state_, model_, selector_, stepAside_), effects_(model_), watch_(state_, model_, platform_),
       drag_(model_, platform_), ticks_(watch_, effects_, cycle_),
       agent_(platform_, [this](const std::function<void()>& handler) { behindEdge(handler); }),
-      form1_(model_, platform_), keeper_(store_.path()),
+      form1_(model_, platform_), commands_(state_, model_, store_, platform_), keeper_(store_.path()),
       termination_([this](int signalNumber) { keepPlaceAndEnd(signalNumber); })
 {
     platform_.setStripWindow(&form1_);
@@ -276,11 +270,10 @@ void Application::openMenu()
         connect(form2_.get(), &Form2::readAloudChosen, this,
                 [this] { guarded([this] { toggleCharacter(); }); });
         connect(form2_.get(), &Form2::aboutChosen, this, [this] { guarded([this] { openAbout(); }); });
-        connect(form2_.get(), &Form2::webPageChosen, this, [this] {
-            guarded([this] { platform_.openUrl(ContactLinks::webPage(platform_.executablePath())); });
-        });
+        connect(form2_.get(), &Form2::webPageChosen, this,
+                [this] { guarded([this] { commands_.openWebPage(); }); });
         connect(form2_.get(), &Form2::emailChosen, this,
-                [this] { guarded([this] { platform_.openUrl(ContactLinks::email()); }); });
+                [this] { guarded([this] { commands_.openEmail(); }); });
         connect(form2_.get(), &Form2::exitChosen, this, [this] { guarded([this] { exitProgram(); }); });
     }
     const QPoint anchor(platform_.toPixelsX(StripDesign::kPlacementWidth),
@@ -292,16 +285,7 @@ void Application::openSettings()
 {
     if (form3_) return;
     form3_ = new Form3(state_, model_, platform_);
-    connect(form3_, &Form3::saveRequested, this, [this] {
-        guarded([this] {
-            try {
-                SettingsSave::save(state_, store_, platform_);
-            } catch (const StoreWriteError& error) {
-                // The choices stay in force for this run; only keeping them failed.
-                platform_.showWarning(kTitle, QString::fromStdString(error.what()));
-            }
-        });
-    });
+    connect(form3_, &Form3::saveRequested, this, [this] { guarded([this] { commands_.saveSettings(); }); });
     connect(form3_, &Form3::closed, this, [this] { guarded([] {}); });
     form3_->move(platform_.toPixelsX(platform_.screenWidthTwips() / 2 - 4000),
                  platform_.toPixelsY(platform_.screenHeightTwips() / 2 - 3000));
@@ -349,14 +333,8 @@ void Application::openCharacterMenu(const QPoint& at)
 
 void Application::chooseSlowSpeech(bool slow)
 {
-    state_.slowSpeech = slow ? 1 : 0;
     if (speech_.character) speech_.character->setSlowSpeech(slow);
-    try {
-        store_.writeSetting(SettingKeys::slow, SettingText::fromInt16(state_.slowSpeech));
-    } catch (const StoreWriteError& error) {
-        // Slow speech stays on or off for this run; only keeping the choice failed.
-        platform_.showWarning(kTitle, QString::fromStdString(error.what()));
-    }
+    commands_.chooseSlowSpeech(slow);
 }
 
 void Application::openAbout()
@@ -374,7 +352,7 @@ void Application::openAbout()
 
 void Application::exitProgram()
 {
-    ExitSave::save(state_, model_, store_);
+    commands_.saveForExit();
     endProcess(EXIT_SUCCESS);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/FullscreenStepAside.h"
+#include "app/MenuCommands.h"
 #include "app/PlaceKeeper.h"
 #include "app/SettingsStore.h"
 #include "engine/AppState.h"
@@ -120,6 +121,7 @@ private:
     QPointer<Form3> form3_;
     QPointer<Form4> form4_;
     QPointer<Form7> form7_;
+    MenuCommands commands_;
     PlaceKeeper keeper_;
     TerminationWatch termination_;
     bool characterPending_ = false;  // start-up asked for the character
