@@ -150,7 +150,8 @@ void Application::refresh()
         const CaptionEffects::Rise rise = effects_.nextRise();
         seen.riseLooksTheSame = form1_.englishLooksTheSame(rise.top, rise.text);
     }
-    seen.pointerResting = platform_.pointerResting();
+    // Asked only when the watch's tick would change nothing: asking starts listening for the pointer.
+    seen.pointerResting = watch_.nextTickChangesNothing() && platform_.pointerResting();
     seen.characterShown = speech_.character && speech_.character->isVisible();
     const WakePlan plan = ticks_.plan(seen);
     for (int t = 0; t < kTimerCount; ++t) {

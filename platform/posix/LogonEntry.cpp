@@ -21,6 +21,12 @@ bool needsQuoting(const QString& arg)
     return false;
 }
 
+QString autostartFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/");
+}
+
 } // namespace
 
 QString desktopExecValue(const QString& executablePath)
@@ -65,15 +71,12 @@ QString desktopExecValue(const QString& executablePath)
 
 QString location()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/autostart/") + QString::fromLatin1(BuildInfo::kAppId) +
-           QStringLiteral(".desktop");
+    return autostartFolder() + QString::fromLatin1(BuildInfo::kAppId) + QStringLiteral(".desktop");
 }
 
 QString earlierLocation()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/autostart/dialoon.desktop");
+    return autostartFolder() + QStringLiteral("dialoon.desktop");
 }
 
 QString write(const QString& executablePath)
