@@ -3,6 +3,7 @@
 #include "base/BuildInfo.h"
 #include "platform/x11/QtPlatform.h"
 #include "ui/Application.h"
+#include "ui/strip/Caption.h"
 
 #include "speech/Character.h"
 #include "speech/SpeechBalloon.h"
@@ -257,9 +258,9 @@ private slots:
     {
         Form1& strip = app->strip();
         QTRY_VERIFY_WITH_TIMEOUT(strip.timer(Timer3)->isActive(), 20000);
-        const QLabel* english = strip.label(2);
+        const Caption* english = strip.english();
         const auto seen = [&] {
-            return english->geometry().intersects(strip.rect()) ? english->geometry() : QRect();
+            return english->line().intersects(strip.rect()) ? english->line() : QRect();
         };
         bool waits = strip.timer(Timer3)->isDeferrable();
         QRect before = seen();

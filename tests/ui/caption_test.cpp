@@ -1,21 +1,21 @@
 // The strip's captions look as a label with the same text would, while the sentence that slides in, one
-// leading blank fewer at each step, is laid out once, moves as one picture by whole pixels, and a new
-// text is drawn again only where it or the old one stands. A caption that fills its background moves
-// the pixels already on the screen instead, and the screen still shows what drawing it anew would.
+// leading blank fewer at each step, moves as one picture by whole pixels, and a new text or a new place
+// of the line is drawn again only where the text stood and stands.
 #include "ui/strip/Caption.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QTest>
+
+#include <type_traits>
 
 using namespace dialoon;
 
 namespace {
 
-template <typename Label>
-QImage drawn(Label& label, const QString& text)
+template <typename Label> QImage drawn(Label& label, const QString& text)
 {
     label.setText(text);
     QImage image(label.size(), QImage::Format_ARGB32_Premultiplied);
@@ -25,7 +25,7 @@ QImage drawn(Label& label, const QString& text)
     return image;
 }
 
-void dress(QLabel& label)
+template <typename Label> void dress(Label& label)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(10.5);
@@ -34,8 +34,10 @@ void dress(QLabel& label)
     palette.setColor(QPalette::WindowText, Qt::white);
     label.setPalette(palette);
     label.setAttribute(Qt::WA_TranslucentBackground);
-    label.setTextFormat(Qt::PlainText);
-    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if constexpr (std::is_same_v<Label, QLabel>) {
+        label.setTextFormat(Qt::PlainText);
+        label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
     label.resize(300, 19);
 }
 
@@ -49,8 +51,7 @@ QRegion inked(const QString& text)
     QRegion region;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != bare.pixel(x, y))
-                region += QRect(x, y, 1, 1);
+            if (image.pixel(x, y) != bare.pixel(x, y)) region += QRect(x, y, 1, 1);
     return region;
 }
 
@@ -62,8 +63,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(event)->region();
+        if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
         return QObject::eventFilter(watched, event);
     }
 };
@@ -116,8 +116,7 @@ bool sameMoved(const QImage& picture, const QImage& moved, int by)
 {
     for (int y = 0; y < moved.height(); ++y)
         for (int x = std::max(0, by); x < std::min(moved.width(), picture.width() + by); ++x)
-            if (moved.pixel(x, y) != picture.pixel(x - by, y))
-                return false;
+            if (moved.pixel(x, y) != picture.pixel(x - by, y)) return false;
     return true;
 }
 
@@ -148,8 +147,8 @@ private slots:
         QTest::newRow("a leading blank") << QStringLiteral(" Wie geht es Ihnen?  ");
         QTest::newRow("a blank before a kerned letter") << QStringLiteral(" AVATAR, Tür, Wörter.");
         QTest::newRow("umlauts and sharp s") << QStringLiteral(" Äpfel, Öl, Übung, Straße.");
-        QTest::newRow("wider than the caption")
-            << QStringLiteral(" Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?");
+        QTest::newRow("wider than the caption") << QStringLiteral(
+            " Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?");
         QTest::newRow("only blanks") << QStringLiteral("     ");
         QTest::newRow("empty") << QString();
     }
@@ -170,7 +169,8 @@ private slots:
         QTest::newRow("six blanks") << QStringLiteral("Wie geht es Ihnen?  ") << 6;
         QTest::newRow("before a kerned letter") << QStringLiteral("AVATAR, Tür, Wörter.") << 3;
         QTest::newRow("wider than the caption")
-            << QStringLiteral("Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?")
+            << QStringLiteral(
+                   "Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?")
             << 2;
     }
     void blanksMoveTheTextByWholePixels()
@@ -191,11 +191,12 @@ private slots:
         QTest::addColumn<bool>("narrow"); // both texts leave much of the caption free
         QTest::newRow("one blank fewer") << QStringLiteral("          Das ist mein Bruder.")
                                          << QStringLiteral("         Das ist mein Bruder.") << true;
-        QTest::newRow("kerned first letter") << QStringLiteral("   AVATAR") << QStringLiteral("  AVATAR") << true;
-        QTest::newRow("longer sentence") << QStringLiteral("Ja.")
-                                         << QStringLiteral("Das ist mein Bruder, er wohnt in Wien.") << false;
-        QTest::newRow("shorter sentence") << QStringLiteral("Das ist mein Bruder, er wohnt in Wien.")
-                                          << QStringLiteral("Ja.") << false;
+        QTest::newRow("kerned first letter")
+            << QStringLiteral("   AVATAR") << QStringLiteral("  AVATAR") << true;
+        QTest::newRow("longer sentence")
+            << QStringLiteral("Ja.") << QStringLiteral("Das ist mein Bruder, er wohnt in Wien.") << false;
+        QTest::newRow("shorter sentence")
+            << QStringLiteral("Das ist mein Bruder, er wohnt in Wien.") << QStringLiteral("Ja.") << false;
         QTest::newRow("from nothing") << QString() << QStringLiteral("Guten Tag.") << true;
         QTest::newRow("to nothing") << QStringLiteral("Guten Tag.") << QString() << true;
         QTest::newRow("to blanks") << QStringLiteral("Guten Tag.") << QStringLiteral("     ") << true;
@@ -213,119 +214,61 @@ private slots:
         QTRY_VERIFY(!stage.own.painted.isEmpty());
         QCOMPARE(caption->text(), after);
         QCOMPARE((inked(before) + inked(after)).subtracted(stage.own.painted), QRegion());
-        if (narrow)
-            QVERIFY(stage.own.painted.boundingRect().width() < caption->width() / 2);
+        if (narrow) QVERIFY(stage.own.painted.boundingRect().width() < caption->width() / 2);
     }
 
-    // The English caption rises a pixel or two at a time: what is drawn again covers its text where it
-    // stood and where it stands, and little else.
-    void movingDrawsAgainWhereTheTextStoodAndStands_data()
+    // The English caption rises a pixel or two at a time inside its own area: what is drawn again covers
+    // its text where it stood and where it stands, and little else.
+    void movingTheLineDrawsAgainWhereTheTextStoodAndStands_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QPoint>("by");
         QTest::newRow("a pixel up") << QStringLiteral(" I have to go now.") << QPoint(0, -1);
         QTest::newRow("two pixels up") << QStringLiteral(" I have to go now.") << QPoint(0, -2);
         QTest::newRow("past its own height") << QStringLiteral(" See you soon.") << QPoint(0, -25);
-        QTest::newRow("sideways") << QStringLiteral(" See you soon.") << QPoint(-30, 0);
         QTest::newRow("blank") << QStringLiteral(" ") << QPoint(0, -1);
     }
-    void movingDrawsAgainWhereTheTextStoodAndStands()
+    void movingTheLineDrawsAgainWhereTheTextStoodAndStands()
     {
         QFETCH(QString, text);
         QFETCH(QPoint, by);
-        Stage stage(QSize(360, 60), QPoint(40, 30), text);
-        QVERIFY(stage.settle());
+        Stage stage(QSize(360, 80), QPoint(40, 0), text);
         Caption* caption = stage.caption;
-        const PaintRecorder& own = stage.own;
-        const PaintRecorder& beneath = stage.beneath;
+        caption->setGeometry(40, 0, 300, 80);
+        const QRect from(40, 45, 300, 19);
+        caption->setLine(from);
+        QVERIFY(stage.settle());
 
-        const QPoint from = caption->pos();
-        caption->place(caption->geometry().translated(by));
-        QCOMPARE(caption->pos(), from + by);
-        QTRY_VERIFY(!(own.painted + beneath.painted).isEmpty());
-        const QRegion drawn = own.painted.translated(caption->pos()) + beneath.painted;
-        const QRegion ink = inked(text);
-        QCOMPARE((ink.translated(from) + ink.translated(caption->pos())).subtracted(drawn), QRegion());
-        // The caption's old place it left is drawn again by the window beneath.
-        QCOMPARE(QRegion(QRect(from, caption->size())).subtracted(QRect(caption->pos(), caption->size())).subtracted(drawn),
-                 QRegion());
-        if (by.manhattanLength() < caption->height())
-            QVERIFY2(own.painted.boundingRect().width() < caption->width() / 2, qPrintable(QString::number(own.painted.boundingRect().width())));
-    }
-
-    // The German caption fills its background: each step of the sliding sentence moves the pixels already
-    // on the screen and draws only the column the sentence uncovers, and the screen shows what drawing
-    // the caption anew shows, around a ring-shaped outline and under a cover, both lying over it.
-    void aSlideStepMovesThePixelsOnTheScreen()
-    {
-        QWidget window(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        window.setAutoFillBackground(true);
-        QPalette colours = window.palette();
-        colours.setColor(QPalette::Window, QColor(58, 110, 165));
-        window.setPalette(colours);
-        window.setGeometry(QRect(QPoint(0, window.screen()->geometry().bottom() - 80), QSize(320, 24)));
-        auto* caption = new Caption(&window);
-        dress(*caption);
-        caption->setAttribute(Qt::WA_TranslucentBackground, false);
-        caption->setAttribute(Qt::WA_NoSystemBackground, false);
-        caption->setAutoFillBackground(true);
-        caption->setGeometry(0, 3, 420, 19);
-        caption->setFixedSize(caption->size());
-        auto* cover = new QWidget(&window);
-        cover->setAutoFillBackground(true);
-        cover->setGeometry(300, 1, 20, 22);
-        auto* outline = new QWidget(&window);
-        outline->setGeometry(0, 1, 320, 22);
-        outline->setMask(QRegion(outline->rect()).subtracted(outline->rect().adjusted(1, 1, -1, -1)));
-        const QString sentence = QStringLiteral("Das ist mein Bruder, er wohnt in Wien.");
-        caption->setText(QString(40, QLatin1Char(' ')) + sentence);
-        PaintRecorder own;
-        caption->installEventFilter(&own);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_VERIFY(!own.painted.isEmpty());
-
-        const auto onScreen = [&] {
-            return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-        };
-        for (int blanks = 39; blanks >= 1; --blanks) {
-            own.painted = QRegion();
-            caption->setText(QString(blanks, QLatin1Char(' ')) + sentence);
-            QTRY_VERIFY(!own.painted.isEmpty());
-            qsizetype area = 0;
-            for (const QRect& part : own.painted)
-                area += qsizetype(part.width()) * part.height();
-            QVERIFY2(area <= 8 * caption->height(),
-                     qPrintable(QStringLiteral("%1 blanks: %2 pixels drawn").arg(blanks).arg(area)));
-            const QImage moved = onScreen();
-            caption->repaint(); // the whole caption drawn and sent again
-            QCOMPARE(moved, onScreen());
+        caption->setLine(from.translated(by));
+        QCOMPARE(caption->line(), from.translated(by));
+        QCOMPARE(caption->geometry(), QRect(40, 0, 300, 80));
+        if (text.trimmed().isEmpty()) {
+            QTest::qWait(50);
+            QCOMPARE(stage.own.painted + stage.beneath.painted, QRegion());
+            return;
         }
+        QTRY_VERIFY(!stage.own.painted.isEmpty());
+        const QRegion drawn = stage.own.painted.translated(caption->pos());
+        const QRegion ink = inked(text);
+        QCOMPARE((ink.translated(from.topLeft()) + ink.translated(from.topLeft() + by)).subtracted(drawn),
+                 QRegion());
+        QVERIFY2(drawn.boundingRect().width() < caption->width() / 2,
+                 qPrintable(QString::number(drawn.boundingRect().width())));
     }
 
-    void theSlidingSentenceIsLaidOutOnce()
+    // Screen readers read the sentence, without the blanks that move it.
+    void screenReadersReadTheSentence()
     {
         Caption caption;
-        dress(caption);
-        const QString sentence = QStringLiteral("Das ist mein Bruder.  ");
-        QLabel label;
-        dress(label);
-        for (int blanks = 30; blanks >= 1; --blanks) {
-            checkMovedLikeALabel(caption, label, sentence, blanks);
-            if (QTest::currentTestFailed())
-                return;
-        }
-        QCOMPARE(drawn(caption, sentence), drawn(label, sentence));
-        QCOMPARE(caption.layouts(), 1);
-        drawn(caption, QStringLiteral("Ein neuer Satz."));
-        QCOMPARE(caption.layouts(), 2);
+        caption.setText(QStringLiteral("     Guten Tag.  "));
+        QCOMPARE(caption.accessibleName(), QStringLiteral("Guten Tag."));
+        caption.setText(QStringLiteral("   "));
+        QCOMPARE(caption.accessibleName(), QString());
     }
 };
 
 int main(int argc, char** argv)
 {
-    // As the program sends its pixels: over the X connection.
-    qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     CaptionTest test;
     return QTest::qExec(&test, argc, argv);

@@ -3,6 +3,7 @@
 #include "engine/StripGeometry.h"
 #include "engine/StripModel.h"
 #include "platform/x11/QtPlatform.h"
+#include "ui/strip/Caption.h"
 #include "ui/strip/Form1.h"
 
 #include <QSet>
@@ -91,7 +92,9 @@ private slots:
         QFETCH(QRect, pixels);
         auto* control = strip->findChild<QWidget*>(name);
         QVERIFY(control);
-        QCOMPARE(control->geometry(), pixels);
+        // A caption's text moves inside it: what counts is where its line stands.
+        const auto* caption = qobject_cast<Caption*>(control);
+        QCOMPARE(caption ? caption->line() : control->geometry(), pixels);
     }
 
     void stackingPutsTheEnglishOnTopAndTheGermanAtTheBottom()
@@ -107,7 +110,7 @@ private slots:
     {
         model.label1Text = QStringLiteral("   Guten Tag.  ");
         strip->render();
-        QCOMPARE(strip->label(1)->text(), QStringLiteral("   Guten Tag.  "));
+        QCOMPARE(strip->german()->text(), QStringLiteral("   Guten Tag.  "));
     }
 
     void rolledUpStripShowsTheLineOverEverything()
@@ -194,8 +197,8 @@ private slots:
         model.height = model.fullHeight;
         model.barDrawn = -1;
         strip->render();
-        QCOMPARE(strip->label(1)->text(), model.label1Text);
-        QCOMPARE(strip->label(2)->geometry(), platform.toPixelRect(0, model.label2Top, 6650, 330));
+        QCOMPARE(strip->german()->text(), model.label1Text);
+        QCOMPARE(strip->english()->line(), platform.toPixelRect(0, model.label2Top, 6650, 330));
         QTRY_COMPARE(strip->height(), 23);
     }
 

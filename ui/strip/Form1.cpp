@@ -27,7 +27,11 @@ public:
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    void setColour(QColor colour) { colour_ = colour; update(); }
+    void setColour(QColor colour)
+    {
+        colour_ = colour;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -36,7 +40,10 @@ protected:
         painter.setPen(colour_);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
-    void resizeEvent(QResizeEvent*) override { setMask(QRegion(rect()).subtracted(rect().adjusted(1, 1, -1, -1))); }
+    void resizeEvent(QResizeEvent*) override
+    {
+        setMask(QRegion(rect()).subtracted(rect().adjusted(1, 1, -1, -1)));
+    }
 
 private:
     QColor colour_;
@@ -54,28 +61,14 @@ public:
     }
 };
 
-void dress(QLabel* label, const char* name, bool opaque)
-{
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(false);
-    label->setAutoFillBackground(opaque);
-    label->setAttribute(Qt::WA_TranslucentBackground, !opaque);
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name)
 {
     auto* label = new QLabel(parent);
-    dress(label, name, true);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true);
     return label;
-}
-
-Caption* makeCaption(QWidget* parent, const char* name, bool opaque)
-{
-    auto* caption = new Caption(parent);
-    dress(caption, name, opaque);
-    return caption;
 }
 
 QFont captionFont()
@@ -86,11 +79,20 @@ QFont captionFont()
     return font;
 }
 
+Caption* makeCaption(QWidget* parent, const char* name, bool opaque)
+{
+    auto* caption = new Caption(parent);
+    caption->setObjectName(QString::fromLatin1(name));
+    caption->setAutoFillBackground(opaque);
+    caption->setFont(captionFont());
+    return caption;
+}
+
 } // namespace
 
 Form1::Form1(StripModel& model, DesktopPlatform& platform)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus),
+    : QWidget(nullptr,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       model_(model), platform_(platform)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -102,11 +104,10 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     platform_.keepOffTaskbar(*this);
 
     // Created from the bottom of the stacking order to the top: later siblings are drawn over earlier ones.
-    // The German caption, at the bottom, fills its background with the strip's colour: the sentence
-    // sliding in then moves the pixels already drawn. The English one passes over it, and lets it show.
+    // The German caption, at the bottom, fills its background with the strip's colour, so that nothing
+    // beneath it is drawn again as the sentence slides in. The English one rises over it, and lets it show.
     label1_ = makeCaption(this, "Label1", true);
-    label1_->setFont(captionFont());
-    label1_->place(platform_.toPixelRect(0, 50, 13280, 280));
+    label1_->setGeometry(platform_.toPixelRect(0, 50, 13280, 280));
 
     label4_ = makeLabel(this, "Label4");
     QFont small(QStringLiteral("MS Serif"));
@@ -130,12 +131,13 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     shape1_->setGeometry(platform_.toPixelRect(0, 15, 7140, 330));
 
     label2_ = makeCaption(this, "Label2", false);
-    label2_->setFont(captionFont());
+    label2_->setGeometry(
+        englishArea(StripDesign::kLabel2RestTop).united(englishArea(StripDesign::kLabel2StartTop)));
 
     bar_ = new Band(this);
     bar_->setObjectName(QStringLiteral("Bar"));
 
-    for (QLabel* caption : std::initializer_list<QLabel*>{label1_, label2_, label3_, label4_})
+    for (QWidget* caption : std::initializer_list<QWidget*>{label1_, label2_, label3_, label4_})
         caption->installEventFilter(this);
     image1_->installEventFilter(this);
 
@@ -145,7 +147,8 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
         TickTimer& timer = timers_[static_cast<std::size_t>(t)];
         timer.setObjectName(QString::fromLatin1(kTimerNames[t]));
         timer.setInterval(kTimerIntervalsMs[static_cast<std::size_t>(t)]);
-        connect(&timer, &TickTimer::timeout, this, [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
+        connect(&timer, &TickTimer::timeout, this,
+                [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
     }
 }
 
@@ -156,17 +159,6 @@ void Form1::showMenuPicture()
 
 Form1::~Form1() = default;
 
-QLabel* Form1::label(int number) const
-{
-    switch (number) {
-    case 1: return label1_;
-    case 2: return label2_;
-    case 3: return label3_;
-    case 4: return label4_;
-    default: return nullptr;
-    }
-}
-
 void Form1::applyColours()
 {
     const QColor desktop = platform_.systemColour(SystemColour::Desktop);
@@ -176,7 +168,7 @@ void Form1::applyColours()
     own.setColor(QPalette::Window, desktop);
     setPalette(own);
 
-    for (QLabel* caption : {label1_, label2_}) {
+    for (Caption* caption : {label1_, label2_}) {
         QPalette p = caption->palette();
         p.setColor(QPalette::WindowText, Qt::white);
         caption->setPalette(p);
@@ -201,29 +193,27 @@ void Form1::render()
     // below the strip before it rises) is brought up to date when it comes into view: changing a hidden
     // label costs the same layout and paint requests as changing a shown one.
     const QRect shown = shownArea();
-    showsCaptions_ = label1_->geometry().intersects(shown);
+    showsCaptions_ = label1_->line().intersects(shown);
     if (renderedLabel2Top_ != model_.label2Top) {
         const QRect target = englishArea(model_.label2Top);
         if (englishInView(target, shown)) {
-            label2_->place(target);
+            label2_->setLine(target);
             renderedLabel2Top_ = model_.label2Top;
         }
     }
     const auto bring = [&shown](Caption* caption, const QString& text, const QString& toolTip) {
-        if (caption->geometry().intersects(shown) && caption->text() != text)
-            caption->setText(text);
-        if (caption->toolTip() != toolTip)
-            caption->setToolTip(toolTip);
+        if (caption->line().intersects(shown) && caption->text() != text) caption->setText(text);
+        if (caption->toolTip() != toolTip) caption->setToolTip(toolTip);
     };
     bring(label1_, model_.label1Text, model_.label1ToolTip);
     bring(label2_, model_.label2Text, model_.label2ToolTip);
     image1_->setEnabled(model_.image1Enabled);
 
     if (model_.barDrawn >= 0) {
-        const int bandTop = std::max(0, platform_.toPixelsYTruncated(model_.height - StripDesign::kRolledUpHeight));
+        const int bandTop =
+            std::max(0, platform_.toPixelsYTruncated(model_.height - StripDesign::kRolledUpHeight));
         const QRect band(0, bandTop, width(), std::max(1, height() - bandTop));
-        if (bar_->geometry() != band)
-            bar_->setGeometry(band);
+        if (bar_->geometry() != band) bar_->setGeometry(band);
         if (renderedBar_ != model_.barDrawn) {
             QPalette p = bar_->palette();
             p.setColor(QPalette::Window, palette16(model_.barDrawn));
@@ -254,7 +244,8 @@ void Form1::render()
 
 QRect Form1::shownArea() const
 {
-    return QRect(0, 0, std::max(1, platform_.toPixelsX(model_.width)), std::max(1, platform_.toPixelsY(model_.height)));
+    return QRect(0, 0, std::max(1, platform_.toPixelsX(model_.width)),
+                 std::max(1, platform_.toPixelsY(model_.height)));
 }
 
 QRect Form1::englishArea(float top) const
@@ -264,22 +255,20 @@ QRect Form1::englishArea(float top) const
 
 bool Form1::englishInView(const QRect& target, const QRect& shown) const
 {
-    return label2_->geometry().intersects(shown) || target.intersects(shown);
+    return label2_->line().intersects(shown) || target.intersects(shown);
 }
 
 bool Form1::englishLooksTheSame(float top, const QString& text) const
 {
     const QRect target = englishArea(top);
-    if (!englishInView(target, shownArea()))
-        return true;
-    return target == label2_->geometry() && text == label2_->text();
+    if (!englishInView(target, shownArea())) return true;
+    return target == label2_->line() && text == label2_->text();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == image1_) {
-        if (event->type() == QEvent::MouseMove && image1_->isEnabled())
-            emit menuButtonHovered();
+        if (event->type() == QEvent::MouseMove && image1_->isEnabled()) emit menuButtonHovered();
         return false;
     }
     switch (event->type()) {

@@ -30,7 +30,8 @@ public:
     // strip's first frame need not wait for: the program calls this once that frame is on the screen.
     void showMenuPicture();
 
-    QLabel* label(int number) const;
+    Caption* german() const { return label1_; }
+    Caption* english() const { return label2_; }
     QWidget* image1() const { return image1_; }
     TickTimer* timer(StripTimer which) { return &timers_[which]; }
     // Whether the rows the strip shows, as last rendered, reach its captions (not while it is rolled up).
