@@ -29,7 +29,7 @@ int main(int argc, char* argv[])
     qint64 ticksFirst = 0;
     qint64 firstEnd = 0;
     // Connected after the strip's own handler, so it sees the state the tick left behind.
-    QObject::connect(app.strip().timer(Timer5), &TickTimer::timeout, &qapp, [&] {
+    QObject::connect(&app.ticks().timer(Timer5), &TickTimer::timeout, &qapp, [&] {
         ++ticks;
         if (app.state().cyclePhase != 0 || app.state().cycleTicks != 0) return;
         const qint64 now = clock.nsecsElapsed();
@@ -43,7 +43,7 @@ int main(int argc, char* argv[])
         // One showing: a tick to start the first language, its seconds, a tick to change over, the second
         // language's seconds, a tick to count the showing.
         const int nominalTicks = 10 * (app.state().germanSeconds + app.state().englishSeconds) + 2;
-        const double nominal = double(nominalTicks) * app.strip().timer(Timer5)->interval();
+        const double nominal = double(nominalTicks) * app.ticks().timer(Timer5).interval();
         std::printf("%d %.2f %.1f %.2f %+.3f\n", showings, double(ticks - ticksFirst) / showings, nominal,
                     measured, 100.0 * (measured - nominal) / nominal);
         std::fflush(stdout);

@@ -1,12 +1,15 @@
-// Which step each of the strip's timers runs, and which of their ticks may wait.
+// The strip's five timers: they run while the model has them on, each tick runs its step, and one plan
+// says which of their ticks may wait for another wake-up.
 #pragma once
 
+#include "base/TickTimer.h"
 #include "engine/CaptionEffects.h"
 #include "engine/PlaybackCycle.h"
 #include "engine/StripModel.h"
 #include "engine/WelcomeWatch.h"
 
 #include <array>
+#include <functional>
 
 namespace dialoon {
 
@@ -35,33 +38,21 @@ public:
     // of the watch's timer, whose ticks then run on time, so that they run with its ticks at the latest.
     static constexpr int kUnnoticedWaitMs = 2000;
 
-    StripTicks(WelcomeWatch& watch, CaptionEffects& effects, PlaybackCycle& cycle)
-        : watch_(watch), effects_(effects), cycle_(cycle)
-    {
-    }
+    // Runs a tick's step: the program puts its error edge and its drawing around it.
+    using Runner = std::function<void(const std::function<void()>& step)>;
 
-    void tick(StripTimer which)
-    {
-        switch (which) {
-        case Timer1:
-            watch_.tick();
-            break;
-        case Timer2:
-            effects_.barTick();
-            break;
-        case Timer3:
-            effects_.slideUpTick();
-            break;
-        case Timer4:
-            effects_.slideInTick();
-            break;
-        case Timer5:
-            cycle_.tick();
-            break;
-        default:
-            break;
-        }
-    }
+    StripTicks(const StripModel& strip, WelcomeWatch& watch, CaptionEffects& effects, PlaybackCycle& cycle,
+               Runner run);
+    StripTicks(const StripTicks&) = delete;
+    StripTicks& operator=(const StripTicks&) = delete;
+
+    void tick(StripTimer which);
+    // Starts and stops the timers as the model has them.
+    void follow();
+    // Lets each timer's ticks wait as the plan says.
+    void apply(const WakePlan& plan);
+    void stopAll();
+    TickTimer& timer(StripTimer which) { return timers_[which]; }
 
     // Ticks that change nothing anyone sees or hears need not wake the program: they run with the next
     // tick that does, in their order.
@@ -95,9 +86,11 @@ public:
     }
 
 private:
+    const StripModel& strip_;
     WelcomeWatch& watch_;
     CaptionEffects& effects_;
     PlaybackCycle& cycle_;
+    std::array<TickTimer, kTimerCount> timers_;
 };
 
 } // namespace dialoon

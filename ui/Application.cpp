@@ -71,15 +71,14 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     : platform_(platform), store_(store), catalogue_(loadCourse()),
       selector_(state_, model_, catalogue_, platform_), stepAside_(platform_, speech_),
       cycle_(state_, model_, selector_, stepAside_), effects_(model_), watch_(state_, model_, platform_),
-      drag_(model_, platform_), ticks_(watch_, effects_, cycle_),
+      drag_(model_, platform_),
+      ticks_(model_, watch_, effects_, cycle_, [this](const std::function<void()>& step) { guarded(step); }),
       agent_(platform_, [this](const std::function<void()>& handler) { behindEdge(handler); }),
       form1_(model_, platform_), commands_(state_, model_, store_, platform_), keeper_(store_.path()),
       termination_([this](int signalNumber) { keepPlaceAndEnd(signalNumber); })
 {
     platform_.setStripWindow(&form1_);
 
-    connect(&form1_, &Form1::timerTicked, this,
-            [this](StripTimer which) { guarded([=, this] { ticks_.tick(which); }); });
     connect(&form1_, &Form1::captionPressed, this, [this] { guarded([this] { drag_.press(); }); });
     connect(&form1_, &Form1::captionMoved, this, [this] { guarded([this] { drag_.move(); }); });
     connect(&form1_, &Form1::captionReleased, this, [this] { guarded([this] { drag_.release(); }); });
@@ -132,8 +131,7 @@ void Application::behindEdge(const std::function<void()>& handler)
 void Application::fail(const QString& error)
 {
     failed_ = true;
-    for (int t = 0; t < kTimerCount; ++t)
-        form1_.timer(static_cast<StripTimer>(t))->stop();
+    ticks_.stopAll();
     // The box runs an event loop of its own; whatever comes meanwhile finds the edge closed.
     QMessageBox::critical(nullptr, kTitle, error);
     endProcess(EXIT_FAILURE);
@@ -143,9 +141,10 @@ void Application::refresh()
 {
     keeper_.publish(state_, model_);
     form1_.render();
+    ticks_.follow();
     WakeObservations seen;
     seen.captionsInView = form1_.showsCaptions();
-    seen.riseUnderWay = form1_.timer(Timer3)->isActive();
+    seen.riseUnderWay = ticks_.timer(Timer3).isActive();
     if (seen.captionsInView && seen.riseUnderWay) {
         const CaptionEffects::Rise rise = effects_.nextRise();
         seen.riseLooksTheSame = form1_.englishLooksTheSame(rise.top, rise.text);
@@ -153,11 +152,7 @@ void Application::refresh()
     // Asked only when the watch's tick would change nothing: asking starts listening for the pointer.
     seen.pointerResting = watch_.nextTickChangesNothing() && platform_.pointerResting();
     seen.characterShown = speech_.character && speech_.character->isVisible();
-    const WakePlan plan = ticks_.plan(seen);
-    for (int t = 0; t < kTimerCount; ++t) {
-        const TickWait wait = plan[static_cast<std::size_t>(t)];
-        form1_.timer(static_cast<StripTimer>(t))->setDeferrable(wait.mayWait, wait.mostWaitMs);
-    }
+    ticks_.apply(ticks_.plan(seen));
     if (!model_.splashOpen && form4_) form4_->close();
     // Through XWayland a click on a Wayland window reaches none of the program's windows, and the menu's
     // grab does not hear it: the menu closes when the pointer leaves for one.
@@ -166,7 +161,7 @@ void Application::refresh()
 
 void Application::watchOnTime()
 {
-    form1_.timer(Timer1)->setDeferrable(false);
+    ticks_.timer(Timer1).setDeferrable(false);
 }
 
 void Application::prepareCharacter()

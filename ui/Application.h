@@ -51,6 +51,7 @@ public:
     void bringToFront();
 
     Form1& strip() { return form1_; }
+    StripTicks& ticks() { return ticks_; }
     Form2* menu() { return form2_.get(); }
     Character* character() { return speech_.character; }
     CharacterMenu* characterMenu() { return characterMenu_.get(); }

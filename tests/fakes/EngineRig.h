@@ -1,15 +1,15 @@
-// The engine's parts wired together over a fake platform, with a virtual clock that fires the strip's
-// timers in order, so that tests step time instead of waiting for it.
+// The engine's parts wired together over a fake platform, with the strip's timers on the program's own
+// clock, told the time by the rig: tests step time instead of waiting for it.
 #pragma once
 
 #include "FakePlatform.h"
 
+#include "app/FullscreenStepAside.h"
 #include "engine/AppState.h"
 #include "engine/CaptionEffects.h"
 #include "engine/Catalogue.h"
 #include "engine/PlaybackCycle.h"
 #include "engine/SentenceSelector.h"
-#include "app/FullscreenStepAside.h"
 #include "engine/SpeechRequests.h"
 #include "engine/StripDrag.h"
 #include "engine/StripModel.h"
@@ -18,8 +18,9 @@
 
 #include <QStringList>
 
-#include <array>
+#include <algorithm>
 #include <deque>
+#include <functional>
 
 namespace dialoon {
 
@@ -32,15 +33,13 @@ public:
     void speak(const QString& text) override
     {
         requests << QStringLiteral("speak:") + text;
-        if (failing)
-            throw std::runtime_error("no voice");
+        if (failing) throw std::runtime_error("no voice");
     }
     void stop() override { requests << QStringLiteral("stop"); }
     void play(const QString& animation) override
     {
         requests << QStringLiteral("play:") + animation;
-        if (failing)
-            throw std::runtime_error("no character");
+        if (failing) throw std::runtime_error("no character");
     }
 };
 
@@ -52,8 +51,7 @@ struct EngineRig
     Catalogue catalogue = Catalogue::fromResources();
     std::deque<float> draws; // values the random selection draws next; 0.5 once they run out
     SentenceSelector selector{state, strip, catalogue, platform, [this] {
-                                  if (draws.empty())
-                                      return 0.5f;
+                                  if (draws.empty()) return 0.5f;
                                   const float r = draws.front();
                                   draws.pop_front();
                                   return r;
@@ -64,16 +62,19 @@ struct EngineRig
     CaptionEffects effects{strip};
     WelcomeWatch watch{state, strip, platform};
     StripDrag dragger{strip, platform};
-    StripTicks timers{watch, effects, cycle};
+    // As in the program, the timers follow the model after every tick.
+    StripTicks timers{strip, watch, effects, cycle, [this](const std::function<void()>& step) {
+                          step();
+                          timers.follow();
+                      }};
     StripDrag& drag() { return dragger; }
 
-    // Virtual time in milliseconds, and when each running timer fires next.
+    // Virtual time in milliseconds.
     long long now = 0;
-    std::array<long long, kTimerCount> due{};
-    std::array<bool, kTimerCount> wasEnabled{};
 
     EngineRig()
     {
+        TickTimer::useTimeForTests([this] { return now * 1'000'000; });
         state.germanFirst = 1;
         state.repeatCount = 2;
         state.germanSeconds = 5;
@@ -87,31 +88,27 @@ struct EngineRig
         for (bool& enabled : strip.timerEnabled)
             enabled = false;
     }
+    ~EngineRig() { TickTimer::useTimeForTests({}); }
+    EngineRig(const EngineRig&) = delete;
+    EngineRig& operator=(const EngineRig&) = delete;
 
     void fire(int t) { timers.tick(static_cast<StripTimer>(t)); }
 
-    // Advances virtual time to the next firing of the timer `which` (firing every other timer due on the
-    // way), and returns after that tick.
+    // Advances virtual time to the wake-up that runs the next tick of the timer `which` (running every
+    // tick due on the way, and those of that wake-up, in the program's order).
     void stepUntil(StripTimer which)
     {
-        for (;;) {
-            for (int t = 0; t < kTimerCount; ++t) {
-                if (strip.timerEnabled[t] && !wasEnabled[t])
-                    due[t] = now + kTimerIntervalsMs[t];
-                wasEnabled[t] = strip.timerEnabled[t];
-            }
-            int next = -1;
-            for (int t = 0; t < kTimerCount; ++t)
-                if (strip.timerEnabled[t] && (next < 0 || due[t] < due[next] || (due[t] == due[next] && t > next)))
-                    next = t;
-            if (next < 0)
-                return;
-            now = due[next];
-            due[next] += kTimerIntervalsMs[next];
-            fire(next);
-            if (next == which)
-                return;
+        bool ticked = false;
+        const QMetaObject::Connection heard =
+            QObject::connect(&timers.timer(which), &TickTimer::timeout, [&ticked] { ticked = true; });
+        timers.follow();
+        while (!ticked) {
+            const long long at = TickTimer::wakeMomentForTests();
+            if (at < 0) break;
+            now = std::max(now, at / 1'000'000);
+            TickTimer::wakeForTests();
         }
+        QObject::disconnect(heard);
     }
 
     void ticks(StripTimer which, int count)

@@ -157,7 +157,7 @@ private slots:
         QWidget* dialog = topLevel("Form3");
         QVERIFY(dialog);
         QVERIFY(!app->model().timerEnabled[Timer5]);
-        QVERIFY(!app->strip().timer(Timer5)->isActive());
+        QVERIFY(!app->ticks().timer(Timer5).isActive());
         app->menu()->item("mnu_sysset")->trigger();
         int open = 0;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -257,19 +257,18 @@ private slots:
     void riseStepsThatMoveNothingWait()
     {
         Form1& strip = app->strip();
-        QTRY_VERIFY_WITH_TIMEOUT(strip.timer(Timer3)->isActive(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(app->ticks().timer(Timer3).isActive(), 20000);
         const Caption* english = strip.english();
         const auto seen = [&] {
             return english->line().intersects(strip.rect()) ? english->line() : QRect();
         };
-        bool waits = strip.timer(Timer3)->isDeferrable();
+        bool waits = app->ticks().timer(Timer3).isDeferrable();
         QRect before = seen();
         QString text = english->text();
         int waited = 0;
         int onTime = 0;
         QStringList wrong;
-        const auto step = connect(&strip, &Form1::timerTicked, this, [&](StripTimer which) {
-            if (which != Timer3) return;
+        const auto step = connect(&app->ticks().timer(Timer3), &TickTimer::timeout, this, [&] {
             const bool changed = seen() != before || (!seen().isEmpty() && english->text() != text);
             if (changed == waits)
                 wrong << QStringLiteral("%1 -> %2 (%3)")
@@ -277,11 +276,11 @@ private slots:
                              .arg(seen().y())
                              .arg(waits ? "waited" : "on time");
             ++(waits ? waited : onTime);
-            waits = strip.timer(Timer3)->isDeferrable();
+            waits = app->ticks().timer(Timer3).isDeferrable();
             before = seen();
             text = english->text();
         });
-        QTRY_VERIFY_WITH_TIMEOUT(!strip.timer(Timer3)->isActive(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!app->ticks().timer(Timer3).isActive(), 5000);
         disconnect(step);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
         QVERIFY2(waited >= 5 && onTime >= 5,

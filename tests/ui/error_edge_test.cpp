@@ -44,7 +44,7 @@ void reportAndClose(Application& dialoon)
 {
     int active = 0;
     for (int t = 0; t < kTimerCount; ++t)
-        active += dialoon.strip().timer(static_cast<StripTimer>(t))->isActive() ? 1 : 0;
+        active += dialoon.ticks().timer(static_cast<StripTimer>(t)).isActive() ? 1 : 0;
     std::printf("timers=%d boxes=%d\n", active, static_cast<int>(errorBoxes().size()));
     std::fflush(stdout);
     for (QMessageBox* box : errorBoxes())
@@ -66,11 +66,11 @@ int runScenario(const QString& name)
                 if (name == "call to the front under the error box")
                     dialoon.bringToFront(); // a second copy asks for the front
                 else
-                    emit dialoon.strip().timerTicked(Timer5); // the cycle's timer ticks again
+                    emit dialoon.ticks().timer(Timer5).timeout(); // the cycle's timer ticks again
             });
             // The cycle's count of ticks at its top: the next tick overflows it.
             dialoon.state().cycleTicks = 32767;
-            emit dialoon.strip().timerTicked(Timer5);
+            emit dialoon.ticks().timer(Timer5).timeout();
         });
     } else if (name == "error in the dialog's save") {
         QTimer::singleShot(0, [&] {

@@ -201,19 +201,6 @@ private slots:
         QCOMPARE(strip->english()->line(), platform.toPixelRect(0, model.label2Top, 6650, 330));
         QTRY_COMPARE(strip->height(), 23);
     }
-
-    void timersFollowTheModel()
-    {
-        model.timerEnabled[Timer2] = true;
-        strip->render();
-        QVERIFY(strip->timer(Timer2)->isActive());
-        QCOMPARE(strip->timer(Timer2)->interval(), 1500);
-        QCOMPARE(strip->timer(Timer1)->interval(), 60);
-        QCOMPARE(strip->timer(Timer5)->timerType(), Qt::PreciseTimer);
-        model.timerEnabled[Timer2] = false;
-        strip->render();
-        QVERIFY(!strip->timer(Timer2)->isActive());
-    }
 };
 
 QTEST_MAIN(StripWindowTest)

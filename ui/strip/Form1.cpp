@@ -16,8 +16,6 @@
 namespace dialoon {
 namespace {
 
-const char* const kTimerNames[kTimerCount] = {"Timer1", "Timer2", "Timer3", "Timer4", "Timer5"};
-
 // A rectangle outline with a transparent inside; it never takes the mouse. Its shape is the line alone, so
 // that a change inside it, such as a caption's step, does not draw it again.
 class Outline : public QWidget
@@ -142,14 +140,6 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     image1_->installEventFilter(this);
 
     applyColours();
-
-    for (int t = 0; t < kTimerCount; ++t) {
-        TickTimer& timer = timers_[static_cast<std::size_t>(t)];
-        timer.setObjectName(QString::fromLatin1(kTimerNames[t]));
-        timer.setInterval(kTimerIntervalsMs[static_cast<std::size_t>(t)]);
-        connect(&timer, &TickTimer::timeout, this,
-                [this, t] { emit timerTicked(static_cast<StripTimer>(t)); });
-    }
 }
 
 void Form1::showMenuPicture()
@@ -226,14 +216,6 @@ void Form1::render()
         }
     } else if (bar_->isVisible()) {
         bar_->hide();
-    }
-
-    for (int t = 0; t < kTimerCount; ++t) {
-        TickTimer& timer = timers_[static_cast<std::size_t>(t)];
-        if (model_.timerEnabled[t] && !timer.isActive())
-            timer.start();
-        else if (!model_.timerEnabled[t] && timer.isActive())
-            timer.stop();
     }
 
     if (model_.visible && !isVisible())

@@ -1,13 +1,10 @@
 // The strip: a borderless, always-on-top window at the top edge of the screen that shows one sentence
-// at a time. It draws its model and reports the mouse and its timers; the logic lives elsewhere.
+// at a time. It draws its model and reports the mouse; the logic lives elsewhere.
 #pragma once
 
-#include "base/TickTimer.h"
 #include "engine/StripModel.h"
 
 #include <QWidget>
-
-#include <array>
 
 #include <QLabel>
 
@@ -24,7 +21,7 @@ public:
     Form1(StripModel& model, DesktopPlatform& platform);
     ~Form1() override;
 
-    // Brings the window, its captions and its timers in line with the model.
+    // Brings the window and its captions in line with the model.
     void render();
     // Puts the picture on the menu button. Reading it loads the toolkit's picture formats, which the
     // strip's first frame need not wait for: the program calls this once that frame is on the screen.
@@ -33,7 +30,6 @@ public:
     Caption* german() const { return label1_; }
     Caption* english() const { return label2_; }
     QWidget* image1() const { return image1_; }
-    TickTimer* timer(StripTimer which) { return &timers_[which]; }
     // Whether the rows the strip shows, as last rendered, reach its captions (not while it is rolled up).
     bool showsCaptions() const { return showsCaptions_; }
     // Whether the English caption at this top (twips) with this text would look as it does on the screen
@@ -41,7 +37,6 @@ public:
     bool englishLooksTheSame(float top, const QString& text) const;
 
 signals:
-    void timerTicked(dialoon::StripTimer which);
     void captionPressed();
     void captionMoved();
     void captionReleased();
@@ -67,7 +62,6 @@ private:
     QWidget* shape1_;
     QLabel* image1_;
     QWidget* bar_;
-    std::array<TickTimer, kTimerCount> timers_;
     float renderedLabel2Top_ = -1.0f;
     int renderedBar_ = -1;
     bool showsCaptions_ = true;

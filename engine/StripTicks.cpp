@@ -1,0 +1,63 @@
+#include "engine/StripTicks.h"
+
+namespace dialoon {
+
+StripTicks::StripTicks(const StripModel& strip, WelcomeWatch& watch, CaptionEffects& effects,
+                       PlaybackCycle& cycle, Runner run)
+    : strip_(strip), watch_(watch), effects_(effects), cycle_(cycle)
+{
+    for (int t = 0; t < kTimerCount; ++t) {
+        const auto which = static_cast<StripTimer>(t);
+        timers_[which].setInterval(kTimerIntervalsMs[which]);
+        QObject::connect(&timers_[which], &TickTimer::timeout,
+                         [this, run, which] { run([=, this] { tick(which); }); });
+    }
+}
+
+void StripTicks::tick(StripTimer which)
+{
+    switch (which) {
+    case Timer1:
+        watch_.tick();
+        break;
+    case Timer2:
+        effects_.barTick();
+        break;
+    case Timer3:
+        effects_.slideUpTick();
+        break;
+    case Timer4:
+        effects_.slideInTick();
+        break;
+    case Timer5:
+        cycle_.tick();
+        break;
+    default:
+        break;
+    }
+}
+
+void StripTicks::follow()
+{
+    for (int t = 0; t < kTimerCount; ++t) {
+        TickTimer& timer = timers_[t];
+        if (strip_.timerEnabled[t] && !timer.isActive())
+            timer.start();
+        else if (!strip_.timerEnabled[t] && timer.isActive())
+            timer.stop();
+    }
+}
+
+void StripTicks::apply(const WakePlan& plan)
+{
+    for (int t = 0; t < kTimerCount; ++t)
+        timers_[t].setDeferrable(plan[t].mayWait, plan[t].mostWaitMs);
+}
+
+void StripTicks::stopAll()
+{
+    for (TickTimer& timer : timers_)
+        timer.stop();
+}
+
+} // namespace dialoon
