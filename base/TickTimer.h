@@ -45,15 +45,10 @@ public:
     void setInterval(int ms);
     int interval() const { return interval_; }
     void setSingleShot(bool singleShot) { singleShot_ = singleShot; }
-    bool isSingleShot() const { return singleShot_; }
-    // Ticks keep their interval exactly, as a precise QTimer's do.
-    Qt::TimerType timerType() const { return Qt::PreciseTimer; }
     bool isActive() const { return active_; }
     void setDeferrable(bool deferrable, int mostWaitMs = kMaxDeferMs);
     bool isDeferrable() const { return deferrable_; }
-    int mostWaitMs() const { return int(mostWaitNs_ / 1'000'000); }
     void setLatestOnly(bool latestOnly, int ownWaitMs = 0);
-    bool isLatestOnly() const { return latestOnly_; }
 
     void start();
     void start(int ms);

@@ -237,7 +237,6 @@ private slots:
         record(watch, "watch");
         record(line, "line");
         watch.setDeferrable(true, 2000);
-        QCOMPARE(watch.mostWaitMs(), 2000);
         watch.start(60);
         line.start(1500);
         QCOMPARE(followClockUntil(6000), 4); // the line's alone
@@ -247,7 +246,6 @@ private slots:
 
         now = 6100 * kMs; // the tick due at 6060 waits
         watch.setDeferrable(false);
-        QCOMPARE(watch.mostWaitMs(), TickTimer::kMaxDeferMs);
         QCOMPARE(TickTimer::wakeMomentForTests(), 6060 * kMs); // past: at once
     }
 
