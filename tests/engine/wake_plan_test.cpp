@@ -1,5 +1,6 @@
 // Which of the strip's ticks may wait for another wake-up, and for how long, in the situations a user
-// meets: unrolled and playing, rolled up with or without the character, the English rising.
+// meets: unrolled and playing, rolled up with or without the character, the English rising; and how
+// seldom the program wakes, rolled up and silent, when it waits as planned.
 #include "EngineRig.h"
 
 #include <QTest>
@@ -63,6 +64,32 @@ private slots:
             got << wait.mostWaitMs;
         }
         QCOMPARE(got, waits);
+    }
+
+    // Rolled up with the character hidden and the pointer away, the program wakes only for the line's
+    // ticks (every 1.5 s): everything else rides on them.
+    void rolledUpAndSilentWakesOnlyForTheLine()
+    {
+        EngineRig rig;
+        rig.state.autoHide = 1;
+        rig.state.welcomeCountdown = 1;
+        rig.strip.windowRect = {100, 0, 577, 1};
+        rig.strip.cursorPos = {300, 400};
+        rig.strip.height = StripDesign::kRolledUpHeight;
+        rig.strip.barDrawn = rig.strip.barColour;
+        rig.selector.Load_Next_Sentence();
+        for (const StripTimer on : {Timer1, Timer2, Timer5})
+            rig.strip.timerEnabled[on] = true;
+        rig.seen = WakeObservations{false, false, false, true, false};
+        rig.stepUntil(Timer1); // the first tick, before any plan
+        const std::uint64_t before = TickTimer::wakeUps();
+        int played = 0;
+        QObject::connect(&rig.timers.timer(Timer5), &TickTimer::timeout, [&played] { ++played; });
+        while (rig.now < 60'000)
+            rig.stepUntil(Timer2);
+        QCOMPARE(TickTimer::wakeUps() - before, std::uint64_t(40));
+        QVERIFY(played >= 599); // the playback's ticks all ran, each 100 ms, though they waited
+        QCOMPARE(rig.strip.height, StripDesign::kRolledUpHeight);
     }
 };
 

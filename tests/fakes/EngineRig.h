@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <optional>
 
 namespace dialoon {
 
@@ -62,10 +63,13 @@ struct EngineRig
     CaptionEffects effects{strip};
     WelcomeWatch watch{state, strip, platform};
     StripDrag dragger{strip, platform};
-    // As in the program, the timers follow the model after every tick.
+    // What the window side sees, when a test has the rig wake as the program does.
+    std::optional<WakeObservations> seen;
+    // As in the program, the timers follow the model after every tick, and wait as planned.
     StripTicks timers{strip, watch, effects, cycle, [this](const std::function<void()>& step) {
                           step();
                           timers.follow();
+                          if (seen) timers.apply(timers.plan(*seen));
                       }};
     StripDrag& drag() { return dragger; }
 

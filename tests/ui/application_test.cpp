@@ -252,41 +252,6 @@ private slots:
         QDesktopServices::unsetUrlHandler("mailto");
     }
 
-    // A step of the English rise is 10 twips, less than a pixel: the steps that leave the caption on
-    // the same pixels, or below the strip, wait for the next step; the others come on time.
-    void riseStepsThatMoveNothingWait()
-    {
-        Form1& strip = app->strip();
-        QTRY_VERIFY_WITH_TIMEOUT(app->ticks().timer(Timer3).isActive(), 20000);
-        const Caption* english = strip.english();
-        const auto seen = [&] {
-            return english->line().intersects(strip.rect()) ? english->line() : QRect();
-        };
-        bool waits = app->ticks().timer(Timer3).isDeferrable();
-        QRect before = seen();
-        QString text = english->text();
-        int waited = 0;
-        int onTime = 0;
-        QStringList wrong;
-        const auto step = connect(&app->ticks().timer(Timer3), &TickTimer::timeout, this, [&] {
-            const bool changed = seen() != before || (!seen().isEmpty() && english->text() != text);
-            if (changed == waits)
-                wrong << QStringLiteral("%1 -> %2 (%3)")
-                             .arg(before.y())
-                             .arg(seen().y())
-                             .arg(waits ? "waited" : "on time");
-            ++(waits ? waited : onTime);
-            waits = app->ticks().timer(Timer3).isDeferrable();
-            before = seen();
-            text = english->text();
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(!app->ticks().timer(Timer3).isActive(), 5000);
-        disconnect(step);
-        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
-        QVERIFY2(waited >= 5 && onTime >= 5,
-                 qPrintable(QStringLiteral("%1 waited, %2 on time").arg(waited).arg(onTime)));
-    }
-
     void messagesNeverStack()
     {
         QtPlatform platform;

@@ -129,6 +129,44 @@ private slots:
         QVERIFY(strip->grab().toImage().pixelColor(10, 12) != QColor(255, 0, 0));
     }
 
+    // Whether the English rise's next step would change what the screen shows: a step of 10 twips is less
+    // than a pixel, and below the strip nothing shows.
+    void englishLooksTheSameUnlessItsPixelsChange_data()
+    {
+        QTest::addColumn<float>("top");
+        QTest::addColumn<float>("next");
+        QTest::addColumn<QString>("nextText");
+        QTest::addColumn<bool>("same");
+        const QString text = QStringLiteral(" Good day.");
+        QTest::newRow("unchanged") << 150.0f << 150.0f << text << true;
+        QTest::newRow("two pixels up") << 150.0f << 120.0f << text << false;
+        QTest::newRow("a new text") << 150.0f << 150.0f << QStringLiteral(" Good night.") << false;
+        QTest::newRow("below the strip") << 400.0f << 390.0f << text << true;
+        QTest::newRow("coming into view") << 400.0f << 300.0f << text << false;
+    }
+    void englishLooksTheSameUnlessItsPixelsChange()
+    {
+        QFETCH(float, top);
+        QFETCH(float, next);
+        QFETCH(QString, nextText);
+        QFETCH(bool, same);
+        model.label2Text = QStringLiteral(" Good day.");
+        model.label2Top = top;
+        strip->render();
+        QCOMPARE(strip->englishLooksTheSame(next, nextText), same);
+    }
+    // Steps of 10 twips leave the line where it is often enough for their ticks to wait.
+    void riseStepsOftenMoveNoPixel()
+    {
+        int unmoved = 0;
+        for (float at = 200.0f; at > 100.0f; at -= 10.0f) {
+            model.label2Top = at;
+            strip->render();
+            unmoved += strip->englishLooksTheSame(at - 10.0f, model.label2Text) ? 1 : 0;
+        }
+        QVERIFY2(unmoved >= 3 && unmoved < 10, qPrintable(QString::number(unmoved)));
+    }
+
     // The strip's timers bring it in line with the model many times a second: when nothing changed,
     // nothing is drawn.
     void anUnchangedModelDrawsNothing()
