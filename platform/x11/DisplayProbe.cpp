@@ -3,24 +3,18 @@
 
 #include <QtGlobal>
 
-#ifdef DIALOON_HAVE_XCB
 #include <xcb/xcb.h>
-#endif
 
 namespace dialoon::DisplayProbe {
 
 bool graphicalDesktopReachable()
 {
-#ifdef DIALOON_HAVE_XCB
     // An empty or unset DISPLAY makes xcb_connect fail, as it would inside Qt.
     if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     const bool reachable = xcb_connection_has_error(connection) == 0;
     xcb_disconnect(connection);
     return reachable;
-#else
-    return true;
-#endif
 }
 
 } // namespace dialoon::DisplayProbe

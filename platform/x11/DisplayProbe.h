@@ -5,8 +5,7 @@
 namespace dialoon::DisplayProbe {
 
 // True when the program can open its windows: an X server (directly or through XWayland) answers on
-// $DISPLAY.
-// Writes nothing and leaves no connection open.
+// $DISPLAY. Writes nothing and leaves no connection open.
 bool graphicalDesktopReachable();
 
 } // namespace dialoon::DisplayProbe

@@ -15,9 +15,6 @@ public:
     // Waits for the reading to end.
     ~FontWarmUp();
 
-    FontWarmUp(const FontWarmUp&) = delete;
-    FontWarmUp& operator=(const FontWarmUp&) = delete;
-
 private:
     std::thread thread_;
 };

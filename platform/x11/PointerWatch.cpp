@@ -6,58 +6,40 @@
 // taken from it.
 #include "platform/x11/PointerWatch.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QGuiApplication>
-#include <QSocketNotifier>
+#include "platform/x11/Xcb.h"
 
-#if defined(DIALOON_HAVE_XINPUT)
-#include <xcb/xcb.h>
+#include <QEvent>
+#include <QSocketNotifier>
+#include <QWindow>
+
 #include <xcb/xcbext.h>
 #include <xcb/xinput.h>
-
-#include <cstdlib>
-#endif
 
 namespace dialoon {
 
 namespace {
 
-#if defined(DIALOON_HAVE_XINPUT)
-xcb_window_t rootWindow(xcb_connection_t* c)
-{
-    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-}
-
 xcb_connection_t* openWatch()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return nullptr;
-    }
-    const xcb_query_extension_reply_t* input = xcb_get_extension_data(c, &xcb_input_id);
-    xcb_input_xi_query_version_reply_t* version =
-        input && input->present
-            ? xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr)
-            : nullptr;
+    const xcb_query_extension_reply_t* input =
+        xcb_connection_has_error(c) ? nullptr : xcb_get_extension_data(c, &xcb_input_id);
+    const auto version = input && input->present ? xcb::reply(xcb_input_xi_query_version_reply, c,
+                                                              xcb_input_xi_query_version(c, 2, 2))
+                                                 : nullptr;
     // Raw events of every device, master or not: 2.2 sends them whether or not someone grabbed the pointer.
     const bool usable = version && (version->major_version > 2 ||
                                     (version->major_version == 2 && version->minor_version >= 2));
-    std::free(version);
-    if (!usable) {
-        xcb_disconnect(c);
-        return nullptr;
-    }
     struct
     {
         xcb_input_event_mask_t head;
         std::uint32_t bits;
     } mask{{XCB_INPUT_DEVICE_ALL, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
-    const xcb_window_t root = rootWindow(c);
-    if (xcb_generic_error_t* error =
-            xcb_request_check(c, xcb_input_xi_select_events_checked(c, root, 1, &mask.head))) {
+    xcb_generic_error_t* error =
+        usable ? xcb_request_check(c, xcb_input_xi_select_events_checked(c, xcb::rootOf(c), 1, &mask.head))
+               : nullptr;
+    if (!usable || error) {
         std::free(error);
         xcb_disconnect(c);
         return nullptr;
@@ -65,117 +47,73 @@ xcb_connection_t* openWatch()
     // A pointer warped by a program moves no device; over the bare desktop, or a window that does not
     // take pointer motion itself, the root window is told all the same.
     const std::uint32_t motion = XCB_EVENT_MASK_POINTER_MOTION;
-    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &motion);
+    xcb_change_window_attributes(c, xcb::rootOf(c), XCB_CW_EVENT_MASK, &motion);
     xcb_flush(c);
     return c;
 }
-#endif
 
 } // namespace
 
-PointerWatch::PointerWatch()
+PointerWatch::PointerWatch() : connection_(openWatch())
 {
-#if defined(DIALOON_HAVE_XINPUT)
-    connection_ = openWatch();
-#endif
     if (QCoreApplication* app = QCoreApplication::instance()) {
         app->installEventFilter(this);
         app->installNativeEventFilter(this);
     }
-#if defined(DIALOON_HAVE_XINPUT)
-    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        const xcb_query_extension_reply_t* input = xcb_get_extension_data(x11->connection(), &xcb_input_id);
+    if (xcb_connection_t* qt = xcb::qtConnection()) {
+        const xcb_query_extension_reply_t* input = xcb_get_extension_data(qt, &xcb_input_id);
         if (input && input->present) inputOpcode_ = input->major_opcode;
     }
-#endif
 }
 
 PointerWatch::~PointerWatch()
 {
-    if (QCoreApplication* app = QCoreApplication::instance()) app->removeNativeEventFilter(this);
-#if defined(DIALOON_HAVE_XINPUT)
     listener_.reset();
-    forgetLaterQuestion();
-    if (connection_) xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
-#endif
+    if (connection_) xcb_disconnect(connection_);
 }
 
 bool PointerWatch::devicesMoved()
 {
     bool moved = false;
-#if defined(DIALOON_HAVE_XINPUT)
-    auto* c = static_cast<xcb_connection_t*>(connection_);
-    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         moved = true; // movements are all that was asked for
         std::free(event);
     }
-    if (xcb_connection_has_error(c)) {
+    if (xcb_connection_has_error(connection_)) {
         // The display went away: from now on every look asks. The listener may be the one calling.
         if (listener_) {
             listener_->setEnabled(false);
             listener_.release()->deleteLater();
         }
-        xcb_disconnect(c);
+        xcb_disconnect(connection_);
         connection_ = nullptr;
         laterQuestion_.reset();
         moved = true;
     }
-#endif
     return moved;
 }
 
-void PointerWatch::askLater()
+bool PointerWatch::laterAnswerDiffers()
 {
-#if defined(DIALOON_HAVE_XINPUT)
-    auto* c = static_cast<xcb_connection_t*>(connection_);
-    const xcb_window_t root = rootWindow(c);
-    laterQuestion_ = xcb_query_pointer(c, root).sequence;
-    xcb_flush(c);
-#endif
-}
-
-std::optional<bool> PointerWatch::laterAnswerDiffers()
-{
-#if defined(DIALOON_HAVE_XINPUT)
-    auto* c = static_cast<xcb_connection_t*>(connection_);
     void* answer = nullptr;
     xcb_generic_error_t* error = nullptr;
-    if (xcb_poll_for_reply(c, *laterQuestion_, &answer, &error) == 0) return std::nullopt;
+    if (!laterQuestion_ || xcb_poll_for_reply(connection_, *laterQuestion_, &answer, &error) == 0)
+        return false;
     laterQuestion_.reset();
     std::free(error);
-    const auto* reply = static_cast<xcb_query_pointer_reply_t*>(answer);
-    const bool same =
-        reply && reply->same_screen && lastAnswer_ && *lastAnswer_ == QPoint(reply->root_x, reply->root_y);
-    std::free(answer);
-    return !same;
-#else
-    return true;
-#endif
-}
-
-void PointerWatch::forgetLaterQuestion()
-{
-#if defined(DIALOON_HAVE_XINPUT)
-    if (laterQuestion_) xcb_discard_reply(static_cast<xcb_connection_t*>(connection_), *laterQuestion_);
-#endif
-    laterQuestion_.reset();
+    const xcb::Freed<xcb_query_pointer_reply_t> reply{static_cast<xcb_query_pointer_reply_t*>(answer)};
+    return !(reply && reply->same_screen && lastAnswer_ &&
+             *lastAnswer_ == QPoint(reply->root_x, reply->root_y));
 }
 
 std::optional<QPoint> PointerWatch::askPointer()
 {
-#if defined(DIALOON_HAVE_XINPUT)
     if (connection_ == nullptr) return std::nullopt;
-    auto* c = static_cast<xcb_connection_t*>(connection_);
-    const xcb_window_t root = rootWindow(c);
-    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
-    std::optional<QPoint> where;
-    if (reply && reply->same_screen) where = QPoint(reply->root_x, reply->root_y);
-    std::free(reply);
-    lastAnswer_ = where;
-    return where;
-#else
-    return std::nullopt;
-#endif
+    const auto reply = xcb::reply(xcb_query_pointer_reply, connection_,
+                                  xcb_query_pointer(connection_, xcb::rootOf(connection_)));
+    lastAnswer_.reset();
+    if (reply && reply->same_screen) lastAnswer_ = QPoint(reply->root_x, reply->root_y);
+    return lastAnswer_;
 }
 
 bool PointerWatch::resting()
@@ -187,60 +125,49 @@ bool PointerWatch::resting()
         noteMovement(false);
         return false;
     }
-#if defined(DIALOON_HAVE_XINPUT)
     if (!listener_) {
-        const int fd = xcb_get_file_descriptor(static_cast<xcb_connection_t*>(connection_));
-        listener_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        connect(listener_.get(), &QSocketNotifier::activated, this, &PointerWatch::listen);
+        listener_ =
+            std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
+        // Reading takes everything the connection brought, so the listener is not called again for it.
+        connect(listener_.get(), &QSocketNotifier::activated, this, [this] {
+            if (devicesMoved() || laterAnswerDiffers()) noteMovement(true);
+        });
     }
     listener_->setEnabled(true);
-#endif
     resting_ = true;
     return true;
-}
-
-void PointerWatch::listen()
-{
-    // Reading takes everything the connection brought, so the listener is not called again for it.
-    bool moved = devicesMoved();
-    if (!moved && laterQuestion_) moved = laterAnswerDiffers().value_or(false);
-    if (moved) noteMovement(true);
 }
 
 void PointerWatch::noteMovement(bool tell)
 {
     moved_ = true;
     quietLooks_ = 0;
-    const bool wasResting = resting_;
-    stopListening();
-    if (tell && wasResting && onMovement_) onMovement_();
-}
-
-void PointerWatch::stopListening()
-{
-    resting_ = false;
+    const bool wasResting = std::exchange(resting_, false);
     if (listener_) listener_->setEnabled(false);
+    if (tell && wasResting && onMovement_) onMovement_();
 }
 
 bool PointerWatch::movedSinceLastLook()
 {
-    bool moved = moved_;
-    moved_ = false;
+    bool moved = std::exchange(moved_, false);
     // While it rests, the listener reads what the connection brings, movements and answers alike.
     if (connection_ == nullptr || (!resting_ && devicesMoved())) {
         moved = true;
     } else if (!moved && laterQuestion_) {
-        if (!resting_) moved = laterAnswerDiffers().value_or(false);
+        moved = !resting_ && laterAnswerDiffers();
     } else if (!moved && ++looksWithoutNews_ >= kLooksWithoutNews) {
         looksWithoutNews_ = 0;
-        askLater();
+        laterQuestion_ = xcb_query_pointer(connection_, xcb::rootOf(connection_)).sequence;
+        xcb_flush(connection_);
     }
     if (moved) {
         looksWithoutNews_ = 0;
         quietLooks_ = 0;
-        stopListening();
+        resting_ = false;
+        if (listener_) listener_->setEnabled(false);
         // Whoever hears of the movement asks where the pointer is now.
-        forgetLaterQuestion();
+        if (laterQuestion_) xcb_discard_reply(connection_, *laterQuestion_);
+        laterQuestion_.reset();
     } else if (quietLooks_ < kLooksBeforeRest) {
         ++quietLooks_;
     }
@@ -268,7 +195,6 @@ QPoint PointerWatch::believed(QPoint asked)
 
 bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
 {
-#if defined(DIALOON_HAVE_XINPUT)
     // Crossings of the program's windows, as the X server tells them (the toolkit hears of some of them
     // only: leaving a window it already took the pointer off for a menu's grab, say). Core and XInput
     // events tell the same, and either may come.
@@ -293,25 +219,17 @@ bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message,
             detail = crossing->detail;
         }
     }
-    // Into or out of a child window, or passing through: the pointer stays with the same window.
+    // Into or out of a child window, or passing through: the pointer stays with the same window. A menu's
+    // grab moves no pointer.
     if (!entered || detail == XCB_NOTIFY_DETAIL_INFERIOR || detail == XCB_NOTIFY_DETAIL_VIRTUAL ||
-        detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL)
+        detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL || (!*entered && mode == XCB_NOTIFY_MODE_GRAB))
         return false;
-    if (*entered) {
-        left_ = QRegion();
-    } else if (mode != XCB_NOTIFY_MODE_GRAB) { // a menu's grab moves no pointer
-        left_ = QRegion();
+    left_ = QRegion();
+    if (!*entered)
         for (const QWindow* shown : QGuiApplication::topLevelWindows())
             if (shown->isVisible()) left_ += shown->geometry();
-    } else {
-        return false;
-    }
     firstAfterLeaving_.reset();
     noteMovement(true);
-#else
-    Q_UNUSED(eventType);
-    Q_UNUSED(message);
-#endif
     return false;
 }
 

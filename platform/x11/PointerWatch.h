@@ -6,15 +6,14 @@
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QPoint>
-#include <QRect>
 #include <QRegion>
-#include <QWindow>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
 class QSocketNotifier;
+struct xcb_connection_t;
 
 namespace dialoon {
 
@@ -31,16 +30,11 @@ public:
 
     PointerWatch();
     ~PointerWatch() override;
-    PointerWatch(const PointerWatch&) = delete;
-    PointerWatch& operator=(const PointerWatch&) = delete;
 
     // True when the pointer may have moved since the previous call (always true for the first call, and
     // always where the window system tells of no movements). Never blocks: it only reads what the window
     // system has already sent.
     bool movedSinceLastLook();
-
-    // Whether pointing devices' movements are being heard of (X11 with XInput 2).
-    bool hearsDevices() const { return connection_ != nullptr; }
 
     // True while the pointer rests: movements are heard of, and none came for kLooksBeforeRest looks.
     // From then on until the next look the window system is listened to, and the first movement it
@@ -62,9 +56,8 @@ public:
     // changes or lies outside, and is believed as it is.
     QPoint believed(QPoint asked);
     // The same for given sightings. left is where the program's windows stood when the pointer left them
-    // for none of ours
-    // (empty while it is over one of ours, or nothing was left since); firstAfter the first place asked
-    // for after that, if any.
+    // for none of ours (empty while it is over one of ours, or nothing was left since); firstAfter the
+    // first place asked for after that, if any.
     static QPoint believed(QPoint asked, const QRegion& left, std::optional<QPoint> firstAfter);
     // A place outside every window of the program.
     static constexpr QPoint kNowhere{-(1 << 20), -(1 << 20)};
@@ -77,18 +70,13 @@ protected:
 
 private:
     bool devicesMoved();
-    // Whatever the connection brought while the pointer rested.
-    void listen();
     // A movement heard other than by looking; the handler hears of it when the pointer rested and tell.
     void noteMovement(bool tell);
-    void stopListening();
-    void askLater();
-    // Whether the question asked at an earlier look was answered with a place other than the last one
-    // asked for; nullopt while the answer has not come.
-    std::optional<bool> laterAnswerDiffers();
-    void forgetLaterQuestion();
+    // Whether the question asked at an earlier look was answered, with a place other than the last one
+    // asked for.
+    bool laterAnswerDiffers();
 
-    void* connection_ = nullptr; // a connection of its own, read only by movedSinceLastLook()
+    xcb_connection_t* connection_ = nullptr; // a connection of its own
     bool moved_ = true;
     int looksWithoutNews_ = 0;
     int quietLooks_ = 0; // looks since the last movement
