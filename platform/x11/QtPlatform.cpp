@@ -10,10 +10,8 @@
 #include "platform/x11/WindowManagerHints.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPalette>
 #include <QScreen>
@@ -26,52 +24,30 @@
 namespace dialoon {
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-
 QScreen* screenOf(const QWidget* w)
 {
     if (w && w->screen()) return w->screen();
     return QGuiApplication::primaryScreen();
 }
 
-// Qt's logical pixels already carry the desktop's scaling: 96 of them make an inch on every screen, so
-// the strip, its fonts and the character grow together on a scaled screen.
-constexpr double kTwipsPerLogicalPixel = kTwipsPerInch / 96.0;
-
 constexpr int kScreensSettleMs = 250;
 
 } // namespace
 
-QtPlatform::QtPlatform() = default;
-// The single-instance holder is complete here.
+QtPlatform::QtPlatform() : instance_(std::make_unique<SingleInstance>(SingleInstance::defaultKey()))
+{
+    QObject::connect(instance_.get(), &SingleInstance::activationRequested, instance_.get(), [this] {
+        if (activationHandler_) activationHandler_();
+    });
+}
+
+// The watches are complete here.
 QtPlatform::~QtPlatform() = default;
-
-double QtPlatform::screenWidthTwips() const
-{
-    const QScreen* s = screenOf(strip_);
-    return (s ? s->geometry().width() : 1024) * twipsPerPixelX();
-}
-
-double QtPlatform::screenHeightTwips() const
-{
-    const QScreen* s = screenOf(strip_);
-    return (s ? s->geometry().height() : 768) * twipsPerPixelY();
-}
 
 double QtPlatform::topEdgeTwips() const
 {
     const QScreen* s = screenOf(strip_);
-    return (s ? s->availableGeometry().top() : 0) * twipsPerPixelY();
-}
-
-double QtPlatform::twipsPerPixelX() const
-{
-    return kTwipsPerLogicalPixel;
-}
-
-double QtPlatform::twipsPerPixelY() const
-{
-    return kTwipsPerLogicalPixel;
+    return (s ? s->availableGeometry().top() : 0) * kTwipsPerPixel;
 }
 
 PixelPoint QtPlatform::cursorPos() const
@@ -121,19 +97,17 @@ void QtPlatform::setScreensChangedHandler(std::function<void()> handler)
     settled->setSingleShot(true);
     settled->setInterval(kScreensSettleMs);
     QObject::connect(settled, &QTimer::timeout, settled, std::move(handler));
-    const auto follow = [settled](QScreen* screen) {
-        const auto changed = [settled] { settled->start(); };
-        QObject::connect(screen, &QScreen::geometryChanged, settled, changed);
-        QObject::connect(screen, &QScreen::availableGeometryChanged, settled, changed);
+    const auto start = qOverload<>(&QTimer::start);
+    const auto follow = [settled, start](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, settled, start);
+        QObject::connect(screen, &QScreen::availableGeometryChanged, settled, start);
     };
     for (QScreen* screen : QGuiApplication::screens())
         follow(screen);
-    QObject::connect(qApp, &QGuiApplication::screenAdded, settled, [settled, follow](QScreen* screen) {
-        follow(screen);
-        settled->start();
-    });
-    QObject::connect(qApp, &QGuiApplication::screenRemoved, settled, [settled] { settled->start(); });
-    QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, settled, [settled] { settled->start(); });
+    QObject::connect(qApp, &QGuiApplication::screenAdded, settled, follow);
+    QObject::connect(qApp, &QGuiApplication::screenAdded, settled, start);
+    QObject::connect(qApp, &QGuiApplication::screenRemoved, settled, start);
+    QObject::connect(qApp, &QGuiApplication::primaryScreenChanged, settled, start);
 }
 
 PixelRect QtPlatform::stripRect() const
@@ -158,17 +132,12 @@ void QtPlatform::setStripTopmost(int x, int y, int cx, int cy)
     strip_->raise();
 }
 
-QColor QtPlatform::defaultDesktopColour()
-{
-    return QColor(0x1f, 0x3a, 0x5f); // a deep slate blue: white captions read well on it
-}
-
 QColor QtPlatform::systemColour(SystemColour which) const
 {
     const QPalette palette = QGuiApplication::palette();
     switch (which) {
     case SystemColour::Desktop:
-        return defaultDesktopColour();
+        break;
     case SystemColour::InactiveTitleBar:
         return palette.color(QPalette::Inactive, QPalette::Mid);
     case SystemColour::WindowBackground:
@@ -176,7 +145,8 @@ QColor QtPlatform::systemColour(SystemColour which) const
     case SystemColour::WindowText:
         return palette.color(QPalette::Active, QPalette::WindowText);
     }
-    return defaultDesktopColour();
+    // The desktop gives no colour of its own: a deep slate blue, on which white captions read well.
+    return QColor(0x1f, 0x3a, 0x5f);
 }
 
 void QtPlatform::showMessage(const QString& title, const QString& text)
@@ -218,18 +188,8 @@ QString QtPlatform::removeLogonEntry()
     return LogonEntry::remove();
 }
 
-} // namespace dialoon
-
-namespace dialoon {
-
 bool QtPlatform::claimSingleInstance()
 {
-    if (!instance_) {
-        instance_ = std::make_unique<SingleInstance>(SingleInstance::defaultKey());
-        QObject::connect(instance_.get(), &SingleInstance::activationRequested, instance_.get(), [this] {
-            if (activationHandler_) activationHandler_();
-        });
-    }
     switch (instance_->claim()) {
     case SingleInstance::Claim::Sole:
         return true;
@@ -247,13 +207,7 @@ bool QtPlatform::claimSingleInstance()
 
 bool QtPlatform::activateRunningInstance()
 {
-    if (!instance_) instance_ = std::make_unique<SingleInstance>(SingleInstance::defaultKey());
     return instance_->activateRunning();
-}
-
-void QtPlatform::setActivationHandler(std::function<void()> handler)
-{
-    activationHandler_ = std::move(handler);
 }
 
 bool QtPlatform::fullscreenActive() const
@@ -265,20 +219,15 @@ void QtPlatform::setFullscreenHandler(std::function<void(bool active)> handler)
 {
     fullscreen_.reset();
     film_.reset();
-    stepAsideHandler_ = std::move(handler);
-    if (!stepAsideHandler_) return;
+    if (!handler) return;
+    // Each watch tells its own changes; the two together change only while the other one is off.
     fullscreen_ = std::make_unique<FullscreenWatch>([this] { return stripScreenArea(); },
-                                                    [this](bool) { stepAsideChanged(); });
-    film_ = std::make_unique<FilmWatch>([this](bool) { stepAsideChanged(); });
-    steppingAside_ = fullscreenActive();
-}
-
-void QtPlatform::stepAsideChanged()
-{
-    const bool now = fullscreenActive();
-    if (now == steppingAside_) return;
-    steppingAside_ = now;
-    if (stepAsideHandler_) stepAsideHandler_(now);
+                                                    [this, handler](bool now) {
+                                                        if (!film_->active()) handler(now);
+                                                    });
+    film_ = std::make_unique<FilmWatch>([this, handler](bool now) {
+        if (!fullscreen_->active()) handler(now);
+    });
 }
 
 namespace {
@@ -287,19 +236,15 @@ namespace {
 // others. Through the window handle: the widget's own flags would hide the window to change.
 void applyOnTop(QWidget* window, bool onTop, bool restack)
 {
-    if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) || window->windowHandle() == nullptr)
-        return;
     QWindow* handle = window->windowHandle();
+    if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) || handle == nullptr) return;
     if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
         handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
         handle->setFlag(Qt::WindowStaysOnBottomHint, !onTop);
     }
     if (!restack || !window->isVisible()) return;
     keepAbove(window, onTop);
-    if (onTop)
-        window->raise();
-    else
-        window->lower();
+    onTop ? window->raise() : window->lower();
 }
 
 // Windows shown while the program steps aside go below too.
@@ -311,11 +256,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            auto* widget = static_cast<QWidget*>(watched);
-            if (widget->isWindow()) // about to be mapped, in the place its flags give it
-                applyOnTop(widget, onTop_, false);
-        }
+        // About to be mapped, in the place its flags give it.
+        if (event->type() == QEvent::Show && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->isWindow())
+            applyOnTop(static_cast<QWidget*>(watched), onTop_, false);
         return false;
     }
 

@@ -12,14 +12,11 @@
 class QMessageBox;
 
 namespace dialoon {
+
 class FilmWatch;
 class FullscreenWatch;
-class SingleInstance;
-} // namespace dialoon
-
-namespace dialoon {
-
 class PointerWatch;
+class SingleInstance;
 
 class QtPlatform : public DesktopPlatform
 {
@@ -29,11 +26,14 @@ public:
 
     void setStripWindow(QWidget* strip) override { strip_ = strip; }
 
-    double screenWidthTwips() const override;
-    double screenHeightTwips() const override;
+    // Qt's logical pixels already carry the desktop's scaling: 96 of them make an inch on every screen, so
+    // the strip, its fonts and the character grow together on a scaled screen.
+    static constexpr double kTwipsPerPixel = 1440.0 / 96.0;
+    double twipsPerPixelX() const override { return kTwipsPerPixel; }
+    double twipsPerPixelY() const override { return kTwipsPerPixel; }
+    double screenWidthTwips() const override { return stripScreenArea().width() * kTwipsPerPixel; }
+    double screenHeightTwips() const override { return stripScreenArea().height() * kTwipsPerPixel; }
     double topEdgeTwips() const override;
-    double twipsPerPixelX() const override;
-    double twipsPerPixelY() const override;
     PixelPoint cursorPos() const override;
     bool pointerElsewhere() const override;
     bool pointerResting() override;
@@ -51,7 +51,10 @@ public:
     QString removeLogonEntry() override;
     bool claimSingleInstance() override;
     bool activateRunningInstance() override;
-    void setActivationHandler(std::function<void()> handler) override;
+    void setActivationHandler(std::function<void()> handler) override
+    {
+        activationHandler_ = std::move(handler);
+    }
     bool fullscreenActive() const override;
     void setFullscreenHandler(std::function<void(bool active)> handler) override;
     void keepOurWindowsOnTop(bool onTop) override;
@@ -59,9 +62,6 @@ public:
     QRect stripScreenArea() const override;
     void keepOffTaskbar(QWidget& window) const override;
     bool windowsBlend() const override;
-
-    // The colour used where the desktop has no colour of its own to give.
-    static QColor defaultDesktopColour();
 
 private:
     QPointer<QWidget> strip_;
@@ -71,9 +71,6 @@ private:
     // Stepping aside: a fullscreen window, or a film the session is kept awake for.
     std::unique_ptr<FullscreenWatch> fullscreen_;
     std::unique_ptr<FilmWatch> film_;
-    std::function<void(bool)> stepAsideHandler_;
-    bool steppingAside_ = false;
-    void stepAsideChanged();
     bool onTop_ = true;
     std::unique_ptr<QObject> onTopKeeper_; // gives windows shown later the latest stacking
     // The pointer as last asked for, asked again only when it may have moved.
