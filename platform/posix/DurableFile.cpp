@@ -14,14 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace dialoon::DurableFile {
 namespace {
-
-bool failed(QString* problem, const QString& what)
-{
-    if (problem) *problem = what;
-    return false;
-}
 
 QString lastError()
 {
@@ -37,6 +33,10 @@ qint64 millisecondsOf(const struct timespec& time)
 
 bool replace(const QString& filePath, const QByteArray& content, QString* problem)
 {
+    const auto failed = [problem](const QString& what) {
+        if (problem) *problem = what;
+        return false;
+    };
     // A store kept elsewhere through a symbolic link stays there, and the link stays a link.
     const QFileInfo info(filePath);
     const QString resolved =
@@ -52,14 +52,15 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
         temporary = target + ".new-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return failed(problem, QStringLiteral("cannot make a file beside it (%1)").arg(lastError()));
+            return failed(QStringLiteral("cannot make a file beside it (%1)").arg(lastError()));
     }
-    if (fd < 0) return failed(problem, QStringLiteral("cannot make a file beside it"));
+    if (fd < 0) return failed(QStringLiteral("cannot make a file beside it"));
+    // Takes the new file away again, closing it unless it is closed already.
     const auto abandon = [&](const QString& what) {
         const QString why = QStringLiteral("%1 (%2)").arg(what, lastError());
-        ::close(fd);
+        if (fd >= 0) ::close(fd);
         ::unlink(temporary.constData());
-        return failed(problem, why);
+        return failed(why);
     };
 
     const char* data = content.constData();
@@ -81,29 +82,16 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
         if (::futimens(fd, times) != 0) return abandon(QStringLiteral("cannot set the new content's time"));
     }
     if (::fsync(fd) != 0) return abandon(QStringLiteral("cannot flush the new content to disk"));
-    if (::close(fd) != 0) {
-        const QString why = lastError();
-        ::unlink(temporary.constData());
-        return failed(problem, QStringLiteral("cannot write the new content (%1)").arg(why));
-    }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const QString why = lastError();
-        ::unlink(temporary.constData());
-        return failed(problem, QStringLiteral("cannot put the new content in place (%1)").arg(why));
-    }
-    if (!syncFolderOf(resolved))
-        return failed(problem, QStringLiteral("the folder cannot be flushed to disk (%1)").arg(lastError()));
+    if (::close(std::exchange(fd, -1)) != 0) return abandon(QStringLiteral("cannot write the new content"));
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        return abandon(QStringLiteral("cannot put the new content in place"));
+    // The folder too, so that the new name is on disk.
+    const int folder = ::open(QFile::encodeName(QFileInfo(resolved).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = folder >= 0 && ::fsync(folder) == 0;
+    if (folder >= 0) ::close(folder);
+    if (!synced) return failed(QStringLiteral("the folder cannot be flushed to disk (%1)").arg(lastError()));
     return true;
-}
-
-bool syncFolderOf(const QString& filePath)
-{
-    const QByteArray dir = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
 }
 
 QString scratchFolder()

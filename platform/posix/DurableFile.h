@@ -15,9 +15,6 @@ namespace dialoon::DurableFile {
 // (QSettings does, to the millisecond) see it.
 bool replace(const QString& filePath, const QByteArray& content, QString* problem = nullptr);
 
-// Flushes the folder that holds this file to disk. False when that failed.
-bool syncFolderOf(const QString& filePath);
-
 // A folder for short-lived working files that need not survive, which only the user can write (a
 // reader of such files may wait on a lock file beside them, which another user must not be able to make
 // first): the user's runtime folder, which lives in memory so that nothing written there waits for the

@@ -9,17 +9,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <utility>
+
 namespace dialoon::LogonEntry {
 namespace {
-
-bool needsQuoting(const QString& arg)
-{
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    if (arg.isEmpty()) return true;
-    for (const QChar c : arg)
-        if (reserved.contains(c)) return true;
-    return false;
-}
 
 QString autostartFolder()
 {
@@ -33,40 +27,18 @@ QString desktopExecValue(const QString& executablePath)
 {
     // First the quoting rule of the Exec key, then the escapes of a string value, which a reader
     // undoes before it applies the quoting rule.
-    QString arg;
-    if (needsQuoting(executablePath)) {
-        arg = QStringLiteral("\"");
-        for (const QChar c : executablePath) {
-            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') arg += u'\\';
-            arg += c;
-        }
-        arg += u'"';
-    } else {
-        arg = executablePath;
+    QString arg = executablePath;
+    const auto reserved = [](QChar c) { return QStringView(u" \t\n\"'\\><~|&;$*?#()`").contains(c); };
+    if (arg.isEmpty() || std::any_of(arg.cbegin(), arg.cend(), reserved)) {
+        for (const QChar c : {u'\\', u'"', u'`', u'$'}) // the backslash first
+            arg.replace(c, u'\\' + QString(c));
+        arg = u'"' + arg + u'"';
     }
-    QString value;
-    for (const QChar c : arg) {
-        switch (c.unicode()) {
-        case '\\':
-            value += QStringLiteral("\\\\");
-            break;
-        case '\n':
-            value += QStringLiteral("\\n");
-            break;
-        case '\t':
-            value += QStringLiteral("\\t");
-            break;
-        case '\r':
-            value += QStringLiteral("\\r");
-            break;
-        case '%':
-            value += QStringLiteral("%%");
-            break;
-        default:
-            value += c;
-        }
-    }
-    return value;
+    const std::pair<QChar, const char*> escapes[] = {
+        {u'\\', "\\\\"}, {u'\n', "\\n"}, {u'\t', "\\t"}, {u'\r', "\\r"}, {u'%', "%%"}};
+    for (const auto& [c, escape] : escapes)
+        arg.replace(c, QLatin1String(escape));
+    return arg;
 }
 
 QString location()

@@ -26,6 +26,11 @@ namespace {
 
 const QByteArray kActivate = "activate\n";
 
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
 // Why this folder is not one only the user can write, or an empty text when it is. A symbolic link is
 // refused where someone else could have placed it.
 QString unsafeFolder(const QString& folder, bool followLinks)
@@ -33,8 +38,7 @@ QString unsafeFolder(const QString& folder, bool followLinks)
     struct stat info = {};
     const QByteArray path = QFile::encodeName(folder);
     if ((followLinks ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info)) != 0)
-        return QStringLiteral("%1 cannot be used (%2)")
-            .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("%1 cannot be used (%2)").arg(folder, lastError());
     if (S_ISLNK(info.st_mode)) return QStringLiteral("%1 is a symbolic link").arg(folder);
     if (!S_ISDIR(info.st_mode)) return QStringLiteral("%1 is not a folder").arg(folder);
     if (info.st_uid != ::geteuid()) return QStringLiteral("%1 belongs to another user").arg(folder);
@@ -54,19 +58,12 @@ std::optional<sockaddr_un> socketAddress(const QString& socket)
     return address;
 }
 
-QString lastError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
 } // namespace
 
 class SingleInstance::Listener
 {
 public:
     explicit Listener(std::function<void()> onActivate) : onActivate_(std::move(onActivate)) {}
-    Listener(const Listener&) = delete;
-    Listener& operator=(const Listener&) = delete;
 
     // The socket file goes with the listener, as the lock still held keeps any other copy from its name.
     ~Listener()
@@ -183,9 +180,7 @@ QString SingleInstance::privateFolder(QString* problem)
     if (!runtime.isEmpty() && unsafeFolder(runtime, true).isEmpty()) return runtime;
     const QString own = QDir::tempPath() + QStringLiteral("/dialoon-%1").arg(::geteuid());
     if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST) {
-        if (problem)
-            *problem = QStringLiteral("%1 cannot be made (%2)")
-                           .arg(own, QString::fromLocal8Bit(std::strerror(errno)));
+        if (problem) *problem = QStringLiteral("%1 cannot be made (%2)").arg(own, lastError());
         return {};
     }
     const QString why = unsafeFolder(own, false);

@@ -1,15 +1,12 @@
 // Signal handling through a pipe: the handler only writes one byte; the watch's thread reads it.
 #include "platform/posix/TerminationWatch.h"
 
-#include <QtGlobal>
-
-#include <cstdlib>
-#include <utility>
-
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace dialoon {
 
@@ -119,8 +116,7 @@ void TerminationWatch::ignoreBrokenPipes()
 
 void TerminationWatch::setExitHandler(std::function<void()> handler)
 {
-    static const bool registered = std::atexit(onExit) == 0;
-    Q_UNUSED(registered);
+    [[maybe_unused]] static const bool registered = std::atexit(onExit) == 0;
     exitHandler() = std::move(handler);
 }
 

@@ -22,8 +22,6 @@ public:
     explicit TerminationWatch(std::function<void(int signalNumber)> handler,
                               unsigned hangGuardSeconds = kHangGuardSeconds);
     ~TerminationWatch();
-    TerminationWatch(const TerminationWatch&) = delete;
-    TerminationWatch& operator=(const TerminationWatch&) = delete;
 
     // A diagnostic written to a pipe whose reader has gone (`dialoon 2>&1 | less`, quit early) must not
     // end the program: the write fails instead. Call first thing in main.
