@@ -27,6 +27,14 @@ constexpr int kOverrunMs = 5000;
 constexpr int kReadingBaseMs = 1000;
 constexpr int kReadingPerCharacterMs = 60;
 constexpr int kReadingMaxMs = 8000;
+// A frame is drawn when the program wakes anyway (a caption's step, the pointer watch) within its wait
+// after its interval, or else wakes the program itself after its own wait: moving frames come every 40
+// to 80 ms, and lock onto any timer of up to 80 ms; the held places of the wing and the lids wait up to
+// 40 ms, breathing frames up to 100 ms.
+constexpr int kBusyFrameWaitMs = 80;
+constexpr int kBusyFrameOwnWaitMs = 40;
+constexpr int kHeldFrameWaitMs = 40;
+constexpr int kIdleFrameWaitMs = 100;
 
 int readingTimeMs(const QString& text)
 {
@@ -295,9 +303,10 @@ void Character::scheduleFrames()
         frames_.stop();
         return;
     }
-    const CharacterAnimator::FrameWait wait = animator_.frameWait();
-    frames_.setLatestOnly(true, wait.ownMs);
-    frames_.setDeferrable(true, wait.rideMs);
+    const bool held = animator_.isWaving() || animator_.isBlinking();
+    const int waitMs = held ? kHeldFrameWaitMs : kIdleFrameWaitMs;
+    frames_.setLatestOnly(true, animator_.isBusy() ? kBusyFrameOwnWaitMs : waitMs);
+    frames_.setDeferrable(true, animator_.isBusy() ? kBusyFrameWaitMs : waitMs);
     if (!frames_.isActive()) {
         frameClock_.restart();
         frames_.start(interval);

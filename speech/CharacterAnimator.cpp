@@ -60,8 +60,7 @@ void CharacterAnimator::scheduleBlink()
 
 void CharacterAnimator::show()
 {
-    if (isVisible())
-        return;
+    if (isVisible()) return;
     scaleFrom_ = phase_ == Phase::Vanishing ? pose().scale : 0.0;
     phase_ = Phase::Appearing;
     phaseMs_ = 0;
@@ -71,8 +70,7 @@ void CharacterAnimator::hide()
 {
     waveMs_ = -1;
     stopSpeaking();
-    if (!isVisible())
-        return;
+    if (!isVisible()) return;
     scaleFrom_ = pose().scale;
     phase_ = Phase::Vanishing;
     phaseMs_ = 0;
@@ -108,14 +106,11 @@ void CharacterAnimator::stopSpeaking()
 
 double CharacterAnimator::mouthTarget() const
 {
-    if (!speaking_)
-        return 0.0;
+    if (!speaking_) return 0.0;
     double target = 0.0;
     for (const SpeechMark& mark : marks_) {
-        if (mark.audioMs > speechMs_)
-            break;
-        if (mark.kind == SpeechMark::Kind::Phoneme)
-            target = mark.mouth;
+        if (mark.audioMs > speechMs_) break;
+        if (mark.kind == SpeechMark::Kind::Phoneme) target = mark.mouth;
     }
     return target;
 }
@@ -124,12 +119,10 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
 {
     Events events;
     const int ms = std::max(elapsedMs, 0);
-    if (phase_ == Phase::Hidden)
-        return events;
+    if (phase_ == Phase::Hidden) return events;
 
     // Only the appearing and vanishing phases are timed; a count kept while shown would grow all day.
-    if (phase_ != Phase::Shown)
-        phaseMs_ += ms;
+    if (phase_ != Phase::Shown) phaseMs_ += ms;
     if (phase_ == Phase::Appearing && phaseMs_ >= kAppearMs) {
         phase_ = Phase::Shown;
         events.appeared = true;
@@ -142,8 +135,7 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
     }
 
     // The bird holds its breath while it speaks or waves.
-    if (!speaking_ && waveMs_ < 0)
-        breathMs_ = (breathMs_ + ms) % kBreathMs;
+    if (!speaking_ && waveMs_ < 0) breathMs_ = (breathMs_ + ms) % kBreathMs;
 
     if (blinkMs_ >= 0) {
         blinkMs_ += ms;
@@ -153,8 +145,7 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
         }
     } else {
         untilBlinkMs_ -= ms;
-        if (untilBlinkMs_ <= 0)
-            blinkMs_ = 0;
+        if (untilBlinkMs_ <= 0) blinkMs_ = 0;
     }
 
     if (waveMs_ >= 0) {
@@ -165,12 +156,10 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
         }
     }
 
-    if (speaking_)
-        speechMs_ += ms;
+    if (speaking_) speechMs_ += ms;
     const double follow = std::min(1.0, ms * kBeakFollowPerMs);
     beakOpen_ += (mouthTarget() - beakOpen_) * follow;
-    if (!speaking_ && beakOpen_ < 0.02)
-        beakOpen_ = 0.0;
+    if (!speaking_ && beakOpen_ < 0.02) beakOpen_ = 0.0;
     return events;
 }
 
@@ -196,10 +185,8 @@ CharacterPose CharacterAnimator::pose() const
     pose.breath = breathAt(breathMs_);
     pose.beakOpen = beakOpen_;
     // The lids shut for the blink and open again: two frames, neither of which changes the outline.
-    if (blinkMs_ >= 0)
-        pose.lidClosure = 1.0;
-    if (waveMs_ >= 0)
-        pose.wingAngle = waveAngle(waveMs_);
+    if (blinkMs_ >= 0) pose.lidClosure = 1.0;
+    if (waveMs_ >= 0) pose.wingAngle = waveAngle(waveMs_);
     return pose;
 }
 
@@ -210,23 +197,12 @@ bool CharacterAnimator::isBusy() const
 
 int CharacterAnimator::frameIntervalMs() const
 {
-    if (phase_ == Phase::Hidden)
-        return 0;
-    if (isBusy())
-        return kBusyFrameMs;
+    if (phase_ == Phase::Hidden) return 0;
+    if (isBusy()) return kBusyFrameMs;
     // The breath is held while the bird waves.
-    const int untilLids = blinkMs_ >= 0 ? kBlinkMs - blinkMs_ : untilBlinkMs_;
+    const int untilLids = isBlinking() ? kBlinkMs - blinkMs_ : untilBlinkMs_;
     const int until = std::min(untilLids, isWaving() ? untilWavePlaceMs() : untilBreathStepMs());
     return std::clamp(until, 1, kIdleFrameMaxMs);
-}
-
-CharacterAnimator::FrameWait CharacterAnimator::frameWait() const
-{
-    if (isBusy())
-        return {kBusyFrameWaitMs, kBusyFrameOwnWaitMs};
-    if (isWaving() || blinkMs_ >= 0)
-        return {kHeldFrameWaitMs, kHeldFrameWaitMs};
-    return {kIdleFrameWaitMs, kIdleFrameWaitMs};
 }
 
 int CharacterAnimator::untilWavePlaceMs() const
@@ -244,8 +220,7 @@ int CharacterAnimator::untilBreathStepMs() const
     const double now = shown(breathMs_);
     constexpr int kLookStepMs = 10;
     for (int ms = kLookStepMs; ms < kIdleFrameMaxMs; ms += kLookStepMs)
-        if (shown((breathMs_ + ms) % kBreathMs) != now)
-            return ms;
+        if (shown((breathMs_ + ms) % kBreathMs) != now) return ms;
     return kIdleFrameMaxMs;
 }
 

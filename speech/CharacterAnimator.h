@@ -31,24 +31,9 @@ public:
     static constexpr int kBreathMs = 3400;
     // Frame intervals: smooth while something moves quickly; otherwise only when the picture changes (a
     // pixel of breath, the lids shutting or opening, the wing's next place in a wave), at least every
-    // kIdleFrameMaxMs. A frame is drawn when the program wakes anyway (a caption's step, the pointer
-    // watch) within its wait after its interval, or else wakes it after its own wait: moving frames come
-    // every 40 to 80 ms, and lock onto any timer of up to 80 ms; the held places of the wing and the lids
-    // wait up to 40 ms, breathing frames up to 100 ms.
+    // kIdleFrameMaxMs.
     static constexpr int kBusyFrameMs = 40;
-    static constexpr int kBusyFrameWaitMs = 80;
-    static constexpr int kBusyFrameOwnWaitMs = 40;
-    static constexpr int kHeldFrameWaitMs = 40;
     static constexpr int kIdleFrameMaxMs = 2000;
-    static constexpr int kIdleFrameWaitMs = 100;
-
-    // How long the next frame may wait for another wake-up of the program, and how long it waits
-    // before it wakes the program itself when none is coming.
-    struct FrameWait
-    {
-        int rideMs = 0;
-        int ownMs = 0;
-    };
 
     explicit CharacterAnimator(std::uint32_t seed = std::random_device{}());
 
@@ -61,6 +46,7 @@ public:
 
     void wave();
     bool isWaving() const { return waveMs_ >= 0; }
+    bool isBlinking() const { return blinkMs_ >= 0; }
 
     // The beak follows the marks' phonemes from now on; the speech clock starts at 0.
     void startSpeaking(const QList<SpeechMark>& marks);
@@ -73,7 +59,6 @@ public:
 
     // How soon the next frame is worth drawing; 0 when nothing moves (hidden).
     int frameIntervalMs() const;
-    FrameWait frameWait() const;
     // Whether something moves smoothly (growing, vanishing, speaking): not only the breath, the lids or
     // the wing's places in a wave.
     bool isBusy() const;
