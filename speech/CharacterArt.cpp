@@ -33,8 +33,8 @@ CharacterArt::CharacterArt(const QString& svgPath) : svg_(std::make_unique<QSvgR
 {
     if (!svg_->isValid())
         throw SpeechError("The character's drawing " + svgPath.toStdString() + " cannot be read");
-    for (const char* id : {"body", "belly", "eye-left", "eye-right", "lid-left", "lid-right", "mouth", "beak-lower",
-                           "beak-upper", "wing", "wing-pivot"}) {
+    for (const char* id : {"body", "belly", "eye-left", "eye-right", "lid-left", "lid-right", "mouth",
+                           "beak-lower", "beak-upper", "wing", "wing-pivot"}) {
         if (!svg_->elementExists(QString::fromLatin1(id)))
             throw SpeechError(std::string("The character's drawing lacks the part ") + id);
     }
@@ -50,9 +50,10 @@ CharacterArt::CharacterArt(const QString& svgPath) : svg_(std::make_unique<QSvgR
 
 CharacterArt::~CharacterArt() = default;
 
-void CharacterArt::drawPart(QPainter& painter, const QString& id) const
+void CharacterArt::drawPart(QPainter& painter, const char* id) const
 {
-    svg_->render(&painter, id, svg_->boundsOnElement(id));
+    const QString name = QString::fromLatin1(id);
+    svg_->render(&painter, name, svg_->boundsOnElement(name));
 }
 
 void CharacterArt::placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
@@ -65,43 +66,33 @@ void CharacterArt::placeAboutTheFeet(QPainter& painter, const QRectF& target, co
     painter.translate(-feet_);
 }
 
-void CharacterArt::swellBelly(QPainter& painter, const CharacterPose& pose) const
+void CharacterArt::compose(QPainter& painter, const CharacterPose& pose,
+                           const std::function<void(const char*)>& draw) const
 {
+    draw("body");
+    // The breath swells the belly about its centre, inside the body's outline.
+    painter.save();
     painter.translate(bellyCentre_);
     painter.scale(pose.breath, pose.breath);
     painter.translate(-bellyCentre_);
-}
-
-void CharacterArt::paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
-{
-    if (pose.scale <= 0.0)
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    placeAboutTheFeet(painter, target, pose);
-
-    drawPart(painter, QStringLiteral("body"));
-    painter.save();
-    swellBelly(painter, pose);
-    drawPart(painter, QStringLiteral("belly"));
+    draw("belly");
     painter.restore();
-    drawPart(painter, QStringLiteral("eye-left"));
-    drawPart(painter, QStringLiteral("eye-right"));
+    draw("eye-left");
+    draw("eye-right");
 
     if (pose.lidClosure > 0.0) {
         // The lid slides down inside the eye's outline, so it never shows outside the eye.
-        const auto drawLid = [&](const QRectF& eye, const QString& id) {
+        const auto drawLid = [&](const QRectF& eye, const char* id) {
             painter.save();
             QPainterPath outline;
             outline.addEllipse(eye.adjusted(-2.0, -2.0, 2.0, 2.0)); // covers the eye's own outline too
             painter.setClipPath(outline, Qt::IntersectClip);
             painter.translate(0.0, -(1.0 - std::min(pose.lidClosure, 1.0)) * eye.height());
-            drawPart(painter, id);
+            draw(id);
             painter.restore();
         };
-        drawLid(leftEye_, QStringLiteral("lid-left"));
-        drawLid(rightEye_, QStringLiteral("lid-right"));
+        drawLid(leftEye_, "lid-left");
+        drawLid(rightEye_, "lid-right");
     }
 
     const double open = std::clamp(pose.beakOpen, 0.0, 1.0);
@@ -111,22 +102,31 @@ void CharacterArt::paint(QPainter& painter, const QRectF& target, const Characte
         painter.translate(0.0, mouth_.top());
         painter.scale(1.0, 0.35 + 0.65 * open);
         painter.translate(0.0, -mouth_.top() + open * kBeakDrop * 0.5);
-        drawPart(painter, QStringLiteral("mouth"));
+        draw("mouth");
         painter.restore();
     }
     painter.save();
     painter.translate(0.0, open * kBeakDrop);
-    drawPart(painter, QStringLiteral("beak-lower"));
+    draw("beak-lower");
     painter.restore();
-    drawPart(painter, QStringLiteral("beak-upper"));
+    draw("beak-upper");
 
     painter.save();
     painter.translate(wingPivot_);
     painter.rotate(pose.wingAngle);
     painter.translate(-wingPivot_);
-    drawPart(painter, QStringLiteral("wing"));
+    draw("wing");
     painter.restore();
+}
 
+void CharacterArt::paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const
+{
+    if (pose.scale <= 0.0) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    placeAboutTheFeet(painter, target, pose);
+    compose(painter, pose, [&](const char* id) { drawPart(painter, id); });
     painter.restore();
 }
 
@@ -143,14 +143,13 @@ CharacterArt::Sprite CharacterArt::drawnAlone(std::initializer_list<const char*>
     painter.scale(density, density);
     painter.translate(-sprite.bounds.topLeft());
     for (const char* id : ids)
-        drawPart(painter, QString::fromLatin1(id));
+        drawPart(painter, id);
     return sprite;
 }
 
 void CharacterArt::prepareSprites(QSize fineSize) const
 {
-    if (rest_.size() == fineSize)
-        return;
+    if (rest_.size() == fineSize) return;
     rest_ = QImage(fineSize, QImage::Format_ARGB32_Premultiplied);
     rest_.fill(Qt::transparent);
     {
@@ -158,68 +157,15 @@ void CharacterArt::prepareSprites(QSize fineSize) const
         paint(rest, QRectF(QPointF(0, 0), QSizeF(fineSize)), CharacterPose{});
     }
     const double density = fineSize.width() / viewBox_.width();
-    const auto around = [this](const char* id) {
-        return svg_->boundsOnElement(QString::fromLatin1(id)).adjusted(-kStrokeRoom, -kStrokeRoom, kStrokeRoom,
-                                                                       kStrokeRoom);
-    };
     restWithoutWing_ =
-        drawnAlone({"body", "belly", "eye-left", "eye-right", "beak-lower", "beak-upper"}, viewBox_, density).image;
+        drawnAlone({"body", "belly", "eye-left", "eye-right", "beak-lower", "beak-upper"}, viewBox_, density)
+            .image;
     bodyAndEyes_ = drawnAlone({"body", "eye-left", "eye-right"}, viewBox_, density).image;
-    belly_ = drawnAlone({"belly"}, around("belly"), density);
-    lidLeft_ = drawnAlone({"lid-left"}, around("lid-left"), density);
-    lidRight_ = drawnAlone({"lid-right"}, around("lid-right"), density);
-    mouthPart_ = drawnAlone({"mouth"}, around("mouth"), density);
-    beakLower_ = drawnAlone({"beak-lower"}, around("beak-lower"), density);
-    beakUpper_ = drawnAlone({"beak-upper"}, around("beak-upper"), density);
-    wing_ = drawnAlone({"wing"}, around("wing"), density);
-}
-
-// The same steps as paint(), with the fine pictures of the parts in place of their outlines.
-void CharacterArt::composeMoving(QPainter& painter, const CharacterPose& pose) const
-{
-    const auto place = [&painter](const Sprite& sprite) { painter.drawImage(sprite.bounds, sprite.image); };
-    const double open = std::clamp(pose.beakOpen, 0.0, 1.0);
-    if (restingButTheWing(pose)) {
-        painter.drawImage(viewBox_, restWithoutWing_);
-    } else {
-        painter.drawImage(viewBox_, bodyAndEyes_);
-        painter.save();
-        swellBelly(painter, pose);
-        place(belly_);
-        painter.restore();
-        if (pose.lidClosure > 0.0) {
-            const auto drawLid = [&](const QRectF& eye, const Sprite& lid) {
-                painter.save();
-                QPainterPath outline;
-                outline.addEllipse(eye.adjusted(-2.0, -2.0, 2.0, 2.0));
-                painter.setClipPath(outline, Qt::IntersectClip);
-                painter.translate(0.0, -(1.0 - std::min(pose.lidClosure, 1.0)) * eye.height());
-                place(lid);
-                painter.restore();
-            };
-            drawLid(leftEye_, lidLeft_);
-            drawLid(rightEye_, lidRight_);
-        }
-        if (open > 0.0) {
-            painter.save();
-            painter.translate(0.0, mouth_.top());
-            painter.scale(1.0, 0.35 + 0.65 * open);
-            painter.translate(0.0, -mouth_.top() + open * kBeakDrop * 0.5);
-            place(mouthPart_);
-            painter.restore();
-        }
-        painter.save();
-        painter.translate(0.0, open * kBeakDrop);
-        place(beakLower_);
-        painter.restore();
-        place(beakUpper_);
+    for (const char* id : {"belly", "lid-left", "lid-right", "mouth", "beak-lower", "beak-upper", "wing"}) {
+        const QRectF bounds = svg_->boundsOnElement(QString::fromLatin1(id));
+        parts_[id] =
+            drawnAlone({id}, bounds.adjusted(-kStrokeRoom, -kStrokeRoom, kStrokeRoom, kStrokeRoom), density);
     }
-    painter.save();
-    painter.translate(wingPivot_);
-    painter.rotate(pose.wingAngle);
-    painter.translate(-wingPivot_);
-    place(wing_);
-    painter.restore();
 }
 
 QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const CharacterPose& pose) const
@@ -227,20 +173,31 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
     QImage image(logicalSize * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
-    if (pose.scale <= 0.0)
-        return image;
+    if (pose.scale <= 0.0) return image;
     prepareSprites(image.size() * 2);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const bool atRest = restingButTheWing(pose) && pose.wingAngle == 0.0;
+    // The steps of paint(), with the fine pictures in place of the parts' outlines: the body's stands
+    // for the eyes too, and while every part but the wing is at rest, for all of those parts.
+    const bool resting = restingButTheWing(pose);
+    const auto place = [&](const char* id) {
+        const std::string_view part(id);
+        if (part == "body") {
+            painter.drawImage(viewBox_, resting ? restWithoutWing_ : bodyAndEyes_);
+        } else if (part == "wing" || (!resting && !part.starts_with("eye"))) {
+            const Sprite& sprite = parts_.at(part);
+            painter.drawImage(sprite.bounds, sprite.image);
+        }
+    };
     for (int top = 0; top < image.height(); top += kBandRows) {
         painter.resetTransform();
-        painter.setClipRect(QRectF(0.0, top / devicePixelRatio, logicalSize.width(), kBandRows / devicePixelRatio));
+        painter.setClipRect(
+            QRectF(0.0, top / devicePixelRatio, logicalSize.width(), kBandRows / devicePixelRatio));
         placeAboutTheFeet(painter, QRectF(QPointF(0, 0), QSizeF(logicalSize)), pose);
-        if (atRest)
+        if (resting && pose.wingAngle == 0.0)
             painter.drawImage(viewBox_, rest_);
         else
-            composeMoving(painter, pose);
+            compose(painter, pose, place);
     }
     return image;
 }

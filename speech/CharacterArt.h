@@ -7,7 +7,10 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <functional>
+#include <map>
 #include <memory>
+#include <string_view>
 
 class QPainter;
 class QSvgRenderer;
@@ -40,14 +43,15 @@ private:
         QRectF bounds; // in drawing units
     };
 
-    void drawPart(QPainter& painter, const QString& id) const;
+    void drawPart(QPainter& painter, const char* id) const;
     void placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
-    // The breath swells the belly about its centre, inside the body's outline.
-    void swellBelly(QPainter& painter, const CharacterPose& pose) const;
+    // Puts the parts in their places for the pose, each drawn by draw(id): from the drawing itself, or
+    // from the finer pictures of the parts.
+    void compose(QPainter& painter, const CharacterPose& pose,
+                 const std::function<void(const char*)>& draw) const;
     // Draws the fine pictures for this size of the whole-drawing pictures, once per size.
     void prepareSprites(QSize fineSize) const;
     Sprite drawnAlone(std::initializer_list<const char*> ids, const QRectF& bounds, double density) const;
-    void composeMoving(QPainter& painter, const CharacterPose& pose) const;
 
     std::unique_ptr<QSvgRenderer> svg_;
     QRectF viewBox_;
@@ -62,7 +66,7 @@ private:
     // belly), and each part that moves on its own.
     mutable QImage restWithoutWing_;
     mutable QImage bodyAndEyes_;
-    mutable Sprite belly_, lidLeft_, lidRight_, mouthPart_, beakLower_, beakUpper_, wing_;
+    mutable std::map<std::string_view, Sprite> parts_;
 };
 
 } // namespace dialoon
