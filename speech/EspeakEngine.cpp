@@ -2,7 +2,6 @@
 #include "speech/EspeakEngine.h"
 
 #include "platform/posix/SharedLibrary.h"
-
 #include "speech/SpeechError.h"
 
 #include <espeak-ng/espeak_ng.h>
@@ -15,7 +14,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <type_traits>
+#include <string_view>
+#include <utility>
 
 namespace dialoon {
 
@@ -24,9 +24,6 @@ namespace {
 // espeak-ng hands out sound in pieces of this many milliseconds.
 constexpr int kBufferMs = 100;
 
-// The engine's library is opened when speech is first needed, not when the program starts: with what it
-// brings along (the sound server's client, codecs) it is some twenty libraries, which would otherwise
-// make the strip's first frame wait for the dynamic loader.
 struct EspeakLibrary
 {
     decltype(&espeak_ng_InitializePath) initializePath = nullptr;
@@ -38,37 +35,11 @@ struct EspeakLibrary
     decltype(&espeak_Synth) synth = nullptr;
 };
 
-// Empty, with the reason, when the library or one of its functions is missing.
-std::optional<EspeakLibrary> openEspeak(std::string& problem)
-{
-    SharedLibrary shared(DIALOON_ESPEAK_LIBRARY);
-    if (!shared.isOpen()) {
-        problem =
-            "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
-        return std::nullopt;
-    }
-    EspeakLibrary library;
-    const auto find = [&shared](auto& function, const char* name) { shared.find(function, name); };
-    find(library.initializePath, "espeak_ng_InitializePath");
-    find(library.info, "espeak_Info");
-    find(library.initialize, "espeak_Initialize");
-    find(library.setSynthCallback, "espeak_SetSynthCallback");
-    find(library.setVoiceByName, "espeak_SetVoiceByName");
-    find(library.setParameter, "espeak_SetParameter");
-    find(library.synth, "espeak_Synth");
-    if (!shared.complete()) {
-        problem = "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
-        return std::nullopt;
-    }
-    return library; // kept open for the rest of the run
-}
-
 struct EngineState
 {
     std::mutex lock;
     EspeakLibrary library;
-    bool started = false;
-    int sampleRate = 0;
+    int sampleRate = 0; // 0 until the engine has started
     std::optional<std::string> startProblem;
     QString dataPath;
     QString currentVoice;
@@ -86,6 +57,18 @@ EngineState& state()
 
 std::atomic<quint64> synthesisCount{0};
 
+// How wide the beak opens for an espeak-ng phoneme name ("a:", "m", "_"), 0 to 1, by the name's first
+// letter: the open vowels, the other vowels, the pause and the lip-closing and lip-biting consonants.
+double mouthOpening(const char* phonemeName)
+{
+    constexpr std::pair<std::string_view, double> kOpenings[] = {
+        {"aA&6", 1.0}, {"EeOoV0@3WY", 0.65}, {"IiUuy", 0.4}, {"_mbp", 0.0}, {"fv", 0.15}};
+    if (phonemeName[0] == '\0') return 0.0;
+    for (const auto& [firstLetters, opening] : kOpenings)
+        if (firstLetters.find(phonemeName[0]) != std::string_view::npos) return opening;
+    return 0.25;
+}
+
 int collect(short* wav, int count, espeak_EVENT* events)
 {
     SynthesizedSpeech* out = state().collecting;
@@ -99,48 +82,51 @@ int collect(short* wav, int count, espeak_EVENT* events)
         } else if (e->type == espeakEVENT_PHONEME) {
             char name[9] = {};
             std::memcpy(name, e->id.string, sizeof e->id.string);
-            out->marks.push_back(
-                {SpeechMark::Kind::Phoneme, e->audio_position, 0, 0, EspeakEngine::mouthOpening(name)});
+            out->marks.push_back({SpeechMark::Kind::Phoneme, e->audio_position, 0, 0, mouthOpening(name)});
         }
     }
     return 0;
 }
 
-// Starts the engine once; the lock is held by the caller.
-void start(EngineState& engine)
+// Starts the engine, or says why it cannot; the lock is held by the caller. The engine's library is
+// opened when speech is first needed, not when the program starts: with what it brings along (the sound
+// server's client, codecs) it is some twenty libraries, which would otherwise make the strip's first
+// frame wait for the dynamic loader. It stays open for the rest of the run.
+std::optional<std::string> start(EngineState& engine)
 {
-    if (engine.started) return;
-    engine.started = true;
-    std::string problem;
-    const std::optional<EspeakLibrary> library = openEspeak(problem);
-    if (!library) {
-        engine.startProblem = problem;
-        return;
-    }
-    engine.library = *library;
-    engine.library.initializePath(nullptr);
+    SharedLibrary shared(DIALOON_ESPEAK_LIBRARY);
+    if (!shared.isOpen())
+        return "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
+    EspeakLibrary& library = engine.library;
+    const auto find = [&shared](auto& function, const char* name) { shared.find(function, name); };
+    find(library.initializePath, "espeak_ng_InitializePath");
+    find(library.info, "espeak_Info");
+    find(library.initialize, "espeak_Initialize");
+    find(library.setSynthCallback, "espeak_SetSynthCallback");
+    find(library.setVoiceByName, "espeak_SetVoiceByName");
+    find(library.setParameter, "espeak_SetParameter");
+    find(library.synth, "espeak_Synth");
+    if (!shared.complete())
+        return "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
+    library.initializePath(nullptr);
     const char* path = nullptr;
-    engine.library.info(&path);
+    library.info(&path);
     engine.dataPath = QString::fromLocal8Bit(path != nullptr ? path : "");
     // espeak-ng prints its own complaint when its data is missing; looking first keeps it quiet.
-    if (engine.dataPath.isEmpty() || !QFileInfo::exists(QDir(engine.dataPath).filePath("phontab"))) {
-        engine.startProblem = "the espeak-ng speech data is missing (looked in " +
-                              engine.dataPath.toStdString() + "; install espeak-ng-data)";
-        return;
-    }
-    const int rate = engine.library.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
-                                               espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
-    if (rate <= 0) {
-        engine.startProblem = "the espeak-ng speech engine could not start";
-        return;
-    }
+    if (engine.dataPath.isEmpty() || !QFileInfo::exists(QDir(engine.dataPath).filePath("phontab")))
+        return "the espeak-ng speech data is missing (looked in " + engine.dataPath.toStdString() +
+               "; install espeak-ng-data)";
+    const int rate = library.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
+                                        espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
+    if (rate <= 0) return "the espeak-ng speech engine could not start";
     engine.sampleRate = rate;
-    engine.library.setSynthCallback(&collect);
+    library.setSynthCallback(&collect);
+    return std::nullopt;
 }
 
 void startOrThrow(EngineState& engine)
 {
-    start(engine);
+    if (engine.sampleRate == 0 && !engine.startProblem) engine.startProblem = start(engine);
     if (engine.startProblem) throw SpeechError(*engine.startProblem);
 }
 
@@ -224,47 +210,6 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
 quint64 EspeakEngine::syntheses()
 {
     return synthesisCount.load();
-}
-
-double EspeakEngine::mouthOpening(const char* phonemeName)
-{
-    if (phonemeName == nullptr || phonemeName[0] == '\0') return 0.0;
-    // espeak-ng's own phoneme names: open vowels first, then the lip-closing and lip-biting consonants.
-    switch (phonemeName[0]) {
-    case '_':
-        return 0.0; // pause
-    case 'a':
-    case 'A':
-    case '&':
-    case '6':
-        return 1.0;
-    case 'E':
-    case 'e':
-    case 'O':
-    case 'o':
-    case 'V':
-    case '0':
-    case '@':
-    case '3':
-    case 'W':
-    case 'Y':
-        return 0.65;
-    case 'I':
-    case 'i':
-    case 'U':
-    case 'u':
-    case 'y':
-        return 0.4;
-    case 'm':
-    case 'b':
-    case 'p':
-        return 0.0;
-    case 'f':
-    case 'v':
-        return 0.15;
-    default:
-        return 0.25;
-    }
 }
 
 } // namespace dialoon

@@ -7,37 +7,32 @@
 
 namespace dialoon {
 
-// espeak-ng keeps all its state in process globals and is not reentrant, so this class has no instances:
-// every use goes through these functions, which hold one lock and start the engine on first use.
-class EspeakEngine
-{
-public:
-    EspeakEngine() = delete;
+// espeak-ng keeps all its state in process globals and is not reentrant, so it has no instances: every use
+// goes through these functions, which hold one lock and start the engine on first use.
+namespace EspeakEngine {
 
-    // Samples per second of everything the engine makes. Throws SpeechError when the engine cannot
-    // start (its data missing); the error then stays the same for the rest of the run.
-    static int sampleRate();
+// Samples per second of everything the engine makes. Throws SpeechError when the engine cannot start
+// (its data missing); the error then stays the same for the rest of the run.
+int sampleRate();
 
-    // Makes voiceName (an espeak-ng voice such as "de") the current voice, so that the first sentence
-    // does not wait for its dictionary. dictionary names the voice's dictionary file ("de_dict"),
-    // checked first because espeak-ng itself only complains about a missing one on standard error.
-    static void prepareVoice(const QString& voiceName, const QString& dictionary);
+// Makes voiceName (an espeak-ng voice such as "de") the current voice, so that the first sentence does
+// not wait for its dictionary. dictionary names the voice's dictionary file ("de_dict"), checked first
+// because espeak-ng itself only complains about a missing one on standard error.
+void prepareVoice(const QString& voiceName, const QString& dictionary);
 
-    // espeak-ng's own speaking rate, in words per minute, and the slow one a beginner hears each sound
-    // in: about three quarters of it.
-    static constexpr int kNormalRate = 175;
-    static constexpr int kSlowRate = 130;
+// espeak-ng's own speaking rate, in words per minute, and the slow one a beginner hears each sound in:
+// about three quarters of it.
+inline constexpr int kNormalRate = 175;
+inline constexpr int kSlowRate = 130;
 
-    // Synthesises text exactly as given, at the rate in words per minute. Blocks for the synthesis only
-    // (a few milliseconds per sentence). Throws SpeechError when the engine or the voice is missing.
-    static SynthesizedSpeech synthesize(const QString& text, const QString& voiceName,
-                                        const QString& dictionary, int wordsPerMinute = kNormalRate);
+// Synthesises text exactly as given, at the rate in words per minute. Blocks for the synthesis only (a
+// few milliseconds per sentence). Throws SpeechError when the engine or the voice is missing.
+SynthesizedSpeech synthesize(const QString& text, const QString& voiceName, const QString& dictionary,
+                             int wordsPerMinute = kNormalRate);
 
-    // How many texts synthesize has been asked to synthesise in this process so far.
-    static quint64 syntheses();
+// How many texts synthesize has been asked to synthesise in this process so far.
+quint64 syntheses();
 
-    // How wide the beak opens for an espeak-ng phoneme name ("a:", "m", "_"), 0 to 1.
-    static double mouthOpening(const char* phonemeName);
-};
+} // namespace EspeakEngine
 
 } // namespace dialoon
