@@ -49,6 +49,7 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
       balloon_(std::make_unique<SpeechBalloon>(platform, edge_)), voice_(std::make_unique<Voice>())
 {
     setObjectName(id);
+    window_->placeAtDefault();
     // Each picture is worked out from the time that has passed, so a frame needs no wake-up of its
     // own: it is drawn at the program's next wake-up, and is the right picture for that moment. Frames
     // that waited together are one frame.
@@ -73,16 +74,6 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
 
 Character::~Character() = default;
 
-bool Character::isVisible() const
-{
-    return animator_.isVisible();
-}
-
-int Character::currentRequest() const
-{
-    return current_ ? current_->number : 0;
-}
-
 void Character::keepOnScreen()
 {
     window_->keepOnScreen();
@@ -91,10 +82,6 @@ void Character::keepOnScreen()
 void Character::Show()
 {
     if (animator_.isVisible()) return;
-    if (!placed_) {
-        window_->placeAtDefault();
-        placed_ = true;
-    }
     animator_.show();
     scheduleFrames();
 }
@@ -110,19 +97,8 @@ void Character::Hide()
 void Character::StopAll()
 {
     queue_.clear();
-    if (current_) {
-        if (current_->kind == Request::Kind::Speech) voice_->stop();
-        utterance_ = 0;
-        readingTime_.stop();
-        watchdog_.stop();
-        words_.clear();
-        animator_.stopSpeaking();
-        const int number = current_->number;
-        current_.reset();
-        emit requestFinished(number);
-    }
-    balloon_->dismiss();
-    scheduleFrames();
+    if (current_ && current_->kind == Request::Kind::Speech) voice_->stop();
+    endSpeech(true);
 }
 
 void Character::setLanguageID(int languageId)
@@ -202,7 +178,6 @@ void Character::begin()
         scheduleFrames();
         return;
     }
-    words_.clear();
     balloon_->say(current_->text, window_->geometry());
     utterance_ = voice_->speak(current_->text, current_->languageId, slow_);
     // Once the voice has failed to answer, it is not waited for again beyond the reading time.
@@ -218,15 +193,19 @@ void Character::finishCurrent()
     schedulePump();
 }
 
-void Character::endSpeech()
+// The sentence has been heard or given up on, or is cut short: then the balloon goes at once.
+void Character::endSpeech(bool cutShort)
 {
     watchdog_.stop();
     readingTime_.stop();
     utterance_ = 0;
-    words_.clear();
     animator_.stopSpeaking();
-    balloon_->revealAll();
-    balloon_->linger();
+    if (cutShort) {
+        balloon_->dismiss();
+    } else {
+        balloon_->revealAll();
+        balloon_->linger();
+    }
     scheduleFrames();
     finishCurrent();
 }
@@ -235,9 +214,6 @@ void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks
 {
     voiceAnswers_ = true;
     if (utterance != utterance_ || utterance == 0) return;
-    words_.clear();
-    std::copy_if(marks.begin(), marks.end(), std::back_inserter(words_),
-                 [](const SpeechMark& mark) { return mark.kind == SpeechMark::Kind::Word; });
     animator_.startSpeaking(marks);
     watchdog_.start(durationMs + kOverrunMs);
     scheduleFrames();
@@ -271,16 +247,6 @@ void Character::onVoiceSilent()
     endSpeech();
 }
 
-int Character::heardLength() const
-{
-    int length = 0;
-    for (const SpeechMark& word : words_) {
-        if (word.audioMs > animator_.speechMs()) break;
-        length = word.textStart + word.textLength;
-    }
-    return length;
-}
-
 void Character::onFrame()
 {
     const auto elapsed = static_cast<int>(frameClock_.restart());
@@ -289,7 +255,7 @@ void Character::onFrame()
         window_->setPose(animator_.pose());
         if (!window_->isVisible()) window_->show();
     }
-    if (animator_.isSpeaking()) balloon_->reveal(heardLength());
+    if (animator_.isSpeaking()) balloon_->reveal(animator_.heardLength());
     if (events.vanished) window_->hide();
     if (events.waveEnded && current_ && current_->kind == Request::Kind::Animation) finishCurrent();
     if (events.appeared) schedulePump();

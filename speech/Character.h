@@ -45,7 +45,7 @@ public:
     // drops every request not yet finished and silences the voice.
     void Show();
     void Hide();
-    bool isVisible() const;
+    bool isVisible() const { return animator_.isVisible(); }
     // Drops every request not yet finished, silences the voice and takes the balloon away; the
     // character stays where it is.
     void StopAll();
@@ -75,7 +75,7 @@ public:
 
     // What the queue holds: requests waiting, and the one playing (0 for none).
     int pendingRequests() const { return static_cast<int>(queue_.size()); }
-    int currentRequest() const;
+    int currentRequest() const { return current_ ? current_->number : 0; }
 
 signals:
     void requestStarted(int request);
@@ -100,14 +100,13 @@ private:
     void pump();
     void begin();
     void finishCurrent();
-    void endSpeech();
+    void endSpeech(bool cutShort = false);
     void onFrame();
     void scheduleFrames();
     void onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks, int durationMs);
     void onVoiceFinished(quint64 utterance);
     void onVoiceFailed(quint64 utterance);
     void onVoiceSilent();
-    int heardLength() const;
 
     HandlerEdge edge_;
     std::unique_ptr<CharacterArt> art_;
@@ -119,7 +118,6 @@ private:
     QElapsedTimer frameClock_;
     QTimer readingTime_; // how long a sentence that cannot be spoken stays in the balloon
     QTimer watchdog_;    // a voice that never answers must not stop the queue
-    bool placed_ = false;
     bool pumpScheduled_ = false;
     bool complainedOfSilence_ = false;
     bool voiceAnswers_ = true; // false from a watchdog timeout until the voice is heard from again
@@ -129,7 +127,6 @@ private:
     std::deque<Request> queue_;
     std::optional<Request> current_;
     quint64 utterance_ = 0;
-    QList<SpeechMark> words_;
 };
 
 } // namespace dialoon

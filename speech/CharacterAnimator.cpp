@@ -115,6 +115,17 @@ double CharacterAnimator::mouthTarget() const
     return target;
 }
 
+int CharacterAnimator::heardLength() const
+{
+    int length = 0;
+    for (const SpeechMark& mark : marks_) {
+        if (mark.kind != SpeechMark::Kind::Word) continue;
+        if (mark.audioMs > speechMs_) break;
+        length = mark.textStart + mark.textLength;
+    }
+    return length;
+}
+
 CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
 {
     Events events;
@@ -201,13 +212,8 @@ int CharacterAnimator::frameIntervalMs() const
     if (isBusy()) return kBusyFrameMs;
     // The breath is held while the bird waves.
     const int untilLids = isBlinking() ? kBlinkMs - blinkMs_ : untilBlinkMs_;
-    const int until = std::min(untilLids, isWaving() ? untilWavePlaceMs() : untilBreathStepMs());
-    return std::clamp(until, 1, kIdleFrameMaxMs);
-}
-
-int CharacterAnimator::untilWavePlaceMs() const
-{
-    return kWaveHoldMs - waveMs_ % kWaveHoldMs;
+    const int untilMove = isWaving() ? kWaveHoldMs - waveMs_ % kWaveHoldMs : untilBreathStepMs();
+    return std::clamp(std::min(untilLids, untilMove), 1, kIdleFrameMaxMs);
 }
 
 int CharacterAnimator::untilBreathStepMs() const

@@ -52,7 +52,8 @@ public:
     void startSpeaking(const QList<SpeechMark>& marks);
     void stopSpeaking(); // the beak closes
     bool isSpeaking() const { return speaking_; }
-    int speechMs() const { return speechMs_; }
+    // How much of the spoken text the voice has reached: to the end of the last word begun.
+    int heardLength() const;
 
     Events advance(int elapsedMs);
     CharacterPose pose() const;
@@ -68,7 +69,6 @@ private:
     void scheduleBlink();
     void holdBreathAtRest();
     int untilBreathStepMs() const;
-    int untilWavePlaceMs() const;
 
     Phase phase_ = Phase::Hidden;
     int phaseMs_ = 0;

@@ -132,8 +132,7 @@ private slots:
             for (int t = 0; t < 20000; t += 10) {
                 animator.advance(10);
                 const bool closed = animator.pose().lidClosure > 0.5;
-                if (closed && !wasClosed)
-                    ++blinks;
+                if (closed && !wasClosed) ++blinks;
                 closedMs = closed ? closedMs + 10 : 0;
                 QVERIFY(closedMs <= CharacterAnimator::kBlinkMs);
                 wasClosed = closed;
@@ -153,10 +152,26 @@ private slots:
         QVERIFY(animator.pose().beakOpen < 0.1);
         run(animator, 150); // 500 ms
         QVERIFY(animator.pose().beakOpen > 0.5 && animator.pose().beakOpen < 0.8);
-        QCOMPARE(animator.speechMs(), 500);
         animator.stopSpeaking();
         run(animator, 200);
         QCOMPARE(animator.pose().beakOpen, 0.0);
+    }
+
+    // The balloon shows the words as far as the voice has reached, a word at a time.
+    void theWordsHeardFollowTheVoice()
+    {
+        CharacterAnimator animator = shown();
+        const auto word = [](int atMs, int start, int length) {
+            return SpeechMark{SpeechMark::Kind::Word, atMs, start, length, 0.0};
+        };
+        animator.startSpeaking({word(0, 0, 5), phoneme(0, 1.0), phoneme(150, 0.0), word(300, 6, 3)});
+        QCOMPARE(animator.heardLength(), 5);
+        run(animator, 290);
+        QCOMPARE(animator.heardLength(), 5);
+        run(animator, 10);
+        QCOMPARE(animator.heardLength(), 9);
+        animator.stopSpeaking();
+        QCOMPARE(animator.heardLength(), 0);
     }
 
     // While it speaks or waves the bird holds its breath at rest, wherever in the breath it began, so
@@ -168,14 +183,16 @@ private slots:
         QTest::addColumn<int>("into");
         for (const bool speaks : {true, false})
             for (const int ms : {0, 400, 850, 1300, 1700, 2100, 2550, 3000, 3390})
-                QTest::addRow("%s, %d ms into the breath", speaks ? "speaking" : "waving", ms) << speaks << ms;
+                QTest::addRow("%s, %d ms into the breath", speaks ? "speaking" : "waving", ms)
+                    << speaks << ms;
     }
     void holdsItsBreathAtRestWhileSpeakingOrWaving()
     {
         QFETCH(bool, speaks);
         QFETCH(int, into);
         CharacterAnimator animator = shown();
-        run(animator, CharacterAnimator::kBreathMs - CharacterAnimator::kAppearMs % CharacterAnimator::kBreathMs + into);
+        run(animator, CharacterAnimator::kBreathMs -
+                          CharacterAnimator::kAppearMs % CharacterAnimator::kBreathMs + into);
         if (speaks)
             animator.startSpeaking({phoneme(0, 1.0), phoneme(900, 0.0)});
         else
@@ -204,8 +221,7 @@ private slots:
             run(animator, interval);
             elapsed += interval;
             const CharacterPose now = animator.pose().quantized();
-            if (now == before && !animator.isBusy())
-                ++unchanged;
+            if (now == before && !animator.isBusy()) ++unchanged;
             before = now;
         }
         QCOMPARE(unchanged, 0);
