@@ -7,7 +7,6 @@
 #include "speech/ShapeMask.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -82,19 +81,17 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform&
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(kSide, kSide);
     setCursor(Qt::OpenHandCursor);
-    pose_.scale = 0.0;
     platform_.keepOffTaskbar(*this);
 }
 
 void CharacterWindow::setPose(const CharacterPose& pose)
 {
     const CharacterPose shown = pose.quantized();
-    if (drawn_ && shown == pose_) return;
+    if (!picture_.isNull() && shown == pose_) return;
     // Asked again as each wave begins, once a sentence: a compositing manager may stop or start at any
     // time, and the outline taken in while one ran would otherwise stay.
     if (isVisible() && pose_.wingAngle == 0.0 && shown.wingAngle != 0.0) blends_ = platform_.windowsBlend();
     pose_ = shown;
-    drawn_ = true;
     ++framesDrawn_;
     const Frame& frame = frameFor(pose_);
     // Only what changed goes to the screen: a blink or the beak is a small part of the square.
@@ -131,7 +128,7 @@ const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pos
     }
     ++framesRendered_;
     QImage picture = art_.render(size(), ratio, pose);
-    QRegion shape(QBitmap::fromImage(opaqueShape(picture), Qt::MonoOnly | Qt::ThresholdDither));
+    QRegion shape(shapeMaskFromAlpha(picture));
     if (kept.size() >= (breathing ? kFramesKept : kMovingFramesKept)) kept.pop_back();
     kept.insert(kept.begin(), Frame{pose, std::move(picture), std::move(shape)});
     return kept.front();
@@ -141,19 +138,18 @@ void CharacterWindow::placeAtDefault()
 {
     const QRect free = platform_.availableArea(std::nullopt);
     home_ = QPoint(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
-    hasHome_ = true;
     atDefault_ = true;
-    move(home_);
+    move(*home_);
 }
 
 void CharacterWindow::keepOnScreen()
 {
-    if (!hasHome_ || dragging_) return;
+    if (!home_ || dragging_) return;
     if (atDefault_) return placeAtDefault();
-    const QRect free = platform_.availableArea(home_ + QPoint(kSide / 2, kSide / 2));
-    home_ = QPoint(std::clamp(home_.x(), free.left(), std::max(free.left(), free.right() + 1 - kSide)),
-                   std::clamp(home_.y(), free.top(), std::max(free.top(), free.bottom() + 1 - kSide)));
-    move(home_);
+    const QRect free = platform_.availableArea(*home_ + QPoint(kSide / 2, kSide / 2));
+    home_ = QPoint(std::clamp(home_->x(), free.left(), std::max(free.left(), free.right() + 1 - kSide)),
+                   std::clamp(home_->y(), free.top(), std::max(free.top(), free.bottom() + 1 - kSide)));
+    move(*home_);
 }
 
 void CharacterWindow::showEvent(QShowEvent* event)
@@ -163,7 +159,7 @@ void CharacterWindow::showEvent(QShowEvent* event)
     // Some window managers place a newly shown window by their own rules; the character goes back to
     // where it stands once the window manager is done with it.
     const auto returnHome = [this] {
-        if (hasHome_ && !dragging_ && pos() != home_) move(home_);
+        if (home_ && !dragging_ && pos() != *home_) move(*home_);
     };
     QTimer::singleShot(0, this, returnHome);
     QTimer::singleShot(300, this, returnHome);
@@ -215,7 +211,6 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     home_ = pos();
-    hasHome_ = true;
     atDefault_ = false;
 }
 

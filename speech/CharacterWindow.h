@@ -9,6 +9,7 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 namespace dialoon {
@@ -27,7 +28,6 @@ public:
 
     // Draws the pose; nothing is repainted when it looks the same as the one on screen.
     void setPose(const CharacterPose& pose);
-    const CharacterPose& pose() const { return pose_; }
     int framesDrawn() const { return framesDrawn_; }
     // Poses drawn from the art rather than taken from the frames kept: each pose is drawn once.
     int framesRendered() const { return framesRendered_; }
@@ -76,7 +76,6 @@ private:
     bool blends_ = false;       // a compositing manager ran when the window was last shown
     std::vector<Frame> frames_; // breathing frames kept, the most recently used first
     std::vector<Frame> moving_; // frames of the beak, lids and wing kept, the most recently used first
-    bool drawn_ = false;
     int framesDrawn_ = 0;
     int framesRendered_ = 0;
     int masksSet_ = 0;
@@ -84,8 +83,8 @@ private:
     bool draggedAway_ = false; // further than a click's jitter since the press
     QPoint pressedAt_;
     QPoint dragOffset_;
-    QPoint home_; // where the character stands: its default place, or where the user last put it
-    bool hasHome_ = false;
+    std::optional<QPoint>
+        home_;               // where the character stands: its default place, or where the user last put it
     bool atDefault_ = false; // home_ is the default place, not one the user chose
 };
 

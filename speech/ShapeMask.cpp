@@ -15,11 +15,6 @@ constexpr int kAlphaThreshold = 40;
 
 QBitmap shapeMaskFromAlpha(const QImage& picture)
 {
-    return QBitmap::fromImage(opaqueShape(picture), Qt::MonoOnly | Qt::ThresholdDither);
-}
-
-QImage opaqueShape(const QImage& picture)
-{
     const qreal ratio = picture.devicePixelRatio();
     const QSize logical(qRound(picture.width() / ratio), qRound(picture.height() / ratio));
     // Alpha reads the same premultiplied or not: only other formats need converting.
@@ -47,9 +42,8 @@ QImage opaqueShape(const QImage& picture)
             }
         }
     }
-    if (!any && !logical.isEmpty())
-        bits.setPixel(logical.width() / 2, logical.height() - 1, 1);
-    return bits;
+    if (!any && !logical.isEmpty()) bits.setPixel(logical.width() / 2, logical.height() - 1, 1);
+    return QBitmap::fromImage(bits, Qt::MonoOnly | Qt::ThresholdDither);
 }
 
 } // namespace dialoon

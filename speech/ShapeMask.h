@@ -12,7 +12,4 @@ namespace dialoon {
 // "no mask" to QWidget::setMask and show the whole window.
 QBitmap shapeMaskFromAlpha(const QImage& picture);
 
-// The same as a one-bit image, cheap to compare with the last one before bothering the window system.
-QImage opaqueShape(const QImage& picture);
-
 } // namespace dialoon
