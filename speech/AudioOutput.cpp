@@ -77,8 +77,7 @@ QString describe(audio_object* device, int error)
 
 AudioOutput::~AudioOutput()
 {
-    close();
-    if (device_ != nullptr) pcaudio()->destroy(device_);
+    forgetDevice();
 }
 
 QString AudioOutput::open(int sampleRate)

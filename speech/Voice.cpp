@@ -181,27 +181,20 @@ void Voice::run(std::shared_ptr<Worker> worker)
 
     // Everything here may take its time or hang (data on disk, a sound server that does not answer),
     // which is why it happens on this thread and not on the caller's.
-    std::optional<QString> engineProblem;
+    // A missing engine or voice is said when a sentence comes, through failed().
     int sampleRate = 0;
     try {
         if (!worker->quitting()) sampleRate = EspeakEngine::sampleRate();
-    } catch (const SpeechError& e) {
-        engineProblem = QString::fromStdString(e.what());
-    }
-    if (sampleRate > 0 && !worker->quitting()) {
-        try {
-            const LanguageVoice& german = languageVoice(LanguageId::kGerman);
+        const LanguageVoice& german = languageVoice(LanguageId::kGerman);
+        if (!worker->quitting())
             EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName),
                                        QString::fromLatin1(german.dictionary));
-        } catch (const SpeechError&) {
-            // Said when a German sentence comes, through failed().
-        }
+    } catch (const SpeechError&) {
     }
 
     AudioOutput output;
     Clock::time_point nextOutputTry{};
     const auto giveUpOutputForAWhile = [&] {
-        output.close();
         output.forgetDevice();
         nextOutputTry = Clock::now() + kOutputRetry;
     };
@@ -240,7 +233,6 @@ void Voice::run(std::shared_ptr<Worker> worker)
 
         SynthesizedSpeech speech;
         try {
-            if (engineProblem) throw SpeechError(engineProblem->toStdString());
             speech = EspeakEngine::synthesize(job.text, job.voiceName, job.dictionary, job.wordsPerMinute);
         } catch (const SpeechError& e) {
             const QString reason = QString::fromStdString(e.what());
