@@ -1,14 +1,35 @@
-// The speech agent control, Agent1 of the strip: the entry to the loaded characters.
+// The characters an agent has loaded.
 #include "speech/SpeechAgent.h"
+
+#include "speech/Character.h"
+#include "speech/SpeechError.h"
 
 namespace dialoon {
 
-SpeechAgent::SpeechAgent(DesktopPlatform& platform, HandlerEdge edge, QObject* parent)
-    : QObject(parent), characters_(platform, std::move(edge))
+CharacterCollection::CharacterCollection(DesktopPlatform& platform, HandlerEdge edge)
+    : platform_(platform), edge_(std::move(edge))
 {
-    setObjectName(QStringLiteral("Agent1"));
 }
 
-SpeechAgent::~SpeechAgent() = default;
+CharacterCollection::~CharacterCollection() = default;
+
+void CharacterCollection::Load(const QString& id, const QString& loadKey)
+{
+    if (id != kPeedy)
+        throw SpeechError("No character \"" + id.toStdString() + "\" can be loaded (only Peedy)");
+    if (!loadKey.isEmpty())
+        throw SpeechError("Characters load from the program itself, not from \"" + loadKey.toStdString() +
+                          "\"");
+    if (characters_.contains(id)) return;
+    characters_.emplace(id, std::make_unique<Character>(id, platform_, edge_));
+}
+
+Character& CharacterCollection::Item(const QString& id)
+{
+    const auto found = characters_.find(id);
+    if (found == characters_.end())
+        throw SpeechError("The character \"" + id.toStdString() + "\" is not loaded");
+    return *found->second;
+}
 
 } // namespace dialoon

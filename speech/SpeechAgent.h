@@ -1,26 +1,53 @@
 // The speech agent control, Agent1 of the strip: the entry to the loaded characters.
 #pragma once
 
-#include "speech/CharacterCollection.h"
 #include "speech/HandlerEdge.h"
 
 #include <QObject>
+#include <QString>
+#include <map>
+#include <memory>
 
 namespace dialoon {
+
+class Character;
 class DesktopPlatform;
-}
 
-namespace dialoon {
+// The characters an agent has loaded, by id. Only Peedy, who is built into the program, can be loaded.
+class CharacterCollection
+{
+public:
+    static inline const QString kPeedy = QStringLiteral("Peedy");
+
+    // The characters' windows ask the desktop through the platform, which outlives the collection. Their
+    // handlers run behind the edge.
+    CharacterCollection(DesktopPlatform& platform, HandlerEdge edge);
+    ~CharacterCollection();
+
+    // Loads the character; loading it again changes nothing. loadKey says where a character's data
+    // would come from: Peedy's is built in, so only an empty key is accepted.
+    // Throws SpeechError for any id but "Peedy" and for a non-empty load key.
+    void Load(const QString& id, const QString& loadKey = {});
+
+    // Throws SpeechError when no character with this id has been loaded.
+    Character& Item(const QString& id);
+
+private:
+    DesktopPlatform& platform_;
+    HandlerEdge edge_;
+    std::map<QString, std::unique_ptr<Character>> characters_;
+};
 
 class SpeechAgent : public QObject
 {
     Q_OBJECT
 
 public:
-    // The characters' windows ask the desktop through the platform, which outlives the agent. The
-    // characters' handlers run behind the edge.
-    explicit SpeechAgent(DesktopPlatform& platform, HandlerEdge edge = {}, QObject* parent = nullptr);
-    ~SpeechAgent() override;
+    explicit SpeechAgent(DesktopPlatform& platform, HandlerEdge edge = {}, QObject* parent = nullptr)
+        : QObject(parent), characters_(platform, std::move(edge))
+    {
+        setObjectName(QStringLiteral("Agent1"));
+    }
 
     CharacterCollection& Characters() { return characters_; }
 

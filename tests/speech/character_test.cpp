@@ -3,7 +3,6 @@
 #include "base/TickTimer.h"
 #include "platform/x11/QtPlatform.h"
 #include "speech/Character.h"
-#include "speech/CharacterCollection.h"
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
 #include "speech/SpeechError.h"
