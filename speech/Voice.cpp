@@ -2,7 +2,7 @@
 #include "speech/Voice.h"
 
 #include "base/BuildInfo.h"
-#include "speech/AudioOutput.h"
+#include "platform/posix/SharedLibrary.h"
 #include "speech/EspeakEngine.h"
 #include "speech/LanguageId.h"
 #include "speech/SpeechError.h"
@@ -12,9 +12,14 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <optional>
+
+#ifdef DIALOON_HAVE_PCAUDIOLIB
+#include <pcaudiolib/audio.h>
+#endif
 
 namespace dialoon {
 
@@ -55,10 +60,147 @@ constexpr auto kWorkerExitWait = std::chrono::milliseconds(1000);
 
 std::atomic<int> workersRunning{0};
 
-int wordsPerMinute(bool slowly)
+#ifdef DIALOON_HAVE_PCAUDIOLIB
+
+// The sound library is opened when the voice first speaks, not when the program starts: it brings the
+// sound server's client and ALSA along, which would otherwise make the strip's first frame wait.
+struct PcAudioLibrary
 {
-    return slowly ? EspeakEngine::kSlowRate : EspeakEngine::kNormalRate;
+    const SharedLibrary* shared = nullptr;
+    decltype(&create_audio_device_object) create = nullptr;
+    decltype(&audio_object_open) open = nullptr;
+    decltype(&audio_object_write) write = nullptr;
+    decltype(&audio_object_drain) drain = nullptr;
+    decltype(&audio_object_flush) flush = nullptr;
+    decltype(&audio_object_close) close = nullptr;
+    decltype(&audio_object_destroy) destroy = nullptr;
+    decltype(&audio_object_strerror) strerror = nullptr;
+};
+
+// Null when the library or one of its functions is missing; opened once, kept open for the run.
+const PcAudioLibrary* pcaudio()
+{
+    static const PcAudioLibrary* const library = []() -> const PcAudioLibrary* {
+        static SharedLibrary shared(DIALOON_PCAUDIO_LIBRARY);
+        static PcAudioLibrary functions;
+        functions.shared = &shared;
+        const auto find = [](auto& function, const char* name) { shared.find(function, name); };
+        find(functions.create, "create_audio_device_object");
+        find(functions.open, "audio_object_open");
+        find(functions.write, "audio_object_write");
+        find(functions.drain, "audio_object_drain");
+        find(functions.flush, "audio_object_flush");
+        find(functions.close, "audio_object_close");
+        find(functions.destroy, "audio_object_destroy");
+        find(functions.strerror, "audio_object_strerror");
+        return shared.complete() ? &functions : nullptr;
+    }();
+    return library;
 }
+
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound server pcaudiolib falls back to ALSA, whose library writes eight lines of its own to
+// standard error when there is no sound card. The program says it once, in one line, itself; ALSA's
+// handler is looked up at run time because Dialoon has no other use for ALSA and does not link it.
+void silenceAlsaMessages()
+{
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    // ALSA comes in with the sound library, so it is found among that library's own.
+    void* symbol = SharedLibrary::loadedSymbol("snd_lib_error_set_handler");
+    if (symbol == nullptr && pcaudio() != nullptr)
+        symbol = pcaudio()->shared->symbol("snd_lib_error_set_handler");
+    if (symbol != nullptr) reinterpret_cast<SetHandler>(symbol)(&ignoreAlsaMessage);
+}
+
+// The desktop's sound output, through pcaudiolib: the library espeak-ng itself plays its sound with.
+// Every call may block (a busy device, a slow sound server), which is why only the worker makes them.
+class AudioOutput
+{
+public:
+    AudioOutput() = default;
+    ~AudioOutput() { forgetDevice(); }
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    // Opens the output for mono signed 16-bit samples. Returns an empty text, or why there is no sound.
+    QString open(int sampleRate)
+    {
+        close();
+        const PcAudioLibrary* library = pcaudio();
+        if (library == nullptr)
+            return QStringLiteral("the sound library %1 could not be loaded")
+                .arg(QLatin1String(DIALOON_PCAUDIO_LIBRARY));
+        silenceAlsaMessages();
+        if (device_ == nullptr) device_ = library->create(nullptr, BuildInfo::kTitle, "German phrases");
+        if (device_ == nullptr) return QStringLiteral("no sound server or sound device was found");
+        const int error =
+            library->open(device_, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
+        if (error != 0) return describe(error);
+        open_ = true;
+        return {};
+    }
+    bool isOpen() const { return open_; }
+
+    // Returns once the output has taken the samples: an empty text, or why it would not.
+    QString write(const std::int16_t* samples, std::size_t count)
+    {
+        if (!open_) return QStringLiteral("the sound output is not open");
+        const int error = pcaudio()->write(device_, samples, count * sizeof(std::int16_t));
+        return error == 0 ? QString() : describe(error);
+    }
+    void drain() // waits until everything written has been heard
+    {
+        if (open_) pcaudio()->drain(device_);
+    }
+    void discard() // drops what has been written but not yet heard
+    {
+        if (open_) pcaudio()->flush(device_);
+    }
+    void close()
+    {
+        if (open_) pcaudio()->close(device_);
+        open_ = false;
+    }
+    // Lets go of the sound system entirely, so that the next open looks for a sound server afresh.
+    void forgetDevice()
+    {
+        close();
+        if (device_ != nullptr) pcaudio()->destroy(device_);
+        device_ = nullptr;
+    }
+
+private:
+    QString describe(int error) const
+    {
+        const char* text = pcaudio()->strerror(device_, error);
+        return text != nullptr ? QString::fromLocal8Bit(text) : QStringLiteral("error %1").arg(error);
+    }
+
+    audio_object* device_ = nullptr;
+    bool open_ = false;
+};
+
+#else
+
+// This build has no sound output: every sentence is spoken without sound.
+class AudioOutput
+{
+public:
+    QString open(int)
+    {
+        return QStringLiteral("this build has no sound output (pcaudiolib was missing when it was built)");
+    }
+    bool isOpen() const { return false; }
+    QString write(const std::int16_t*, std::size_t) { return QStringLiteral("the sound output is not open"); }
+    void drain() {}
+    void discard() {}
+    void close() {}
+    void forgetDevice() {}
+};
+
+#endif
 
 } // namespace
 
@@ -68,9 +210,8 @@ struct Voice::Worker
     {
         quint64 utterance = 0;
         QString text;
-        QString voiceName;
-        QString dictionary;
-        int wordsPerMinute = EspeakEngine::kNormalRate;
+        int languageId = 0;
+        bool slowly = false;
     };
 
     std::mutex mutex;
@@ -141,17 +282,17 @@ SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId,
 {
     const LanguageVoice& language = languageVoice(languageId);
     return EspeakEngine::synthesize(text, QString::fromLatin1(language.voiceName),
-                                    QString::fromLatin1(language.dictionary), wordsPerMinute(slowly));
+                                    QString::fromLatin1(language.dictionary),
+                                    slowly ? EspeakEngine::kSlowRate : EspeakEngine::kNormalRate);
 }
 
 quint64 Voice::speak(const QString& text, int languageId, bool slowly)
 {
-    const LanguageVoice& language = languageVoice(languageId);
+    languageVoice(languageId); // throws for a language without a voice
     const quint64 utterance = ++lastUtterance_;
     {
         std::lock_guard guard(worker_->mutex);
-        worker_->pending = Worker::Job{utterance, text, QString::fromLatin1(language.voiceName),
-                                       QString::fromLatin1(language.dictionary), wordsPerMinute(slowly)};
+        worker_->pending = Worker::Job{utterance, text, languageId, slowly};
     }
     worker_->wake.notify_all();
     return utterance;
@@ -233,7 +374,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
 
         SynthesizedSpeech speech;
         try {
-            speech = EspeakEngine::synthesize(job.text, job.voiceName, job.dictionary, job.wordsPerMinute);
+            speech = synthesizeToBuffer(job.text, job.languageId, job.slowly);
         } catch (const SpeechError& e) {
             const QString reason = QString::fromStdString(e.what());
             worker->post([utterance, reason](Voice& voice) {
