@@ -1,5 +1,4 @@
-// The character's own window: frameless, transparent around the drawing, above other windows, never
-// taking the focus, and moved by dragging it with the mouse.
+// The character's window: its frames, its shape and its place on the desktop.
 #include "speech/CharacterWindow.h"
 
 #include "platform/DesktopPlatform.h"
@@ -92,7 +91,6 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     // time, and the outline taken in while one ran would otherwise stay.
     if (isVisible() && pose_.wingAngle == 0.0 && shown.wingAngle != 0.0) blends_ = platform_.windowsBlend();
     pose_ = shown;
-    ++framesDrawn_;
     const Frame& frame = frameFor(pose_);
     // Only what changed goes to the screen: a blink or the beak is a small part of the square.
     const QRect changed = picture_.isNull() ? rect() : changedArea(picture_, frame.picture);
@@ -102,11 +100,10 @@ void CharacterWindow::setPose(const CharacterPose& pose)
     // the outline, and the outline only keeps the mouse from catching on the empty corners: it then
     // takes in every pose's and stops changing once the bird has waved, for every new outline makes
     // the window system expose the window again.
-    const QRegion shape = blends_ ? shape_.united(frame.shape) : frame.shape;
-    if (shape != shape_) {
-        shape_ = shape;
+    const QRegion shape = blends_ ? mask().united(frame.shape) : frame.shape;
+    if (shape != mask()) {
         ++masksSet_;
-        setMask(shape_);
+        setMask(shape);
     }
     // Drawn at once: the frame is this wake-up's, and asking for a paint later would wake the event
     // loop once more to run it.
@@ -167,18 +164,16 @@ void CharacterWindow::showEvent(QShowEvent* event)
 
 void CharacterWindow::paintEvent(QPaintEvent* event)
 {
-    // The frame covers the whole window, transparency included: copied as it is, in one pass.
+    // The frame covers the whole window, transparency included: copied as it is, in one pass. The window
+    // is shown once it has a pose.
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect area = event->rect();
+    const qreal ratio = picture_.devicePixelRatio();
     for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
         const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
-        if (picture_.isNull())
-            painter.fillRect(band, Qt::transparent);
-        else
-            painter.drawImage(band, picture_,
-                              QRectF(QPointF(band.topLeft()) * picture_.devicePixelRatio(),
-                                     QSizeF(band.size()) * picture_.devicePixelRatio()));
+        painter.drawImage(band, picture_,
+                          QRectF(QPointF(band.topLeft()) * ratio, QSizeF(band.size()) * ratio));
     }
 }
 

@@ -28,7 +28,6 @@ public:
 
     // Draws the pose; nothing is repainted when it looks the same as the one on screen.
     void setPose(const CharacterPose& pose);
-    int framesDrawn() const { return framesDrawn_; }
     // Poses drawn from the art rather than taken from the frames kept: each pose is drawn once.
     int framesRendered() const { return framesRendered_; }
     // Shapes handed to the window system: only when the outline changes, and where windows blend, only
@@ -72,11 +71,9 @@ private:
     const DesktopPlatform& platform_;
     CharacterPose pose_;
     QImage picture_;
-    QRegion shape_;
     bool blends_ = false;       // a compositing manager ran when the window was last shown
     std::vector<Frame> frames_; // breathing frames kept, the most recently used first
     std::vector<Frame> moving_; // frames of the beak, lids and wing kept, the most recently used first
-    int framesDrawn_ = 0;
     int framesRendered_ = 0;
     int masksSet_ = 0;
     bool dragging_ = false;

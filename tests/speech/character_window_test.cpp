@@ -57,13 +57,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::qWait(50);
         PaintCounter counter(&window);
-        const int drawn = window.framesDrawn();
         const int rendered = window.framesRendered();
         // Less than a quantum of breath apart: the picture would be the same.
         window.setPose(breathing(1.0004));
         window.setPose(breathing(0.9997));
         QTest::qWait(50);
-        QCOMPARE(window.framesDrawn(), drawn);
         QCOMPARE(window.framesRendered(), rendered);
         QCOMPARE(counter.paints, 0);
     }
@@ -76,7 +74,6 @@ private slots:
             for (const double breath : cycle)
                 window.setPose(breathing(breath));
         }
-        QCOMPARE(window.framesDrawn(), 3 * cycle.size());
         QCOMPARE(window.framesRendered(), 3); // the distinct breaths of the cycle
     }
 
@@ -99,15 +96,18 @@ private slots:
         animator.advance(CharacterAnimator::kAppearMs);
         window.setPose(animator.pose());
         const int masks = window.masksSet();
-        const int drawn = window.framesDrawn();
+        CharacterPose shown = animator.pose().quantized();
         if (waving) animator.wave();
         const int lasts = waving ? CharacterAnimator::kWaveMs : 3 * CharacterAnimator::kBreathMs;
         constexpr int kFrameMs = 20;
+        int moves = 0; // poses that look different from the one before
         for (int ms = 0; ms < lasts; ms += kFrameMs) {
             animator.advance(kFrameMs);
             window.setPose(animator.pose());
+            moves += animator.pose().quantized() != shown ? 1 : 0;
+            shown = animator.pose().quantized();
         }
-        QVERIFY2(window.framesDrawn() - drawn >= 6, "the bird still moves");
+        QVERIFY2(moves >= 6, "the bird still moves");
         const int changes = window.masksSet() - masks;
         QVERIFY2(changes <= most, qPrintable(QString::number(changes)));
         QVERIFY(!waving || changes > 0);
