@@ -1,5 +1,4 @@
-// A loaded speech character: shows and hides itself on the desktop, speaks texts and plays animations,
-// all queued and played in order while the caller goes on.
+// The character's request queue, its voice's reports and its frames.
 #include "speech/Character.h"
 
 #include "base/BuildInfo.h"

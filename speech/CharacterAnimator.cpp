@@ -1,5 +1,4 @@
-// The character's movements as plain arithmetic over time: appearing, vanishing, breathing, blinking,
-// waving and moving the beak with the voice. Stepped by the caller, so tests need neither clock nor screen.
+// The character's movements, worked out from the time that has passed.
 #include "speech/CharacterAnimator.h"
 
 #include <algorithm>
@@ -177,21 +176,13 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
 CharacterPose CharacterAnimator::pose() const
 {
     CharacterPose pose;
-    switch (phase_) {
-    case Phase::Hidden:
+    if (phase_ == Phase::Hidden) {
         pose.scale = 0.0;
-        break;
-    case Phase::Appearing:
+    } else if (phase_ == Phase::Appearing) {
         pose.scale = scaleFrom_ + (1.0 - scaleFrom_) * easeOutBack(double(phaseMs_) / kAppearMs);
-        break;
-    case Phase::Shown:
-        pose.scale = 1.0;
-        break;
-    case Phase::Vanishing: {
+    } else if (phase_ == Phase::Vanishing) {
         const double x = std::clamp(double(phaseMs_) / kVanishMs, 0.0, 1.0);
         pose.scale = scaleFrom_ * (1.0 - x * x);
-        break;
-    }
     }
     pose.breath = breathAt(breathMs_);
     pose.beakOpen = beakOpen_;

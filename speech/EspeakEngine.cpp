@@ -98,14 +98,13 @@ std::optional<std::string> start(EngineState& engine)
     if (!shared.isOpen())
         return "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
     EspeakLibrary& library = engine.library;
-    const auto find = [&shared](auto& function, const char* name) { shared.find(function, name); };
-    find(library.initializePath, "espeak_ng_InitializePath");
-    find(library.info, "espeak_Info");
-    find(library.initialize, "espeak_Initialize");
-    find(library.setSynthCallback, "espeak_SetSynthCallback");
-    find(library.setVoiceByName, "espeak_SetVoiceByName");
-    find(library.setParameter, "espeak_SetParameter");
-    find(library.synth, "espeak_Synth");
+    shared.find(library.initializePath, "espeak_ng_InitializePath");
+    shared.find(library.info, "espeak_Info");
+    shared.find(library.initialize, "espeak_Initialize");
+    shared.find(library.setSynthCallback, "espeak_SetSynthCallback");
+    shared.find(library.setVoiceByName, "espeak_SetVoiceByName");
+    shared.find(library.setParameter, "espeak_SetParameter");
+    shared.find(library.synth, "espeak_Synth");
     if (!shared.complete())
         return "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
     library.initializePath(nullptr);

@@ -1,7 +1,7 @@
 // The espeak-ng synthesiser, used in its retrieval mode: text in, samples and timed marks out.
 #pragma once
 
-#include "speech/SynthesizedSpeech.h"
+#include "speech/SpeechMark.h"
 
 #include <QString>
 

@@ -1,5 +1,4 @@
-// The visible outline of a picture with transparency, for windows that must keep their shape on
-// desktops without a compositing window manager.
+// A window's shape from a picture's transparency.
 #include "speech/ShapeMask.h"
 
 #include <cmath>

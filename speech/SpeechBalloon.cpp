@@ -1,5 +1,4 @@
-// The balloon beside the character that shows the sentence being spoken, word by word as it is heard,
-// and fades away a little after the voice ends.
+// The speech balloon: its outline, its words as they are heard, and its going.
 #include "speech/SpeechBalloon.h"
 
 #include "platform/DesktopPlatform.h"
@@ -89,22 +88,10 @@ void SpeechBalloon::say(const QString& text, const QRect& character)
 void SpeechBalloon::reveal(int length)
 {
     const int clamped = std::clamp(length, 0, static_cast<int>(text_.size()));
-    if (clamped <= revealed_)
-        return;
+    if (clamped <= revealed_) return;
     // Only the words just heard are drawn again.
     update(textArea(revealed_, clamped));
     revealed_ = clamped;
-}
-
-void SpeechBalloon::revealAll()
-{
-    reveal(static_cast<int>(text_.size()));
-}
-
-void SpeechBalloon::linger()
-{
-    if (isVisible())
-        linger_.start();
 }
 
 void SpeechBalloon::dismiss()
@@ -150,8 +137,7 @@ void SpeechBalloon::relayout()
 
 void SpeechBalloon::follow(const QRect& character)
 {
-    if (text_.isEmpty())
-        return;
+    if (text_.isEmpty()) return;
     const QRect free = platform_.availableArea(character.center());
 
     const int anchorY = character.top() + qRound(kAnchorY * character.height());
@@ -208,8 +194,7 @@ QRect SpeechBalloon::textArea(int from, int to) const
         const QTextLine line = layout_.lineAt(i);
         const int start = std::max(from, line.textStart());
         const int end = std::min(to, line.textStart() + line.textLength());
-        if (start >= end)
-            continue;
+        if (start >= end) continue;
         const qreal left = line.cursorToX(start);
         const qreal right = line.cursorToX(end);
         area |= QRectF(line.x() + std::min(left, right), line.y(), std::abs(right - left), line.height());
@@ -240,8 +225,9 @@ void SpeechBalloon::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QImage& background = paper();
-    painter.drawImage(area, background, QRectF(QPointF(area.topLeft()) * background.devicePixelRatio(),
-                                               QSizeF(area.size()) * background.devicePixelRatio()));
+    painter.drawImage(area, background,
+                      QRectF(QPointF(area.topLeft()) * background.devicePixelRatio(),
+                             QSizeF(area.size()) * background.devicePixelRatio()));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setRenderHint(QPainter::Antialiasing);
 

@@ -29,8 +29,12 @@ public:
     // Shows the balloon for text beside the character's square, with none of the words yet.
     void say(const QString& text, const QRect& character);
     void reveal(int length); // the first length characters are shown
-    void revealAll();
-    void linger();  // goes after a while; a new say() cancels it
+    void revealAll() { reveal(static_cast<int>(text_.size())); }
+    // Goes after a while; a new say() cancels it.
+    void linger()
+    {
+        if (isVisible()) linger_.start();
+    }
     void dismiss(); // gone at once
 
     // Moves beside the character again, on the side where there is room.

@@ -1,4 +1,4 @@
-// The character's voice: speaks texts with espeak-ng on a worker thread and reports when each is heard.
+// The character's voice: the worker that synthesises each sentence and plays it through the sound output.
 #include "speech/Voice.h"
 
 #include "base/BuildInfo.h"
@@ -66,7 +66,7 @@ std::atomic<int> workersRunning{0};
 // sound server's client and ALSA along, which would otherwise make the strip's first frame wait.
 struct PcAudioLibrary
 {
-    const SharedLibrary* shared = nullptr;
+    SharedLibrary shared{DIALOON_PCAUDIO_LIBRARY};
     decltype(&create_audio_device_object) create = nullptr;
     decltype(&audio_object_open) open = nullptr;
     decltype(&audio_object_write) write = nullptr;
@@ -81,18 +81,16 @@ struct PcAudioLibrary
 const PcAudioLibrary* pcaudio()
 {
     static const PcAudioLibrary* const library = []() -> const PcAudioLibrary* {
-        static SharedLibrary shared(DIALOON_PCAUDIO_LIBRARY);
         static PcAudioLibrary functions;
-        functions.shared = &shared;
-        const auto find = [](auto& function, const char* name) { shared.find(function, name); };
-        find(functions.create, "create_audio_device_object");
-        find(functions.open, "audio_object_open");
-        find(functions.write, "audio_object_write");
-        find(functions.drain, "audio_object_drain");
-        find(functions.flush, "audio_object_flush");
-        find(functions.close, "audio_object_close");
-        find(functions.destroy, "audio_object_destroy");
-        find(functions.strerror, "audio_object_strerror");
+        SharedLibrary& shared = functions.shared;
+        shared.find(functions.create, "create_audio_device_object");
+        shared.find(functions.open, "audio_object_open");
+        shared.find(functions.write, "audio_object_write");
+        shared.find(functions.drain, "audio_object_drain");
+        shared.find(functions.flush, "audio_object_flush");
+        shared.find(functions.close, "audio_object_close");
+        shared.find(functions.destroy, "audio_object_destroy");
+        shared.find(functions.strerror, "audio_object_strerror");
         return shared.complete() ? &functions : nullptr;
     }();
     return library;
@@ -110,7 +108,7 @@ void silenceAlsaMessages()
     // ALSA comes in with the sound library, so it is found among that library's own.
     void* symbol = SharedLibrary::loadedSymbol("snd_lib_error_set_handler");
     if (symbol == nullptr && pcaudio() != nullptr)
-        symbol = pcaudio()->shared->symbol("snd_lib_error_set_handler");
+        symbol = pcaudio()->shared.symbol("snd_lib_error_set_handler");
     if (symbol != nullptr) reinterpret_cast<SetHandler>(symbol)(&ignoreAlsaMessage);
 }
 
@@ -146,7 +144,6 @@ public:
     // Returns once the output has taken the samples: an empty text, or why it would not.
     QString write(const std::int16_t* samples, std::size_t count)
     {
-        if (!open_) return QStringLiteral("the sound output is not open");
         const int error = pcaudio()->write(device_, samples, count * sizeof(std::int16_t));
         return error == 0 ? QString() : describe(error);
     }

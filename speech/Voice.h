@@ -2,7 +2,6 @@
 #pragma once
 
 #include "speech/SpeechMark.h"
-#include "speech/SynthesizedSpeech.h"
 
 #include <QList>
 #include <QObject>
