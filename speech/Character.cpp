@@ -26,10 +26,11 @@ constexpr int kOverrunMs = 5000;
 constexpr int kReadingBaseMs = 1000;
 constexpr int kReadingPerCharacterMs = 60;
 constexpr int kReadingMaxMs = 8000;
-// A frame is drawn when the program wakes anyway (a caption's step, the pointer watch) within its wait
-// after its interval, or else wakes the program itself after its own wait: moving frames come every 40
-// to 80 ms, and lock onto any timer of up to 80 ms; the held places of the wing and the lids wait up to
-// 40 ms, breathing frames up to 100 ms.
+// Each picture is worked out from the time that has passed, so a frame is drawn when the program wakes
+// anyway (a caption's step, the pointer watch) within its wait after its interval, or else wakes the
+// program itself after its own wait; frames that waited together are one frame. Moving frames come every
+// 40 to 80 ms, and lock onto any timer of up to 80 ms; the held places of the wing and the lids wait up
+// to 40 ms, breathing frames up to 100 ms.
 constexpr int kBusyFrameWaitMs = 80;
 constexpr int kBusyFrameOwnWaitMs = 40;
 constexpr int kHeldFrameWaitMs = 40;
@@ -49,9 +50,6 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
 {
     setObjectName(id);
     window_->placeAtDefault();
-    // Each picture is worked out from the time that has passed, so a frame needs no wake-up of its
-    // own: it is drawn at the program's next wake-up, and is the right picture for that moment. Frames
-    // that waited together are one frame.
     connect(&frames_, &TickTimer::timeout, this, [this] { runBehind(edge_, [this] { onFrame(); }); });
     readingTime_.setSingleShot(true);
     connect(&readingTime_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { endSpeech(); }); });

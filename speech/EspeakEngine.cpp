@@ -140,20 +140,6 @@ void selectVoice(EngineState& engine, const QString& voiceName, const QString& d
     engine.currentVoice = voiceName;
 }
 
-// Index of each code point's first UTF-16 unit, and one past the end, so that espeak-ng's positions
-// (code points) can be turned into positions in the QString.
-std::vector<int> codePointStarts(const QString& text)
-{
-    std::vector<int> starts;
-    starts.reserve(static_cast<std::size_t>(text.size()) + 1);
-    for (int i = 0; i < text.size(); ++i) {
-        starts.push_back(i);
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
-    }
-    starts.push_back(static_cast<int>(text.size()));
-    return starts;
-}
-
 } // namespace
 
 int EspeakEngine::sampleRate()
@@ -194,7 +180,13 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     if (result != EE_OK)
         throw SpeechError("espeak-ng could not synthesise the text (error " + std::to_string(result) + ")");
 
-    const std::vector<int> starts = codePointStarts(text);
+    // espeak-ng's positions count code points; the marks count the QString's UTF-16 units, so the index
+    // of each code point's first unit (and one past the end) turns one into the other.
+    std::vector<int> starts;
+    starts.reserve(static_cast<std::size_t>(text.size()) + 1);
+    for (int i = 0; i < text.size(); ++i)
+        if (!(text.at(i).isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate())) starts.push_back(i);
+    starts.push_back(static_cast<int>(text.size()));
     const int last = static_cast<int>(starts.size()) - 1;
     for (SpeechMark& mark : speech.marks) {
         if (mark.kind != SpeechMark::Kind::Word) continue;

@@ -11,10 +11,7 @@ using HandlerEdge = std::function<void(const std::function<void()>&)>;
 
 inline void runBehind(const HandlerEdge& edge, const std::function<void()>& handler)
 {
-    if (edge)
-        edge(handler);
-    else
-        handler();
+    edge ? edge(handler) : handler();
 }
 
 } // namespace dialoon

@@ -214,9 +214,10 @@ struct Voice::Worker
     std::mutex mutex;
     std::condition_variable wake;
     std::optional<Job> pending;
-    bool cutShort = false; // the utterance being heard is to stop
-    bool quit = false;
-    Voice* owner = nullptr; // null once the Voice is gone: nothing is posted to it any more
+    // Changed with the mutex held, so that waits see them; read without it between pieces of sound.
+    std::atomic<bool> cutShort = false; // the utterance being heard is to stop
+    std::atomic<bool> quit = false;     // the voice is gone: nothing more is to be done
+    Voice* owner = nullptr;             // null once the Voice is gone: nothing is posted to it any more
     std::promise<void> done;
 
     // Runs f(voice) on the voice's own thread, unless the voice is gone by then.
@@ -226,19 +227,6 @@ struct Voice::Worker
         if (owner != nullptr)
             QMetaObject::invokeMethod(
                 owner, [voice = owner, f] { f(*voice); }, Qt::QueuedConnection);
-    }
-
-    bool stopping()
-    {
-        std::lock_guard guard(mutex);
-        return cutShort || quit;
-    }
-
-    // The voice is gone: nothing more is to be done.
-    bool quitting()
-    {
-        std::lock_guard guard(mutex);
-        return quit;
     }
 };
 
@@ -322,9 +310,9 @@ void Voice::run(std::shared_ptr<Worker> worker)
     // A missing engine or voice is said when a sentence comes, through failed().
     int sampleRate = 0;
     try {
-        if (!worker->quitting()) sampleRate = EspeakEngine::sampleRate();
+        if (!worker->quit) sampleRate = EspeakEngine::sampleRate();
         const LanguageVoice& german = languageVoice(LanguageId::kGerman);
-        if (!worker->quitting())
+        if (!worker->quit)
             EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName),
                                        QString::fromLatin1(german.dictionary));
     } catch (const SpeechError&) {
@@ -367,7 +355,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
         }
         // Opening the sound may have hung for long, and the voice may have gone meanwhile (the process
         // may even be ending): then the engine is not touched again.
-        if (worker->quitting()) break;
+        if (worker->quit) break;
 
         SynthesizedSpeech speech;
         try {
@@ -396,7 +384,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
         if (output.isOpen()) {
             const std::size_t chunk = static_cast<std::size_t>(speech.sampleRate * kChunkMs / 1000);
             std::size_t offset = 0;
-            while (offset < speech.samples.size() && !worker->stopping()) {
+            while (offset < speech.samples.size() && !(worker->cutShort || worker->quit)) {
                 const std::size_t count = std::min(chunk, speech.samples.size() - offset);
                 const QString problem = output.write(speech.samples.data() + offset, count);
                 if (!problem.isEmpty()) {
@@ -412,7 +400,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 // clock starts here, in step with what is heard.
                 if (!announced) announce();
             }
-            if (worker->stopping())
+            if (worker->cutShort || worker->quit)
                 output.discard();
             else if (output.isOpen())
                 output.drain();
