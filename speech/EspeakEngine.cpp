@@ -133,10 +133,9 @@ void selectVoice(EngineState& engine, const QString& voiceName, const QString& d
 {
     if (engine.currentVoice == voiceName) return;
     if (!QFileInfo::exists(QDir(engine.dataPath).filePath(dictionary)) ||
-        engine.library.setVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
+        engine.library.setVoiceByName(voiceName.toUtf8().constData()) != EE_OK)
         throw SpeechError("the espeak-ng voice \"" + voiceName.toStdString() +
                           "\" is missing (install espeak-ng-data)");
-    }
     engine.currentVoice = voiceName;
 }
 

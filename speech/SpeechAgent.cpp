@@ -20,8 +20,7 @@ void CharacterCollection::Load(const QString& id, const QString& loadKey)
     if (!loadKey.isEmpty())
         throw SpeechError("Characters load from the program itself, not from \"" + loadKey.toStdString() +
                           "\"");
-    if (characters_.contains(id)) return;
-    characters_.emplace(id, std::make_unique<Character>(id, platform_, edge_));
+    if (!characters_.contains(id)) characters_.emplace(id, std::make_unique<Character>(id, platform_, edge_));
 }
 
 Character& CharacterCollection::Item(const QString& id)

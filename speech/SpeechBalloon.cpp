@@ -51,10 +51,7 @@ SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, 
     connect(&linger_, &TickTimer::timeout, this, [this] {
         runBehind(edge_, [this] {
             // Without a compositing manager the steps of a fade would not be seen, only cost.
-            if (!platform_.windowsBlend()) {
-                dismiss();
-                return;
-            }
+            if (!platform_.windowsBlend()) return dismiss();
             opacity_ = 1.0;
             fade_.start();
         });
@@ -75,10 +72,7 @@ void SpeechBalloon::say(const QString& text, const QRect& character)
         --end;
     text_ = text.left(end);
     revealed_ = 0;
-    if (text_.isEmpty()) {
-        hide();
-        return;
-    }
+    if (text_.isEmpty()) return hide();
     relayout();
     follow(character);
     show();
@@ -105,11 +99,10 @@ void SpeechBalloon::dismiss()
 void SpeechBalloon::fadeStep()
 {
     opacity_ -= qreal(kFadeStepMs) / kFadeMs;
-    if (opacity_ <= 0.0) {
+    if (opacity_ <= 0.0)
         dismiss();
-        return;
-    }
-    setWindowOpacity(opacity_);
+    else
+        setWindowOpacity(opacity_);
 }
 
 void SpeechBalloon::relayout()

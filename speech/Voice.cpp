@@ -25,23 +25,17 @@ namespace dialoon {
 
 namespace {
 
+// espeak-ng's voice for a language, and the voice's dictionary file, checked before the voice is chosen.
 struct LanguageVoice
 {
-    int languageId;
-    const char* voiceName;
-    const char* dictionary;
+    QString name;
+    QString dictionary;
 };
 
-constexpr LanguageVoice kLanguages[] = {
-    {LanguageId::kGerman, "de", "de_dict"},
-    {LanguageId::kEnglish, "en-us", "en_dict"},
-};
-
-const LanguageVoice& languageVoice(int languageId)
+LanguageVoice languageVoice(int languageId)
 {
-    for (const LanguageVoice& language : kLanguages) {
-        if (language.languageId == languageId) return language;
-    }
+    if (languageId == LanguageId::kGerman) return {QStringLiteral("de"), QStringLiteral("de_dict")};
+    if (languageId == LanguageId::kEnglish) return {QStringLiteral("en-us"), QStringLiteral("en_dict")};
     throw SpeechError("No voice for language id " + std::to_string(languageId));
 }
 
@@ -117,10 +111,7 @@ void silenceAlsaMessages()
 class AudioOutput
 {
 public:
-    AudioOutput() = default;
     ~AudioOutput() { forgetDevice(); }
-    AudioOutput(const AudioOutput&) = delete;
-    AudioOutput& operator=(const AudioOutput&) = delete;
 
     // Opens the output for mono signed 16-bit samples. Returns an empty text, or why there is no sound.
     QString open(int sampleRate)
@@ -260,14 +251,13 @@ int Voice::runningWorkers()
 
 QString Voice::voiceNameFor(int languageId)
 {
-    return QString::fromLatin1(languageVoice(languageId).voiceName);
+    return languageVoice(languageId).name;
 }
 
 SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId, bool slowly)
 {
-    const LanguageVoice& language = languageVoice(languageId);
-    return EspeakEngine::synthesize(text, QString::fromLatin1(language.voiceName),
-                                    QString::fromLatin1(language.dictionary),
+    const LanguageVoice language = languageVoice(languageId);
+    return EspeakEngine::synthesize(text, language.name, language.dictionary,
                                     slowly ? EspeakEngine::kSlowRate : EspeakEngine::kNormalRate);
 }
 
@@ -311,10 +301,8 @@ void Voice::run(std::shared_ptr<Worker> worker)
     int sampleRate = 0;
     try {
         if (!worker->quit) sampleRate = EspeakEngine::sampleRate();
-        const LanguageVoice& german = languageVoice(LanguageId::kGerman);
-        if (!worker->quit)
-            EspeakEngine::prepareVoice(QString::fromLatin1(german.voiceName),
-                                       QString::fromLatin1(german.dictionary));
+        const LanguageVoice german = languageVoice(LanguageId::kGerman);
+        if (!worker->quit) EspeakEngine::prepareVoice(german.name, german.dictionary);
     } catch (const SpeechError&) {
     }
 
@@ -371,11 +359,9 @@ void Voice::run(std::shared_ptr<Worker> worker)
 
         const QList<SpeechMark> marks(speech.marks.begin(), speech.marks.end());
         const int durationMs = speech.durationMs();
-        Clock::time_point began;
-        bool announced = false;
+        std::optional<Clock::time_point> began; // once the utterance has been announced
         const auto announce = [&] {
             began = Clock::now();
-            announced = true;
             worker->post([utterance, marks, durationMs](Voice& voice) {
                 emit voice.started(utterance, marks, durationMs);
             });
@@ -398,19 +384,19 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 offset += count;
                 // The sound server takes the first piece when it is ready to play it, so the marks'
                 // clock starts here, in step with what is heard.
-                if (!announced) announce();
+                if (!began) announce();
             }
             if (worker->cutShort || worker->quit)
                 output.discard();
             else if (output.isOpen())
                 output.drain();
         }
-        if (!announced) announce();
+        if (!began) announce();
         if (!output.isOpen()) {
             // Unheard speech still takes its time, so that the beak, the balloon and whatever is
             // queued after the sentence keep the pace they would have with sound.
             std::unique_lock lock(worker->mutex);
-            worker->wake.wait_until(lock, began + std::chrono::milliseconds(durationMs),
+            worker->wake.wait_until(lock, *began + std::chrono::milliseconds(durationMs),
                                     [&] { return worker->quit || worker->cutShort; });
         }
         worker->post([utterance](Voice& voice) { emit voice.finished(utterance); });
