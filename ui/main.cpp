@@ -35,6 +35,10 @@ int main(int argc, char* argv[])
     dialoon::SessionBus::skipHopelessLaunch();
     // Read while the toolkit loads: the strip's first frame waits for it.
     const dialoon::FontWarmUp fonts;
+    // Our windows are small: sending their pixels over the X connection costs less than sharing memory
+    // with the server, which takes a round trip to the server and a wake-up of Qt's X thread per frame
+    // (speaking: 14 wake-ups a second instead of 36).
+    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(dialoon::BuildInfo::kTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(dialoon::BuildInfo::kVersion));
