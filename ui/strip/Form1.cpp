@@ -8,7 +8,6 @@
 #include <QEvent>
 #include <QFont>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 
 #include <initializer_list>
@@ -16,57 +15,17 @@
 namespace dialoon {
 namespace {
 
-// A rectangle outline with a transparent inside; it never takes the mouse. Its shape is the line alone, so
-// that a change inside it, such as a caption's step, does not draw it again.
-class Outline : public QWidget
+// A control of one colour: the strip's bar and cover, the outline, the line of the rolled-up strip.
+QWidget* makePatch(QWidget* parent, const char* name, const QRect& geometry, const QColor& colour)
 {
-public:
-    Outline(QWidget* parent, QColor colour) : QWidget(parent), colour_(colour)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-    void setColour(QColor colour)
-    {
-        colour_ = colour;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setPen(colour_);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-    void resizeEvent(QResizeEvent*) override
-    {
-        setMask(QRegion(rect()).subtracted(rect().adjusted(1, 1, -1, -1)));
-    }
-
-private:
-    QColor colour_;
-};
-
-// The band drawn along the bottom of the rolled-up strip, over everything else.
-class Band : public QWidget
-{
-public:
-    explicit Band(QWidget* parent) : QWidget(parent)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAutoFillBackground(true);
-        hide();
-    }
-};
-
-QLabel* makeLabel(QWidget* parent, const char* name)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setAutoFillBackground(true);
-    return label;
+    auto* patch = new QWidget(parent);
+    patch->setObjectName(QString::fromLatin1(name));
+    patch->setAutoFillBackground(true);
+    patch->setGeometry(geometry);
+    QPalette palette = patch->palette();
+    palette.setColor(QPalette::Window, colour);
+    patch->setPalette(palette);
+    return patch;
 }
 
 QFont captionFont()
@@ -107,11 +66,9 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     label1_ = makeCaption(this, "Label1", true);
     label1_->setGeometry(platform_.toPixelRect(0, 50, 13280, 280));
 
-    label4_ = makeLabel(this, "Label4");
-    QFont small(QStringLiteral("MS Serif"));
-    small.setPointSizeF(6.75);
-    label4_->setFont(small);
-    label4_->setGeometry(platform_.toPixelRect(6840, 15, 405, 330));
+    const QColor desktop = platform_.systemColour(SystemColour::Desktop);
+    const QColor windowText = platform_.systemColour(SystemColour::WindowText);
+    label4_ = makePatch(this, "Label4", platform_.toPixelRect(6840, 15, 405, 330), desktop);
 
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
@@ -121,25 +78,36 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     image1_->setGeometry(platform_.toPixelRect(6840, 45, 270, 270));
     image1_->setMouseTracking(true);
 
-    label3_ = makeLabel(this, "Label3");
-    label3_->setGeometry(platform_.toPixelRect(0, 0, 6300, 10));
+    label3_ = makePatch(this, "Label3", platform_.toPixelRect(0, 0, 6300, 10),
+                        platform_.systemColour(SystemColour::InactiveTitleBar));
 
-    shape1_ = new Outline(this, Qt::black);
-    shape1_->setObjectName(QStringLiteral("Shape1"));
-    shape1_->setGeometry(platform_.toPixelRect(0, 15, 7140, 330));
+    // The outline is its one-pixel line alone: a change inside it, such as a caption's step, does not draw
+    // it again.
+    shape1_ = makePatch(this, "Shape1", platform_.toPixelRect(0, 15, 7140, 330), windowText);
+    shape1_->setMask(QRegion(shape1_->rect()).subtracted(shape1_->rect().adjusted(1, 1, -1, -1)));
+    shape1_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     label2_ = makeCaption(this, "Label2", false);
     label2_->setGeometry(
         englishArea(StripDesign::kLabel2RestTop).united(englishArea(StripDesign::kLabel2StartTop)));
 
-    bar_ = new Band(this);
-    bar_->setObjectName(QStringLiteral("Bar"));
+    // The line along the bottom of the rolled-up strip, over everything else.
+    bar_ = makePatch(this, "Bar", QRect(), Qt::black);
+    bar_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    bar_->hide();
 
     for (QWidget* caption : std::initializer_list<QWidget*>{label1_, label2_, label3_, label4_})
         caption->installEventFilter(this);
     image1_->installEventFilter(this);
 
-    applyColours();
+    QPalette own = palette();
+    own.setColor(QPalette::Window, desktop);
+    setPalette(own);
+    for (Caption* caption : {label1_, label2_}) {
+        QPalette p = caption->palette();
+        p.setColor(QPalette::WindowText, Qt::white);
+        caption->setPalette(p);
+    }
 }
 
 void Form1::showMenuPicture()
@@ -148,32 +116,6 @@ void Form1::showMenuPicture()
 }
 
 Form1::~Form1() = default;
-
-void Form1::applyColours()
-{
-    const QColor desktop = platform_.systemColour(SystemColour::Desktop);
-    const QColor windowText = platform_.systemColour(SystemColour::WindowText);
-
-    QPalette own = palette();
-    own.setColor(QPalette::Window, desktop);
-    setPalette(own);
-
-    for (Caption* caption : {label1_, label2_}) {
-        QPalette p = caption->palette();
-        p.setColor(QPalette::WindowText, Qt::white);
-        caption->setPalette(p);
-    }
-    QPalette bar = label3_->palette();
-    bar.setColor(QPalette::Window, platform_.systemColour(SystemColour::InactiveTitleBar));
-    bar.setColor(QPalette::WindowText, windowText);
-    label3_->setPalette(bar);
-
-    QPalette cover = label4_->palette();
-    cover.setColor(QPalette::Window, desktop);
-    label4_->setPalette(cover);
-
-    static_cast<Outline*>(shape1_)->setColour(windowText);
-}
 
 void Form1::render()
 {

@@ -46,7 +46,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void applyColours();
     // The strip's rows the model shows, in the window's pixels.
     QRect shownArea() const;
     QRect englishArea(float top) const;
@@ -57,8 +56,8 @@ private:
     DesktopPlatform& platform_;
     Caption* label1_;
     Caption* label2_;
-    QLabel* label3_;
-    QLabel* label4_;
+    QWidget* label3_;
+    QWidget* label4_;
     QWidget* shape1_;
     QLabel* image1_;
     QWidget* bar_;
