@@ -1,4 +1,3 @@
-// Caption effects.
 #include "engine/CaptionEffects.h"
 
 #include "base/CheckedInt16.h"
@@ -26,12 +25,9 @@ void CaptionEffects::slideInTick()
 
 CaptionEffects::Rise CaptionEffects::nextRise() const
 {
-    Rise rise{StripDesign::kLabel2RestTop, QStringLiteral(" ") + strip_.englishText, true};
-    if (strip_.label2Top > StripDesign::kLabel2RestTop) {
-        rise.top = strip_.label2Top - kRiseStep;
-        rise.ends = false;
-    }
-    return rise;
+    const bool ends = !(strip_.label2Top > StripDesign::kLabel2RestTop);
+    return {ends ? StripDesign::kLabel2RestTop : strip_.label2Top - kRiseStep,
+            QStringLiteral(" ") + strip_.englishText, ends};
 }
 
 void CaptionEffects::slideUpTick()

@@ -1,4 +1,3 @@
-// Playback cycle.
 #include "engine/PlaybackCycle.h"
 
 #include "base/CheckedInt16.h"
@@ -10,12 +9,6 @@
 #include <cstdint>
 
 namespace dialoon {
-
-PlaybackCycle::PlaybackCycle(AppState& state, StripModel& strip, SentenceSelector& selector,
-                             SpeechRequests& speech)
-    : state_(state), strip_(strip), selector_(selector), speech_(speech)
-{
-}
 
 void PlaybackCycle::startGerman()
 {
@@ -98,13 +91,8 @@ void PlaybackCycle::tick()
         break;
     case 2:
         state_.cyclePhase = 3;
-        if (germanFirst) {
-            blankGerman();
-            startEnglish();
-        } else {
-            blankEnglish();
-            startGerman();
-        }
+        germanFirst ? blankGerman() : blankEnglish();
+        germanFirst ? startEnglish() : startGerman();
         break;
     case 3:
         if (!(ticks >= checkedInt16(10LL * first) &&

@@ -12,7 +12,10 @@ class SpeechRequests;
 class PlaybackCycle
 {
 public:
-    PlaybackCycle(AppState& state, StripModel& strip, SentenceSelector& selector, SpeechRequests& speech);
+    PlaybackCycle(AppState& state, StripModel& strip, SentenceSelector& selector, SpeechRequests& speech)
+        : state_(state), strip_(strip), selector_(selector), speech_(speech)
+    {
+    }
 
     // One tick of Timer5.
     void tick();
@@ -21,7 +24,6 @@ public:
     // load no sentence, so that they may run late without anyone noticing, as long as the tick after
     // them comes on time. 0 when the next tick does something.
     int ticksOnlyCounting() const;
-    bool nextTickOnlyCounts() const { return ticksOnlyCounting() > 0; }
 
 private:
     void startGerman();

@@ -1,4 +1,3 @@
-// Sentence selection.
 #include "engine/SentenceSelector.h"
 
 #include "base/BuildInfo.h"
@@ -16,10 +15,7 @@
 namespace dialoon {
 namespace {
 
-constexpr int kFirstSentence = LessonTable::kFirstSentenceId;
-constexpr int kLastSentence = LessonTable::kLastSentenceId;
-using LessonTable::kEnglishOffset;
-using LessonTable::kIdBase;
+using namespace LessonTable;
 
 int floorDiv(int value, int divisor)
 {
@@ -51,12 +47,11 @@ void SentenceSelector::Load_Next_Sentence()
     if (state_.sequentialPlay != 0) {
         int id = state_.sentenceId;
         if (lesson != 0) {
-            const int first = 100 * lesson + kFirstSentence - 100;
-            if (floorDiv(id - kIdBase, 100) != lesson || id > first + LessonTable::kBlockSize - 1) id = first;
+            const int first = 100 * lesson + kFirstSentenceId - 100;
+            if (floorDiv(id - kIdBase, 100) != lesson || id > first + kBlockSize - 1) id = first;
         } else {
-            if (id - floorDiv(id, 100) * 100 > LessonTable::kBlockSize)
-                id = (floorDiv(id - kIdBase, 100) + 101) * 100 + 1;
-            if (id > kLastSentence) id = kFirstSentence;
+            if (id - floorDiv(id, 100) * 100 > kBlockSize) id = (floorDiv(id - kIdBase, 100) + 101) * 100 + 1;
+            if (id > kLastSentenceId) id = kFirstSentenceId;
         }
         loadTexts(id);
         state_.sentenceId = static_cast<std::int16_t>(std::clamp(id + 1, -32768, 32767));
@@ -65,13 +60,9 @@ void SentenceSelector::Load_Next_Sentence()
         return;
     }
 
-    const int position = static_cast<int>(std::floor(draw_() * LessonTable::kBlockSize)) + 1;
-    int block = lesson;
-    if (lesson == 0) {
-        // Blocks 17 to 19 repeat lessons 1 to 3; drawing among the 16 lessons gives each lesson the same
-        // chance.
-        block = static_cast<int>(std::floor(draw_() * LessonTable::kLessonCount)) + 1;
-    }
+    const int position = static_cast<int>(std::floor(draw_() * kBlockSize)) + 1;
+    // Blocks 17 to 19 repeat lessons 1 to 3; drawing among the 16 lessons gives each lesson the same chance.
+    const int block = lesson != 0 ? lesson : static_cast<int>(std::floor(draw_() * kLessonCount)) + 1;
     const int id = kIdBase + 100 * block + position;
     strip_.randomSentenceId = static_cast<std::int16_t>(std::clamp(id, -32768, 32767));
     loadTexts(id);

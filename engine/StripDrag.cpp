@@ -1,4 +1,3 @@
-// Dragging the strip.
 #include "engine/StripDrag.h"
 
 #include "engine/StripGeometry.h"
@@ -10,13 +9,13 @@ namespace dialoon {
 void StripDrag::press()
 {
     strip_.dragging = true;
-    strip_.dragOffset = {strip_.cursorPos.x - strip_.windowRect.left, strip_.cursorPos.y - strip_.windowRect.top};
+    strip_.dragOffset = {strip_.cursorPos.x - strip_.windowRect.left,
+                         strip_.cursorPos.y - strip_.windowRect.top};
 }
 
 void StripDrag::move()
 {
-    if (!strip_.dragging)
-        return;
+    if (!strip_.dragging) return;
     const int x = strip_.cursorPos.x - strip_.dragOffset.x;
     const int y = strip_.cursorPos.y - strip_.dragOffset.y;
     strip_.left = x * platform_.twipsPerPixelX();
@@ -29,8 +28,7 @@ double StripDrag::clampLeft(double left, double screenWidthTwips)
 {
     // Single precision, as the left edge is kept and stored.
     auto result = static_cast<float>(left);
-    if (!(result > 0.0f))
-        result = 0.0f;
+    if (!(result > 0.0f)) result = 0.0f;
     if (result + static_cast<float>(StripDesign::kPlacementWidth) > static_cast<float>(screenWidthTwips))
         result = static_cast<float>(screenWidthTwips - StripDesign::kPlacementWidth);
     return result;

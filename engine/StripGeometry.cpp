@@ -1,4 +1,3 @@
-// Strip placement.
 #include "engine/StripGeometry.h"
 
 #include "engine/StripDrag.h"
@@ -19,8 +18,7 @@ void Get_Windows_Rect(StripModel& strip, Platform& platform)
 void placeOnScreen(StripModel& strip, Platform& platform)
 {
     // A strip being dragged is where the pointer puts it; its drop places it.
-    if (strip.dragging)
-        return;
+    if (strip.dragging) return;
     strip.left = StripDrag::clampLeft(strip.chosenLeft, platform.screenWidthTwips());
     Get_Windows_Rect(strip, platform);
 }
@@ -28,7 +26,8 @@ void placeOnScreen(StripModel& strip, Platform& platform)
 void makeTopmost(const StripModel& strip, Platform& platform)
 {
     platform.setStripTopmost(platform.toPixelsX(strip.left), platform.toPixelsYTruncated(strip.top),
-                             platform.toPixelsXTruncated(strip.width), platform.toPixelsYTruncated(strip.height));
+                             platform.toPixelsXTruncated(strip.width),
+                             platform.toPixelsYTruncated(strip.height));
 }
 
 } // namespace dialoon::StripGeometry

@@ -1,4 +1,3 @@
-// Auto-hide and the welcome banner.
 #include "engine/WelcomeWatch.h"
 
 #include "base/BuildInfo.h"
@@ -14,16 +13,10 @@ namespace {
 // where the window manager keeps it: below a desktop's top bar, not the screen's first row.
 constexpr int kTopEdgeRows = 3;
 
+const QString kBanner = QStringLiteral(" Welcome to use %1 V%2.")
+                            .arg(QLatin1String(BuildInfo::kTitle), QLatin1String(BuildInfo::kVersion));
+
 } // namespace
-
-const QString WelcomeWatch::kBanner =
-    QStringLiteral(" Welcome to use %1 V%2.")
-        .arg(QLatin1String(BuildInfo::kTitle), QLatin1String(BuildInfo::kVersion));
-
-WelcomeWatch::WelcomeWatch(AppState& state, StripModel& strip, Platform& platform)
-    : state_(state), strip_(strip), platform_(platform)
-{
-}
 
 void WelcomeWatch::tick()
 {
@@ -37,17 +30,14 @@ void WelcomeWatch::tick()
         state_.welcomeCountdown = 1;
     } else if (c == 1 || c == 2) {
         strip_.label1Text = StripDesign::kBlank;
-        if (strip_.image1Enabled) {
-            strip_.timerEnabled[Timer5] = true;
-            strip_.label1Text = StripDesign::kBlank;
-        }
+        if (strip_.image1Enabled) strip_.timerEnabled[Timer5] = true;
     } else if (c >= 3 && c <= 20) {
         strip_.label1Text = kBanner;
-    } else if (c >= 21 && c <= 50) {
-        strip_.splashOpen = false;
-        strip_.visible = true;
-        strip_.label1Text = QString(c - 20, u' ') + kBanner;
-    } else if (c > 50) {
+    } else if (c >= 21) {
+        if (c <= 50) {
+            strip_.splashOpen = false;
+            strip_.visible = true;
+        }
         strip_.label1Text = QString(c - 20, u' ') + kBanner;
     }
 }

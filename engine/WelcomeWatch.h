@@ -4,8 +4,6 @@
 
 #include "base/Geometry.h"
 
-#include <QString>
-
 namespace dialoon {
 
 struct AppState;
@@ -15,15 +13,16 @@ class Platform;
 class WelcomeWatch
 {
 public:
-    WelcomeWatch(AppState& state, StripModel& strip, Platform& platform);
+    WelcomeWatch(AppState& state, StripModel& strip, Platform& platform)
+        : state_(state), strip_(strip), platform_(platform)
+    {
+    }
 
     // One tick of Timer1.
     void tick();
     // Whether the next tick, finding the cursor where it was last sampled, would leave everything as it
     // is: the welcome is over and the strip keeps its height.
     bool nextTickChangesNothing() const;
-
-    static const QString kBanner;
 
 private:
     // The strip's height after a tick that counted down to c and found the cursor there.
