@@ -1,7 +1,11 @@
-// The names of the stored settings.
+// The stored settings: their names, and the 16-bit ones mirrored in the state with their first-run values.
 #pragma once
 
+#include "engine/AppState.h"
+
 #include <QString>
+
+#include <array>
 
 namespace dialoon::SettingKeys {
 
@@ -23,5 +27,33 @@ inline const QString left = QStringLiteral("left");
 inline const QString sspeed = QStringLiteral("sspeed");
 // Not written on the first run: a store without it means the usual rate.
 inline const QString slow = QStringLiteral("slow");
+
+inline constexpr std::int16_t kFirstRunGermanSeconds = 5;
+inline constexpr std::int16_t kFirstRunEnglishSeconds = 3;
+
+// A 16-bit setting: its key, the state's field that mirrors it, and its value on the first run.
+struct Integer
+{
+    const QString& key;
+    std::int16_t AppState::*field;
+    std::int16_t firstRun;
+};
+
+// In the order they are read, and named when they cannot be.
+inline const std::array<Integer, 13> kIntegers = {{
+    {ce, &AppState::germanFirst, 1},
+    {n, &AppState::repeatCount, 2},
+    {ctime, &AppState::englishSeconds, kFirstRunEnglishSeconds},
+    {etime, &AppState::germanSeconds, kFirstRunGermanSeconds},
+    {rd, &AppState::sequentialPlay, 0},
+    {psave, &AppState::saveSchedule, 1},
+    {ssave, &AppState::saveSettings, 1},
+    {visi, &AppState::autoHide, 0},
+    {voice, &AppState::readAloud, 1},
+    {guage, &AppState::lessonIndex, 1},
+    {guagen, &AppState::sentenceId, 11000},
+    {red, &AppState::redSetting, 0},
+    {mark, &AppState::startWithWindows, 0},
+}};
 
 } // namespace dialoon::SettingKeys

@@ -1,4 +1,3 @@
-// Saving the dialog's settings.
 #include "app/SettingsSave.h"
 
 #include "app/SettingKeys.h"
@@ -21,25 +20,15 @@ void SettingsSave::save(const AppState& state, SettingsStore& store, Platform& p
 {
     const QString entryProblem = Set_Auto_Start(state, platform);
     const std::string entryFailed = "Starting at logon could not be set: " + entryProblem.toStdString() + ".";
-    const auto number = [](const QString& key, std::int16_t value) {
-        return SettingsStore::Setting{key, SettingText::fromInt16(value)};
-    };
+    QList<SettingsStore::Setting> settings = {
+        {SettingKeys::xxx, QStringLiteral("1")},
+        {SettingKeys::sspeed, SettingText::fromInt16(state.speedSetting)}};
+    // The read-aloud flag and the place are the exit's to keep.
+    for (const SettingKeys::Integer& key : SettingKeys::kIntegers)
+        if (key.key != SettingKeys::voice && key.key != SettingKeys::guagen)
+            settings.append({key.key, SettingText::fromInt16(state.*(key.field))});
     try {
-        store.writeSettings({
-            number(SettingKeys::ce, state.germanFirst),
-            number(SettingKeys::n, state.repeatCount),
-            number(SettingKeys::ctime, state.englishSeconds),
-            number(SettingKeys::etime, state.germanSeconds),
-            number(SettingKeys::rd, state.sequentialPlay),
-            number(SettingKeys::psave, state.saveSchedule),
-            number(SettingKeys::ssave, state.saveSettings),
-            number(SettingKeys::visi, state.autoHide),
-            number(SettingKeys::guage, state.lessonIndex),
-            number(SettingKeys::red, state.redSetting),
-            number(SettingKeys::mark, state.startWithWindows),
-            {SettingKeys::xxx, QStringLiteral("1")},
-            number(SettingKeys::sspeed, state.speedSetting),
-        });
+        store.writeSettings(settings);
     } catch (const StoreWriteError& error) {
         if (entryProblem.isEmpty()) throw;
         throw StoreWriteError(error.what() + std::string("\n\n") + entryFailed);

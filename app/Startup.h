@@ -3,8 +3,6 @@
 // the first sentence.
 #pragma once
 
-#include <QStringList>
-
 #include <functional>
 
 namespace dialoon {
@@ -19,13 +17,13 @@ class Startup
 {
 public:
     Startup(AppState& state, StripModel& strip, SettingsStore& store, Platform& platform,
-            SentenceSelector& selector);
+            SentenceSelector& selector)
+        : state_(state), strip_(strip), store_(store), platform_(platform), selector_(selector)
+    {
+    }
 
     // Runs every step in order. prepareCharacter loads and shows the speaking character.
     void run(const std::function<void()>& prepareCharacter);
-
-    // Writes the values of a first run, in one durable replacement of the store.
-    void writeFirstRunValues();
     // Reads every key into the state; keys that cannot be read get their first-run value and are
     // reported in one message.
     void readSettings();

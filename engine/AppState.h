@@ -2,8 +2,6 @@
 // and of the welcome phase. One object, owned by the application and handed around by reference.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 
 namespace dialoon {
@@ -26,7 +24,6 @@ struct AppState
     std::int16_t startWithWindows = 0; // mark
     std::int16_t speedSetting = 0;     // sspeed
     std::int16_t slowSpeech = 0;       // slow
-    QString firstRunMarker;            // xxx
 
     // Run-time counters.
     std::int16_t welcomeCountdown = 0;

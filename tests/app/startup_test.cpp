@@ -69,7 +69,6 @@ private slots:
                                       "1", "1", "11000", "0", "0", "1", "5680", "150"};
         for (int i = 0; i < kKeys.size(); ++i)
             QCOMPARE(rig.stored(kKeys[i]), expected[i]);
-        QCOMPARE(rig.state.firstRunMarker, QStringLiteral("1"));
         QCOMPARE(rig.state.repeatCount, 2);
         QCOMPARE(rig.state.germanSeconds, 5);
         QCOMPARE(rig.state.englishSeconds, 3);
@@ -264,7 +263,6 @@ private slots:
         rig.state.sentenceId = 10999;
         rig.state.readAloud = 1;
         rig.strip.left = 1.0;
-        rig.state.firstRunMarker = QStringLiteral("yes");
         SettingsSave::save(rig.state, *rig.store, rig.platform);
         QCOMPARE(rig.platform.logonEntries, QStringList{"write /opt/dialoon/bin/dialoon"});
         QCOMPARE(rig.stored("guage"), QStringLiteral("9"));
