@@ -1,35 +1,32 @@
-// Saving at exit.
 #include "app/ExitSave.h"
 
-#include "engine/AppState.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
-#include "app/SettingsStore.h"
+#include "engine/AppState.h"
 #include "engine/StripModel.h"
 
 namespace dialoon::ExitSave {
 
-std::optional<std::int16_t> placeKept(const AppState& state)
+Kept kept(const AppState& state, const StripModel& strip)
 {
-    if (state.saveSchedule == 1 && state.sequentialPlay == 1)
-        return state.sentenceId;
-    return std::nullopt;
+    const bool placeKept = state.saveSchedule == 1 && state.sequentialPlay == 1;
+    return {state.readAloud, static_cast<float>(strip.chosenLeft),
+            placeKept ? std::optional(state.sentenceId) : std::nullopt};
 }
 
-QList<SettingsStore::Setting> settings(std::int16_t readAloud, float chosenLeft, std::optional<std::int16_t> place)
+QList<SettingsStore::Setting> settings(const Kept& kept)
 {
     QList<SettingsStore::Setting> settings = {
-        {SettingKeys::voice, SettingText::fromInt16(readAloud)},
-        {SettingKeys::left, SettingText::fromSingle(chosenLeft)},
+        {SettingKeys::voice, SettingText::fromInt16(kept.readAloud)},
+        {SettingKeys::left, SettingText::fromSingle(kept.chosenLeft)},
     };
-    if (place)
-        settings.append({SettingKeys::guagen, SettingText::fromInt16(*place)});
+    if (kept.place) settings.append({SettingKeys::guagen, SettingText::fromInt16(*kept.place)});
     return settings;
 }
 
 void save(const AppState& state, const StripModel& strip, SettingsStore& store)
 {
-    store.writeSettings(settings(state.readAloud, static_cast<float>(strip.chosenLeft), placeKept(state)));
+    store.writeSettings(settings(kept(state, strip)));
 }
 
 } // namespace dialoon::ExitSave

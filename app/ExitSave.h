@@ -15,13 +15,20 @@ struct StripModel;
 
 namespace ExitSave {
 
+struct Kept
+{
+    std::int16_t readAloud = 0;
+    float chosenLeft = 0.0f;
+    std::optional<std::int16_t> place; // in sequence mode with the place kept at exit, else none
+};
+
+// What an exit keeps of the running program now.
+Kept kept(const AppState& state, const StripModel& strip);
+// What an exit writes of it.
+QList<SettingsStore::Setting> settings(const Kept& kept);
+
 // The keys, in one durable replacement of the store: all of them are kept or none. Raises StoreWriteError.
 void save(const AppState& state, const StripModel& strip, SettingsStore& store);
-
-// The place in the course an exit keeps: in sequence mode with the place kept at exit, else none.
-std::optional<std::int16_t> placeKept(const AppState& state);
-// What an exit writes, from the values it takes.
-QList<SettingsStore::Setting> settings(std::int16_t readAloud, float chosenLeft, std::optional<std::int16_t> place);
 
 } // namespace ExitSave
 } // namespace dialoon

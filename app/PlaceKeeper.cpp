@@ -1,13 +1,8 @@
-// The place, published by the user-interface thread and saved from wherever it is needed.
 #include "app/PlaceKeeper.h"
 
-#include "app/ExitSave.h"
 #include "app/SettingKeys.h"
 #include "app/SettingText.h"
-#include "app/SettingsStore.h"
 #include "base/BuildInfo.h"
-#include "engine/AppState.h"
-#include "engine/StripModel.h"
 
 #include <chrono>
 #include <iostream>
@@ -31,7 +26,7 @@ PlaceKeeper::~PlaceKeeper()
 
 void PlaceKeeper::publish(const AppState& state, const StripModel& strip)
 {
-    const Kept now{state.readAloud, static_cast<float>(strip.chosenLeft), ExitSave::placeKept(state)};
+    const ExitSave::Kept now = ExitSave::kept(state, strip);
     const std::lock_guard<std::mutex> lock(mutex_);
     published_ = now;
 }
@@ -39,29 +34,23 @@ void PlaceKeeper::publish(const AppState& state, const StripModel& strip)
 bool PlaceKeeper::saveAll()
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!published_) return false;
-    try {
-        SettingsStore(storePath_)
-            .writeSettings(
-                ExitSave::settings(published_->readAloud, published_->chosenLeft, published_->place));
-    } catch (const std::exception& error) {
-        // The program is ending: there is nobody to show a message to.
-        std::cerr << BuildInfo::kTitle << ": " << error.what() << std::endl;
-        return false;
-    }
-    written_ = published_->place;
-    return true;
+    return published_ && write(ExitSave::settings(*published_));
 }
 
 bool PlaceKeeper::writeIfMoved()
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!published_ || !published_->place || published_->place == written_) return false;
+    return published_ && published_->place && published_->place != written_ &&
+           write({{SettingKeys::guagen, SettingText::fromInt16(*published_->place)}});
+}
+
+bool PlaceKeeper::write(const QList<SettingsStore::Setting>& settings)
+{
     try {
-        SettingsStore(storePath_)
-            .writeSetting(SettingKeys::guagen, SettingText::fromInt16(*published_->place));
+        SettingsStore(storePath_).writeSettings(settings);
     } catch (const std::exception& error) {
-        // Tried again at the next round; the exit save says so too, where someone can see it.
+        // Nobody may be there to see a message: the program may be ending. The quiet thread tries again at
+        // its next round, and the exit save says so too, where someone can see it.
         std::cerr << BuildInfo::kTitle << ": " << error.what() << std::endl;
         return false;
     }

@@ -5,7 +5,7 @@
 // place reached every few minutes in sequence mode, so that even a power cut loses minutes, not the day.
 #pragma once
 
-#include <QString>
+#include "app/ExitSave.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -15,9 +15,6 @@
 
 namespace dialoon {
 
-struct AppState;
-struct StripModel;
-
 class PlaceKeeper
 {
 public:
@@ -26,8 +23,6 @@ public:
     // The store is the file at storePath; intervalMs 0 writes nothing on its own.
     explicit PlaceKeeper(const QString& storePath, int intervalMs = kIntervalMs);
     ~PlaceKeeper();
-    PlaceKeeper(const PlaceKeeper&) = delete;
-    PlaceKeeper& operator=(const PlaceKeeper&) = delete;
 
     // What the exit save would write now. Cheap: called after every handler.
     void publish(const AppState& state, const StripModel& strip);
@@ -39,18 +34,13 @@ public:
     bool writeIfMoved();
 
 private:
-    struct Kept
-    {
-        std::int16_t readAloud = 0;
-        float chosenLeft = 0.0f;
-        std::optional<std::int16_t> place; // in sequence mode with the place kept at exit
-        bool operator==(const Kept&) const = default;
-    };
+    // One save, with the lock held; false when it failed (said on standard error).
+    bool write(const QList<SettingsStore::Setting>& settings);
     void run(int intervalMs);
 
     const QString storePath_;
     std::mutex mutex_; // guards everything below; a save holds it, so saves never overlap
-    std::optional<Kept> published_;
+    std::optional<ExitSave::Kept> published_;
     std::optional<std::int16_t> written_; // the place as last written
     bool stopping_ = false;
     std::condition_variable wake_;

@@ -1,10 +1,10 @@
-// Conversions between stored text and 16-bit integers or single-precision numbers.
 #include "app/SettingText.h"
 
 #include "base/Errors.h"
 #include "base/Twips.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <charconv>
 #include <cmath>
@@ -13,41 +13,16 @@
 namespace dialoon::SettingText {
 namespace {
 
-// Decimal numbers as a person would type them: sign, digits, fraction, exponent.
-bool isNumber(QStringView text)
-{
-    const qsizetype end = text.size();
-    qsizetype at = 0;
-    const auto digits = [&] {
-        const qsizetype from = at;
-        while (at < end && text[at] >= u'0' && text[at] <= u'9')
-            ++at;
-        return at - from;
-    };
-    if (at < end && (text[at] == u'+' || text[at] == u'-')) ++at;
-    qsizetype mantissa = digits();
-    if (at < end && text[at] == u'.') {
-        ++at;
-        mantissa += digits();
-    }
-    if (mantissa == 0) return false;
-    if (at < end && (text[at] == u'e' || text[at] == u'E')) {
-        ++at;
-        if (at < end && (text[at] == u'+' || text[at] == u'-')) ++at;
-        if (digits() == 0) return false;
-    }
-    return at == end;
-}
-
 double parseNumber(const QString& text)
 {
+    // Decimal numbers as a person would type them: sign, digits, fraction, exponent.
+    static const QRegularExpression kNumber(QRegularExpression::anchoredPattern(
+        QStringLiteral("[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?")));
     const QString trimmed = text.trimmed();
-    if (!isNumber(trimmed))
+    if (!kNumber.match(trimmed).hasMatch())
         throw TypeMismatchError("Type mismatch: \"" + text.toStdString() + "\" is not a number");
     bool ok = false;
-    QString digits = trimmed;
-    if (digits.startsWith(u'+')) digits.remove(0, 1);
-    const double value = QLocale::c().toDouble(digits, &ok);
+    const double value = QLocale::c().toDouble(trimmed, &ok);
     if (!ok || !std::isfinite(value))
         throw OverflowError("Overflow: \"" + text.toStdString() + "\" is too large");
     return value;
@@ -71,9 +46,8 @@ QString fromSingle(float value)
 std::int16_t toInt16(const QString& text)
 {
     const double value = parseNumber(text);
-    if (value < -32768.5 || value > 32767.5)
-        throw OverflowError("Overflow: \"" + text.toStdString() + "\" is outside -32768 to 32767");
-    const std::int64_t rounded = roundHalfEven(value);
+    // Far outside, a value is not rounded: it might not fit the rounding's 64 bits.
+    const std::int64_t rounded = value >= -32768.5 && value <= 32767.5 ? roundHalfEven(value) : 32768;
     if (rounded < -32768 || rounded > 32767)
         throw OverflowError("Overflow: \"" + text.toStdString() + "\" is outside -32768 to 32767");
     return static_cast<std::int16_t>(rounded);

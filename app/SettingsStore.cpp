@@ -43,21 +43,28 @@ QMap<QString, QString> contentOf(const QSettings& settings)
     return content;
 }
 
+[[noreturn]] void fail(const QString& store, const QString& why)
+{
+    throw StoreWriteError("The settings could not be saved to " + store.toStdString() + " (" +
+                          why.toStdString() + ").");
+}
+
 // A working file of this content, under a name no QSettings of this process has seen (QSettings keeps
 // what it read of each file by name): in the private scratch folder, where writing does not wait for the
 // disk, or else beside the store; never where another user could make the lock file QSettings waits on.
-bool makeScratch(std::unique_ptr<QTemporaryFile>& scratch, const QString& store, const QByteArray& content)
+std::unique_ptr<QTemporaryFile> makeScratch(const QString& store, const QByteArray& content)
 {
     const QString name = QFileInfo(store).fileName() + QStringLiteral(".XXXXXX");
+    std::unique_ptr<QTemporaryFile> scratch;
     for (const QString& folder : {DurableFile::scratchFolder(), QFileInfo(store).absolutePath()}) {
         if (folder.isEmpty()) continue;
         scratch = std::make_unique<QTemporaryFile>(folder + u'/' + name);
         if (scratch->open() && scratch->write(content) == content.size() && scratch->flush()) {
             scratch->close();
-            return true;
+            return scratch;
         }
     }
-    return false;
+    fail(store, QStringLiteral("no working file can be written: ") + scratch->errorString());
 }
 
 } // namespace
@@ -69,71 +76,52 @@ SettingsStore::SettingsStore(const QString& iniPath)
 {
 }
 
-SettingsStore::~SettingsStore() = default;
-
-QString SettingsStore::path() const
-{
-    return settings_->fileName();
-}
-
 QString SettingsStore::readSetting(const QString& key) const
 {
     return textOf(settings_->value(keyPath(key)));
 }
 
-void SettingsStore::writeSetting(const QString& key, const QString& text)
-{
-    writeSettings({{key, text}});
-}
-
 void SettingsStore::writeSettings(const QList<Setting>& settings)
 {
-    const auto fail = [this](const QString& why) {
-        throw StoreWriteError("The settings could not be saved to " + path().toStdString() + " (" +
-                              why.toStdString() + ").");
-    };
-
     // The store as it is now, byte-order mark and junk lines included: QSettings reads past them.
     const QString file = path();
     QByteArray current;
     QFile existing(file);
     if (existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly))
-            fail(QStringLiteral("the file cannot be read: ") + existing.errorString());
+            fail(file, QStringLiteral("the file cannot be read: ") + existing.errorString());
         current = existing.readAll();
     }
 
     // QSettings makes the new content, in its own format, in a scratch copy of the store.
-    std::unique_ptr<QTemporaryFile> scratch;
-    if (!makeScratch(scratch, file, current))
-        fail(QStringLiteral("no working file can be written: ") + scratch->errorString());
+    const std::unique_ptr<QTemporaryFile> scratch = makeScratch(file, current);
     QMap<QString, QString> intended;
     {
         QSettings maker(scratch->fileName(), QSettings::IniFormat);
         for (const auto& [key, text] : settings)
             maker.setValue(keyPath(key), text);
         maker.sync();
-        if (maker.status() == QSettings::AccessError) fail(QStringLiteral("no working file can be written"));
+        if (maker.status() == QSettings::AccessError)
+            fail(file, QStringLiteral("no working file can be written"));
         intended = contentOf(maker);
     }
     // By name: QSettings put a new file in the scratch's place.
     QFile made(scratch->fileName());
     if (!made.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("no working file can be read: ") + made.errorString());
+        fail(file, QStringLiteral("no working file can be read: ") + made.errorString());
     const QByteArray content = made.readAll();
     made.close();
 
     // The content must hold all of it: QSettings does not see a write cut short by a full disk.
-    std::unique_ptr<QTemporaryFile> check;
-    if (!makeScratch(check, file, content))
-        fail(QStringLiteral("no working file can be written: ") + check->errorString());
+    const std::unique_ptr<QTemporaryFile> check = makeScratch(file, content);
     if (contentOf(QSettings(check->fileName(), QSettings::IniFormat)) != intended)
-        fail(QStringLiteral("the new content could not be written whole; the disk may be full"));
+        fail(file, QStringLiteral("the new content could not be written whole; the disk may be full"));
 
     // On the first run the folder may not be there yet.
     QString problem;
-    if (!QDir().mkpath(QFileInfo(file).absolutePath())) fail(QStringLiteral("its folder cannot be made"));
-    if (!DurableFile::replace(file, content, &problem)) fail(problem);
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        fail(file, QStringLiteral("its folder cannot be made"));
+    if (!DurableFile::replace(file, content, &problem)) fail(file, problem);
     // The store's own reader notices the new file by its size and time, and reads it again.
     settings_->sync();
     ++replacements_;

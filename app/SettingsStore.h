@@ -21,14 +21,13 @@ public:
     SettingsStore();
     // A store kept in the INI file at this path (tests use one in a temporary directory).
     explicit SettingsStore(const QString& iniPath);
-    ~SettingsStore();
 
     // The stored text, or the empty text when the key was never written.
     QString readSetting(const QString& key) const;
 
     // Stores the text and makes it durable before returning. Raises StoreWriteError, naming the store's
     // path, when the store cannot be written; what was stored before stays intact.
-    void writeSetting(const QString& key, const QString& text);
+    void writeSetting(const QString& key, const QString& text) { writeSettings({{key, text}}); }
 
     // Stores all the texts in one replacement of the store, durable before returning: afterwards the
     // store holds either all of them or none. Raises StoreWriteError as writeSetting does.
@@ -37,7 +36,7 @@ public:
     // How often this store has replaced its file since it was opened: once for each save.
     int replacements() const { return replacements_; }
 
-    QString path() const;
+    QString path() const { return settings_->fileName(); }
 
 private:
     std::unique_ptr<QSettings> settings_;
