@@ -1,4 +1,3 @@
-// Help, version and usage errors of the command line.
 #include "app/CommandLine.h"
 
 #include "base/BuildInfo.h"
@@ -9,6 +8,7 @@ namespace dialoon::CommandLine {
 namespace {
 
 const std::string kProgram = "dialoon";
+const std::string kVersionLine = std::string(BuildInfo::kTitle) + ' ' + BuildInfo::kVersion + '\n';
 
 std::string helpText()
 {
@@ -46,15 +46,12 @@ std::optional<Answer> answer(const std::vector<std::string>& arguments)
             ++it;
             continue;
         }
-        if (argument == "--help" || argument == "-h") {
-            if (!known) known = Answer{0, helpText(), {}};
-        } else if (argument == "--version") {
-            if (!known)
-                known = Answer{0, std::string(BuildInfo::kTitle) + ' ' + BuildInfo::kVersion + '\n', {}};
-        } else {
+        const bool help = argument == "--help" || argument == "-h";
+        if (!help && argument != "--version") {
             const std::string hint = " (try '" + kProgram + " --help')\n";
             return Answer{kUsageError, {}, kProgram + ": unknown argument " + shown(argument) + hint};
         }
+        if (!known) known = Answer{0, help ? helpText() : kVersionLine, {}};
     }
     return known;
 }

@@ -1,4 +1,3 @@
-// The addresses behind the Website and E-mail menu items.
 #include "app/ContactLinks.h"
 
 #include "base/BuildInfo.h"
@@ -8,18 +7,17 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace dialoon::ContactLinks {
 
 QString webPage(const QString& homePage, const QStringList& guideCandidates)
 {
     if (!homePage.isEmpty()) return homePage;
     if (guideCandidates.isEmpty()) return {};
-    QString guide = guideCandidates.first();
-    for (const QString& candidate : guideCandidates)
-        if (QFileInfo(candidate).isFile()) {
-            guide = candidate;
-            break;
-        }
+    const auto found = std::find_if(guideCandidates.begin(), guideCandidates.end(),
+                                    [](const QString& candidate) { return QFileInfo(candidate).isFile(); });
+    const QString& guide = found != guideCandidates.end() ? *found : guideCandidates.first();
     return QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
 
@@ -28,17 +26,14 @@ QString email(const QString& address)
     QUrl url;
     url.setScheme(QStringLiteral("mailto"));
     url.setPath(address);
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("subject"), QString::fromLatin1(BuildInfo::kTitle));
-    url.setQuery(query);
+    url.setQuery(QUrlQuery{{QStringLiteral("subject"), QString::fromLatin1(BuildInfo::kTitle)}});
     return url.toString(QUrl::FullyEncoded);
 }
 
 QStringList guideCandidates(const QString& executablePath)
 {
-    QStringList candidates;
-    const QString executableDir = QFileInfo(executablePath).absolutePath();
-    candidates << QDir::cleanPath(executableDir + u'/' + QString::fromUtf8(BuildInfo::kGuideFromExecutable));
+    QStringList candidates{QDir::cleanPath(QFileInfo(executablePath).absolutePath() + u'/' +
+                                           QString::fromUtf8(BuildInfo::kGuideFromExecutable))};
     const QString source = QString::fromUtf8(BuildInfo::kGuideInSource);
     if (!source.isEmpty()) candidates << source;
     return candidates;

@@ -1,4 +1,3 @@
-// Quiet and below while a fullscreen window is active or a film plays.
 #include "app/FullscreenStepAside.h"
 
 #include "platform/Platform.h"
@@ -6,7 +5,7 @@
 namespace dialoon {
 
 FullscreenStepAside::FullscreenStepAside(Platform& platform, SpeechRequests& character)
-    : platform_(platform), character_(character), steppedAside_(false)
+    : platform_(platform), character_(character)
 {
     // The platform knows whether to step aside only once someone listens.
     platform_.setFullscreenHandler([this](bool active) { fullscreenChanged(active); });
@@ -18,27 +17,9 @@ FullscreenStepAside::~FullscreenStepAside()
     platform_.setFullscreenHandler({});
 }
 
-void FullscreenStepAside::speak(const QString& text)
-{
-    if (!steppedAside_)
-        character_.speak(text);
-}
-
-void FullscreenStepAside::play(const QString& animation)
-{
-    // A gesture shows nothing new above the fullscreen window: the character stays where it is.
-    character_.play(animation);
-}
-
-void FullscreenStepAside::stop()
-{
-    character_.stop();
-}
-
 void FullscreenStepAside::fullscreenChanged(bool active)
 {
-    if (active == steppedAside_)
-        return;
+    if (active == steppedAside_) return;
     steppedAside_ = active;
     platform_.keepOurWindowsOnTop(!active);
     if (active) {

@@ -20,9 +20,13 @@ public:
     FullscreenStepAside(const FullscreenStepAside&) = delete;
     FullscreenStepAside& operator=(const FullscreenStepAside&) = delete;
 
-    void speak(const QString& text) override;
-    void play(const QString& animation) override;
-    void stop() override;
+    void speak(const QString& text) override
+    {
+        if (!steppedAside_) character_.speak(text);
+    }
+    // A gesture shows nothing new above the fullscreen window: the character stays where it is.
+    void play(const QString& animation) override { character_.play(animation); }
+    void stop() override { character_.stop(); }
 
     bool steppedAside() const { return steppedAside_; }
 
@@ -31,7 +35,7 @@ private:
 
     Platform& platform_;
     SpeechRequests& character_;
-    bool steppedAside_;
+    bool steppedAside_ = false;
 };
 
 } // namespace dialoon

@@ -1,4 +1,3 @@
-// The commands of the menus and of the settings dialog.
 #include "app/MenuCommands.h"
 
 #include "app/ContactLinks.h"
