@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -24,8 +23,9 @@ namespace {
 // espeak-ng hands out sound in pieces of this many milliseconds.
 constexpr int kBufferMs = 100;
 
-struct EspeakLibrary
+struct EngineState
 {
+    std::mutex lock;
     decltype(&espeak_ng_InitializePath) initializePath = nullptr;
     decltype(&espeak_Info) info = nullptr;
     decltype(&espeak_Initialize) initialize = nullptr;
@@ -33,12 +33,6 @@ struct EspeakLibrary
     decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
     decltype(&espeak_SetParameter) setParameter = nullptr;
     decltype(&espeak_Synth) synth = nullptr;
-};
-
-struct EngineState
-{
-    std::mutex lock;
-    EspeakLibrary library;
     int sampleRate = 0; // 0 until the engine has started
     std::optional<std::string> startProblem;
     QString dataPath;
@@ -47,31 +41,27 @@ struct EngineState
     SynthesizedSpeech* collecting = nullptr; // the result being filled by the callback
 };
 
-EngineState& state()
-{
-    // Never destroyed: a voice's worker left behind in a sound device that hangs may still come back
-    // while the process's static objects are being destroyed, and must find the lock where it was.
-    static EngineState* const engine = new EngineState;
-    return *engine;
-}
+// Never destroyed: a voice's worker left behind in a sound device that hangs may still come back while
+// the process's static objects are being destroyed, and must find the lock where it was.
+EngineState& engine = *new EngineState;
 
 std::atomic<quint64> synthesisCount{0};
 
 // How wide the beak opens for an espeak-ng phoneme name ("a:", "m", "_"), 0 to 1, by the name's first
 // letter: the open vowels, the other vowels, the pause and the lip-closing and lip-biting consonants.
-double mouthOpening(const char* phonemeName)
+double mouthOpening(char first)
 {
     constexpr std::pair<std::string_view, double> kOpenings[] = {
         {"aA&6", 1.0}, {"EeOoV0@3WY", 0.65}, {"IiUuy", 0.4}, {"_mbp", 0.0}, {"fv", 0.15}};
-    if (phonemeName[0] == '\0') return 0.0;
+    if (first == '\0') return 0.0;
     for (const auto& [firstLetters, opening] : kOpenings)
-        if (firstLetters.find(phonemeName[0]) != std::string_view::npos) return opening;
+        if (firstLetters.find(first) != std::string_view::npos) return opening;
     return 0.25;
 }
 
 int collect(short* wav, int count, espeak_EVENT* events)
 {
-    SynthesizedSpeech* out = state().collecting;
+    SynthesizedSpeech* out = engine.collecting;
     if (out == nullptr) return 0;
     if (wav != nullptr && count > 0) out->samples.insert(out->samples.end(), wav, wav + count);
     for (espeak_EVENT* e = events; e != nullptr && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
@@ -80,9 +70,8 @@ int collect(short* wav, int count, espeak_EVENT* events)
             out->marks.push_back(
                 {SpeechMark::Kind::Word, e->audio_position, e->text_position - 1, e->length, 0.0});
         } else if (e->type == espeakEVENT_PHONEME) {
-            char name[9] = {};
-            std::memcpy(name, e->id.string, sizeof e->id.string);
-            out->marks.push_back({SpeechMark::Kind::Phoneme, e->audio_position, 0, 0, mouthOpening(name)});
+            out->marks.push_back(
+                {SpeechMark::Kind::Phoneme, e->audio_position, 0, 0, mouthOpening(e->id.string[0])});
         }
     }
     return 0;
@@ -92,48 +81,47 @@ int collect(short* wav, int count, espeak_EVENT* events)
 // opened when speech is first needed, not when the program starts: with what it brings along (the sound
 // server's client, codecs) it is some twenty libraries, which would otherwise make the strip's first
 // frame wait for the dynamic loader. It stays open for the rest of the run.
-std::optional<std::string> start(EngineState& engine)
+std::optional<std::string> start()
 {
     SharedLibrary shared(DIALOON_ESPEAK_LIBRARY);
     if (!shared.isOpen())
         return "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
-    EspeakLibrary& library = engine.library;
-    shared.find(library.initializePath, "espeak_ng_InitializePath");
-    shared.find(library.info, "espeak_Info");
-    shared.find(library.initialize, "espeak_Initialize");
-    shared.find(library.setSynthCallback, "espeak_SetSynthCallback");
-    shared.find(library.setVoiceByName, "espeak_SetVoiceByName");
-    shared.find(library.setParameter, "espeak_SetParameter");
-    shared.find(library.synth, "espeak_Synth");
+    shared.find(engine.initializePath, "espeak_ng_InitializePath");
+    shared.find(engine.info, "espeak_Info");
+    shared.find(engine.initialize, "espeak_Initialize");
+    shared.find(engine.setSynthCallback, "espeak_SetSynthCallback");
+    shared.find(engine.setVoiceByName, "espeak_SetVoiceByName");
+    shared.find(engine.setParameter, "espeak_SetParameter");
+    shared.find(engine.synth, "espeak_Synth");
     if (!shared.complete())
         return "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
-    library.initializePath(nullptr);
+    engine.initializePath(nullptr);
     const char* path = nullptr;
-    library.info(&path);
+    engine.info(&path);
     engine.dataPath = QString::fromLocal8Bit(path != nullptr ? path : "");
     // espeak-ng prints its own complaint when its data is missing; looking first keeps it quiet.
     if (engine.dataPath.isEmpty() || !QFileInfo::exists(QDir(engine.dataPath).filePath("phontab")))
         return "the espeak-ng speech data is missing (looked in " + engine.dataPath.toStdString() +
                "; install espeak-ng-data)";
-    const int rate = library.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
-                                        espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
+    const int rate = engine.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
+                                       espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
     if (rate <= 0) return "the espeak-ng speech engine could not start";
     engine.sampleRate = rate;
-    library.setSynthCallback(&collect);
+    engine.setSynthCallback(&collect);
     return std::nullopt;
 }
 
-void startOrThrow(EngineState& engine)
+void startOrThrow()
 {
-    if (engine.sampleRate == 0 && !engine.startProblem) engine.startProblem = start(engine);
+    if (engine.sampleRate == 0 && !engine.startProblem) engine.startProblem = start();
     if (engine.startProblem) throw SpeechError(*engine.startProblem);
 }
 
-void selectVoice(EngineState& engine, const QString& voiceName, const QString& dictionary)
+void selectVoice(const QString& voiceName, const QString& dictionary)
 {
     if (engine.currentVoice == voiceName) return;
     if (!QFileInfo::exists(QDir(engine.dataPath).filePath(dictionary)) ||
-        engine.library.setVoiceByName(voiceName.toUtf8().constData()) != EE_OK)
+        engine.setVoiceByName(voiceName.toUtf8().constData()) != EE_OK)
         throw SpeechError("the espeak-ng voice \"" + voiceName.toStdString() +
                           "\" is missing (install espeak-ng-data)");
     engine.currentVoice = voiceName;
@@ -143,29 +131,25 @@ void selectVoice(EngineState& engine, const QString& voiceName, const QString& d
 
 int EspeakEngine::sampleRate()
 {
-    EngineState& engine = state();
     std::lock_guard guard(engine.lock);
-    startOrThrow(engine);
+    startOrThrow();
     return engine.sampleRate;
 }
 
 void EspeakEngine::prepareVoice(const QString& voiceName, const QString& dictionary)
 {
-    EngineState& engine = state();
     std::lock_guard guard(engine.lock);
-    startOrThrow(engine);
-    selectVoice(engine, voiceName, dictionary);
+    startOrThrow();
+    selectVoice(voiceName, dictionary);
 }
 
 SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& voiceName,
                                            const QString& dictionary, int wordsPerMinute)
 {
-    EngineState& engine = state();
     std::lock_guard guard(engine.lock);
-    startOrThrow(engine);
-    selectVoice(engine, voiceName, dictionary);
-    if (wordsPerMinute != engine.currentRate &&
-        engine.library.setParameter(espeakRATE, wordsPerMinute, 0) == EE_OK)
+    startOrThrow();
+    selectVoice(voiceName, dictionary);
+    if (wordsPerMinute != engine.currentRate && engine.setParameter(espeakRATE, wordsPerMinute, 0) == EE_OK)
         engine.currentRate = wordsPerMinute;
 
     ++synthesisCount;
@@ -173,8 +157,8 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     speech.sampleRate = engine.sampleRate;
     const std::wstring wide = text.toStdWString();
     engine.collecting = &speech;
-    const espeak_ERROR result = engine.library.synth(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), 0,
-                                                     POS_CHARACTER, 0, espeakCHARS_WCHAR, nullptr, nullptr);
+    const espeak_ERROR result = engine.synth(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), 0,
+                                             POS_CHARACTER, 0, espeakCHARS_WCHAR, nullptr, nullptr);
     engine.collecting = nullptr;
     if (result != EE_OK)
         throw SpeechError("espeak-ng could not synthesise the text (error " + std::to_string(result) + ")");

@@ -1,6 +1,7 @@
 // Synthesised speech: its sound, and the moments in it where a word begins or a sound shapes the beak.
 #pragma once
 
+#include <QList>
 #include <QMetaType>
 #include <cstdint>
 #include <vector>
@@ -25,7 +26,7 @@ struct SynthesizedSpeech
 {
     std::vector<std::int16_t> samples; // mono, signed 16 bit
     int sampleRate = 0;                // samples per second
-    std::vector<SpeechMark> marks;     // in time order
+    QList<SpeechMark> marks;           // in time order
 
     int durationMs() const
     {

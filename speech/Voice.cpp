@@ -49,7 +49,6 @@ constexpr auto kOutputIdleClose = std::chrono::seconds(3);
 // that starts after the program (as at logon) or restarts is found again.
 constexpr auto kOutputRetry = std::chrono::seconds(30);
 
-// How long the destructor waits for the worker before leaving it behind.
 constexpr auto kWorkerExitWait = std::chrono::milliseconds(1000);
 
 std::atomic<int> workersRunning{0};
@@ -116,7 +115,6 @@ public:
     // Opens the output for mono signed 16-bit samples. Returns an empty text, or why there is no sound.
     QString open(int sampleRate)
     {
-        close();
         const PcAudioLibrary* library = pcaudio();
         if (library == nullptr)
             return QStringLiteral("the sound library %1 could not be loaded")
@@ -138,13 +136,10 @@ public:
         const int error = pcaudio()->write(device_, samples, count * sizeof(std::int16_t));
         return error == 0 ? QString() : describe(error);
     }
-    void drain() // waits until everything written has been heard
+    // Waits until everything written has been heard, or drops what has not been heard yet.
+    void finish(bool heard)
     {
-        if (open_) pcaudio()->drain(device_);
-    }
-    void discard() // drops what has been written but not yet heard
-    {
-        if (open_) pcaudio()->flush(device_);
+        if (open_) (heard ? pcaudio()->drain : pcaudio()->flush)(device_);
     }
     void close()
     {
@@ -182,8 +177,7 @@ public:
     }
     bool isOpen() const { return false; }
     QString write(const std::int16_t*, std::size_t) { return QStringLiteral("the sound output is not open"); }
-    void drain() {}
-    void discard() {}
+    void finish(bool) {}
     void close() {}
     void forgetDevice() {}
 };
@@ -234,10 +228,9 @@ Voice::~Voice()
     {
         std::lock_guard guard(worker_->mutex);
         worker_->quit = true;
-        worker_->pending.reset();
         worker_->owner = nullptr;
+        worker_->wake.notify_all();
     }
-    worker_->wake.notify_all();
     if (workerDone_.wait_for(kWorkerExitWait) == std::future_status::ready)
         thread_.join();
     else
@@ -265,21 +258,17 @@ quint64 Voice::speak(const QString& text, int languageId, bool slowly)
 {
     languageVoice(languageId); // throws for a language without a voice
     const quint64 utterance = ++lastUtterance_;
-    {
-        std::lock_guard guard(worker_->mutex);
-        worker_->pending = Worker::Job{utterance, text, languageId, slowly};
-    }
+    std::lock_guard guard(worker_->mutex);
+    worker_->pending = Worker::Job{utterance, text, languageId, slowly};
     worker_->wake.notify_all();
     return utterance;
 }
 
 void Voice::stop()
 {
-    {
-        std::lock_guard guard(worker_->mutex);
-        worker_->pending.reset();
-        worker_->cutShort = true;
-    }
+    std::lock_guard guard(worker_->mutex);
+    worker_->pending.reset();
+    worker_->cutShort = true;
     worker_->wake.notify_all();
 }
 
@@ -296,8 +285,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
     using Clock = std::chrono::steady_clock;
 
     // Everything here may take its time or hang (data on disk, a sound server that does not answer),
-    // which is why it happens on this thread and not on the caller's.
-    // A missing engine or voice is said when a sentence comes, through failed().
+    // hence this thread. A missing engine or voice is said when a sentence comes, through failed().
     int sampleRate = 0;
     try {
         if (!worker->quit) sampleRate = EspeakEngine::sampleRate();
@@ -308,9 +296,10 @@ void Voice::run(std::shared_ptr<Worker> worker)
 
     AudioOutput output;
     Clock::time_point nextOutputTry{};
-    const auto giveUpOutputForAWhile = [&] {
+    const auto goOnWithoutSound = [&](const QString& line) {
         output.forgetDevice();
         nextOutputTry = Clock::now() + kOutputRetry;
+        worker->post([line](Voice& voice) { voice.complain(line); });
     };
 
     for (;;) {
@@ -333,13 +322,9 @@ void Voice::run(std::shared_ptr<Worker> worker)
 
         if (sampleRate > 0 && !output.isOpen() && Clock::now() >= nextOutputTry) {
             const QString problem = output.open(sampleRate);
-            if (!problem.isEmpty()) {
-                giveUpOutputForAWhile();
-                worker->post([problem](Voice& voice) {
-                    voice.complain("no sound server or sound device answered (" + problem +
-                                   "); the character speaks without sound.");
-                });
-            }
+            if (!problem.isEmpty())
+                goOnWithoutSound("no sound server or sound device answered (" + problem +
+                                 "); the character speaks without sound.");
         }
         // Opening the sound may have hung for long, and the voice may have gone meanwhile (the process
         // may even be ending): then the engine is not touched again.
@@ -357,12 +342,11 @@ void Voice::run(std::shared_ptr<Worker> worker)
             continue;
         }
 
-        const QList<SpeechMark> marks(speech.marks.begin(), speech.marks.end());
         const int durationMs = speech.durationMs();
         std::optional<Clock::time_point> began; // once the utterance has been announced
         const auto announce = [&] {
             began = Clock::now();
-            worker->post([utterance, marks, durationMs](Voice& voice) {
+            worker->post([utterance, marks = speech.marks, durationMs](Voice& voice) {
                 emit voice.started(utterance, marks, durationMs);
             });
         };
@@ -374,11 +358,8 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 const std::size_t count = std::min(chunk, speech.samples.size() - offset);
                 const QString problem = output.write(speech.samples.data() + offset, count);
                 if (!problem.isEmpty()) {
-                    giveUpOutputForAWhile();
-                    worker->post([problem](Voice& voice) {
-                        voice.complain("the sound output failed (" + problem +
-                                       "); the character goes on without sound.");
-                    });
+                    goOnWithoutSound("the sound output failed (" + problem +
+                                     "); the character goes on without sound.");
                     break;
                 }
                 offset += count;
@@ -386,10 +367,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
                 // clock starts here, in step with what is heard.
                 if (!began) announce();
             }
-            if (worker->cutShort || worker->quit)
-                output.discard();
-            else if (output.isOpen())
-                output.drain();
+            output.finish(!(worker->cutShort || worker->quit));
         }
         if (!began) announce();
         if (!output.isOpen()) {

@@ -18,27 +18,24 @@ class Voice : public QObject
     Q_OBJECT
 
 public:
-    // Starts the worker, which readies the engine, the German voice and the sound output at once, so
-    // that the first sentence is not kept waiting. Returns without waiting for any of it.
+    // Starts the worker, which readies the engine and the German voice at once for the first sentence.
     explicit Voice(QObject* parent = nullptr);
-    // Waits a moment for the worker; a worker stuck in the sound device is left behind, not waited for.
-    // Once back, a worker left behind does nothing more with the speech engine or the sound: it ends.
+    // Waits a moment for the worker; one stuck in the sound device is left behind and, once back, ends
+    // without touching the speech engine or the sound again.
     ~Voice() override;
 
     // Worker threads still running in this process, those left behind by voices already gone included.
     static int runningWorkers();
 
-    // The espeak-ng voice for a language id (1031 German "de", 1033 English "en-us").
-    // Throws SpeechError for any other id.
+    // The espeak-ng voice for a language id (1031 "de", 1033 "en-us"). Throws SpeechError for any other.
     static QString voiceNameFor(int languageId);
 
     // Synthesises text in the language into memory, on the calling thread, slowly or at the usual rate.
     // Throws SpeechError when the language is unknown or the engine or its voice is missing.
     static SynthesizedSpeech synthesizeToBuffer(const QString& text, int languageId, bool slowly = false);
 
-    // Returns at once with the utterance's number; its progress arrives through the signals. An
-    // utterance asked for earlier that has not started yet is dropped in favour of this one.
-    // Throws SpeechError for an unknown language.
+    // Returns at once with the utterance's number; its progress arrives through the signals. One asked
+    // for earlier that has not started yet is dropped. Throws SpeechError for an unknown language.
     quint64 speak(const QString& text, int languageId, bool slowly = false);
 
     // Cuts the utterance being heard short and drops the one waiting, if any.
