@@ -2,11 +2,7 @@
 #include "speech/Character.h"
 
 #include "base/BuildInfo.h"
-#include "speech/CharacterArt.h"
-#include "speech/CharacterWindow.h"
-#include "speech/SpeechBalloon.h"
 #include "speech/SpeechError.h"
-#include "speech/Voice.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -44,36 +40,31 @@ int readingTimeMs(const QString& text)
 } // namespace
 
 Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge edge, QObject* parent)
-    : QObject(parent), edge_(std::move(edge)), art_(std::make_unique<CharacterArt>()),
-      window_(std::make_unique<CharacterWindow>(*art_, platform)),
-      balloon_(std::make_unique<SpeechBalloon>(platform, edge_)), voice_(std::make_unique<Voice>())
+    : QObject(parent), edge_(std::move(edge)), window_(art_, platform), balloon_(platform, edge_)
 {
     setObjectName(id);
-    window_->placeAtDefault();
     connect(&frames_, &TickTimer::timeout, this, [this] { runBehind(edge_, [this] { onFrame(); }); });
     readingTime_.setSingleShot(true);
     connect(&readingTime_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { endSpeech(); }); });
     watchdog_.setSingleShot(true);
     connect(&watchdog_, &QTimer::timeout, this, [this] { runBehind(edge_, [this] { onVoiceSilent(); }); });
-    connect(window_.get(), &CharacterWindow::moved, this,
-            [this] { runBehind(edge_, [this] { balloon_->follow(window_->geometry()); }); });
-    connect(window_.get(), &CharacterWindow::clicked, this, &Character::clicked);
-    connect(window_.get(), &CharacterWindow::menuRequested, this, &Character::menuRequested);
-    connect(voice_.get(), &Voice::started, this,
+    connect(&window_, &CharacterWindow::moved, this,
+            [this] { runBehind(edge_, [this] { balloon_.follow(window_.geometry()); }); });
+    connect(&window_, &CharacterWindow::clicked, this, &Character::clicked);
+    connect(&window_, &CharacterWindow::menuRequested, this, &Character::menuRequested);
+    connect(&voice_, &Voice::started, this,
             [this](quint64 utterance, const QList<SpeechMark>& marks, int durationMs) {
                 runBehind(edge_, [&] { onVoiceStarted(utterance, marks, durationMs); });
             });
-    connect(voice_.get(), &Voice::finished, this,
+    connect(&voice_, &Voice::finished, this,
             [this](quint64 utterance) { runBehind(edge_, [&] { onVoiceFinished(utterance); }); });
-    connect(voice_.get(), &Voice::failed, this,
+    connect(&voice_, &Voice::failed, this,
             [this](quint64 utterance) { runBehind(edge_, [&] { onVoiceFailed(utterance); }); });
 }
 
-Character::~Character() = default;
-
 void Character::keepOnScreen()
 {
-    window_->keepOnScreen();
+    window_.keepOnScreen();
 }
 
 void Character::Show()
@@ -94,7 +85,7 @@ void Character::Hide()
 void Character::StopAll()
 {
     queue_.clear();
-    if (current_ && current_->kind == Request::Kind::Speech) voice_->stop();
+    if (current_ && current_->kind == Request::Kind::Speech) voice_.stop();
     endSpeech(true);
 }
 
@@ -165,18 +156,13 @@ void Character::pump()
     current_ = std::move(queue_.front());
     queue_.pop_front();
     emit requestStarted(current_->number);
-    if (current_) begin();
-}
-
-void Character::begin()
-{
+    if (!current_) return; // stopped by a handler of the signal
     if (current_->kind == Request::Kind::Animation) {
         animator_.wave();
-        scheduleFrames();
-        return;
+        return scheduleFrames();
     }
-    balloon_->say(current_->text, window_->geometry());
-    utterance_ = voice_->speak(current_->text, current_->languageId, slow_);
+    balloon_.say(current_->text, window_.geometry());
+    utterance_ = voice_.speak(current_->text, current_->languageId, slow_);
     // Once the voice has failed to answer, it is not waited for again beyond the reading time.
     watchdog_.start(voiceAnswers_ ? kAnswerMs : readingTimeMs(current_->text));
 }
@@ -197,12 +183,7 @@ void Character::endSpeech(bool cutShort)
     readingTime_.stop();
     utterance_ = 0;
     animator_.stopSpeaking();
-    if (cutShort) {
-        balloon_->dismiss();
-    } else {
-        balloon_->revealAll();
-        balloon_->linger();
-    }
+    cutShort ? balloon_.dismiss() : balloon_.linger();
     scheduleFrames();
     finishCurrent();
 }
@@ -210,7 +191,7 @@ void Character::endSpeech(bool cutShort)
 void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks, int durationMs)
 {
     voiceAnswers_ = true;
-    if (utterance != utterance_ || utterance == 0) return;
+    if (utterance != utterance_) return;
     animator_.startSpeaking(marks);
     watchdog_.start(durationMs + kOverrunMs);
     scheduleFrames();
@@ -219,15 +200,15 @@ void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks
 void Character::onVoiceFinished(quint64 utterance)
 {
     voiceAnswers_ = true;
-    if (utterance == utterance_ && utterance != 0) endSpeech();
+    if (utterance == utterance_) endSpeech();
 }
 
 void Character::onVoiceFailed(quint64 utterance)
 {
     voiceAnswers_ = true;
-    if (utterance != utterance_ || utterance == 0 || !current_) return;
+    if (utterance != utterance_) return;
     watchdog_.stop();
-    balloon_->revealAll();
+    balloon_.revealAll();
     readingTime_.start(readingTimeMs(current_->text));
 }
 
@@ -240,7 +221,7 @@ void Character::onVoiceSilent()
         std::fflush(stderr);
     }
     voiceAnswers_ = false;
-    voice_->stop();
+    voice_.stop();
     endSpeech();
 }
 
@@ -249,11 +230,11 @@ void Character::onFrame()
     const auto elapsed = static_cast<int>(frameClock_.restart());
     const CharacterAnimator::Events events = animator_.advance(elapsed);
     if (animator_.phase() != CharacterAnimator::Phase::Hidden) {
-        window_->setPose(animator_.pose());
-        if (!window_->isVisible()) window_->show();
+        window_.setPose(animator_.pose());
+        if (!window_.isVisible()) window_.show();
     }
-    if (animator_.isSpeaking()) balloon_->reveal(animator_.heardLength());
-    if (events.vanished) window_->hide();
+    if (animator_.isSpeaking()) balloon_.reveal(animator_.heardLength());
+    if (events.vanished) window_.hide();
     if (events.waveEnded && current_ && current_->kind == Request::Kind::Animation) finishCurrent();
     if (events.appeared) schedulePump();
     scheduleFrames();

@@ -4,8 +4,12 @@
 
 #include "base/TickTimer.h"
 #include "speech/CharacterAnimator.h"
+#include "speech/CharacterArt.h"
+#include "speech/CharacterWindow.h"
 #include "speech/HandlerEdge.h"
 #include "speech/LanguageId.h"
+#include "speech/SpeechBalloon.h"
+#include "speech/Voice.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -13,16 +17,11 @@
 #include <QString>
 #include <QTimer>
 #include <deque>
-#include <memory>
 #include <optional>
 
 namespace dialoon {
 
-class CharacterArt;
-class CharacterWindow;
 class DesktopPlatform;
-class SpeechBalloon;
-class Voice;
 
 class Character : public QObject
 {
@@ -37,7 +36,6 @@ public:
     // Throws SpeechError when the character's drawing cannot be read. Every handler of the character
     // (its timers, its voice's reports, its balloon's) runs behind the edge.
     Character(const QString& id, DesktopPlatform& platform, HandlerEdge edge = {}, QObject* parent = nullptr);
-    ~Character() override;
 
     QString id() const { return objectName(); }
 
@@ -98,7 +96,6 @@ private:
     int enqueue(Request request);
     void schedulePump();
     void pump();
-    void begin();
     void finishCurrent();
     void endSpeech(bool cutShort = false);
     void onFrame();
@@ -109,10 +106,10 @@ private:
     void onVoiceSilent();
 
     HandlerEdge edge_;
-    std::unique_ptr<CharacterArt> art_;
-    std::unique_ptr<CharacterWindow> window_;
-    std::unique_ptr<SpeechBalloon> balloon_;
-    std::unique_ptr<Voice> voice_;
+    CharacterArt art_;
+    CharacterWindow window_;
+    SpeechBalloon balloon_;
+    Voice voice_;
     CharacterAnimator animator_;
     TickTimer frames_;
     QElapsedTimer frameClock_;

@@ -61,11 +61,6 @@ QRect changedArea(const QImage& before, const QImage& after)
         .toAlignedRect();
 }
 
-bool breathingOnly(const CharacterPose& pose)
-{
-    return pose.scale == 1.0 && pose.beakOpen == 0.0 && pose.lidClosure == 0.0 && pose.wingAngle == 0.0;
-}
-
 } // namespace
 
 CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform& platform, QWidget* parent)
@@ -81,6 +76,7 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform&
     setFixedSize(kSide, kSide);
     setCursor(Qt::OpenHandCursor);
     platform_.keepOffTaskbar(*this);
+    placeAtDefault();
 }
 
 void CharacterWindow::setPose(const CharacterPose& pose)
@@ -113,7 +109,8 @@ void CharacterWindow::setPose(const CharacterPose& pose)
 const CharacterWindow::Frame& CharacterWindow::frameFor(const CharacterPose& pose)
 {
     const qreal ratio = devicePixelRatioF();
-    const bool breathing = breathingOnly(pose);
+    const bool breathing =
+        pose.scale == 1.0 && pose.beakOpen == 0.0 && pose.lidClosure == 0.0 && pose.wingAngle == 0.0;
     std::vector<Frame>& kept = breathing ? frames_ : moving_;
     const auto found = std::find_if(kept.begin(), kept.end(), [&](const Frame& frame) {
         return frame.pose == pose && frame.picture.devicePixelRatio() == ratio &&

@@ -34,8 +34,6 @@ public:
     // when it grows.
     int masksSet() const { return masksSet_; }
 
-    // Near the lower right corner of the primary screen's area free of panels.
-    void placeAtDefault();
     // After the screens changed: at the default place again if it stood there, else moved just enough to
     // be whole on the screen it stands on (or the primary one) again.
     void keepOnScreen();
@@ -66,6 +64,8 @@ private:
     };
     // The frame for a pose: one kept from before, or drawn now.
     const Frame& frameFor(const CharacterPose& pose);
+    // Near the lower right corner of the primary screen's area free of panels.
+    void placeAtDefault();
 
     const CharacterArt& art_;
     const DesktopPlatform& platform_;
@@ -80,9 +80,8 @@ private:
     bool draggedAway_ = false; // further than a click's jitter since the press
     QPoint pressedAt_;
     QPoint dragOffset_;
-    std::optional<QPoint>
-        home_;               // where the character stands: its default place, or where the user last put it
-    bool atDefault_ = false; // home_ is the default place, not one the user chose
+    std::optional<QPoint> home_; // where it stands: its default place, or where the user last put it
+    bool atDefault_ = false;     // home_ is the default place, not one the user chose
 };
 
 } // namespace dialoon

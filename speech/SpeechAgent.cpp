@@ -1,17 +1,9 @@
 // The characters an agent has loaded.
 #include "speech/SpeechAgent.h"
 
-#include "speech/Character.h"
 #include "speech/SpeechError.h"
 
 namespace dialoon {
-
-CharacterCollection::CharacterCollection(DesktopPlatform& platform, HandlerEdge edge)
-    : platform_(platform), edge_(std::move(edge))
-{
-}
-
-CharacterCollection::~CharacterCollection() = default;
 
 void CharacterCollection::Load(const QString& id, const QString& loadKey)
 {
@@ -20,7 +12,7 @@ void CharacterCollection::Load(const QString& id, const QString& loadKey)
     if (!loadKey.isEmpty())
         throw SpeechError("Characters load from the program itself, not from \"" + loadKey.toStdString() +
                           "\"");
-    if (!characters_.contains(id)) characters_.emplace(id, std::make_unique<Character>(id, platform_, edge_));
+    characters_.try_emplace(id, id, platform_, edge_);
 }
 
 Character& CharacterCollection::Item(const QString& id)
@@ -28,7 +20,7 @@ Character& CharacterCollection::Item(const QString& id)
     const auto found = characters_.find(id);
     if (found == characters_.end())
         throw SpeechError("The character \"" + id.toStdString() + "\" is not loaded");
-    return *found->second;
+    return found->second;
 }
 
 } // namespace dialoon

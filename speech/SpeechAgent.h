@@ -1,17 +1,13 @@
 // The speech agent control, Agent1 of the strip: the entry to the loaded characters.
 #pragma once
 
-#include "speech/HandlerEdge.h"
+#include "speech/Character.h"
 
 #include <QObject>
 #include <QString>
 #include <map>
-#include <memory>
 
 namespace dialoon {
-
-class Character;
-class DesktopPlatform;
 
 // The characters an agent has loaded, by id. Only Peedy, who is built into the program, can be loaded.
 class CharacterCollection
@@ -21,8 +17,10 @@ public:
 
     // The characters' windows ask the desktop through the platform, which outlives the collection. Their
     // handlers run behind the edge.
-    CharacterCollection(DesktopPlatform& platform, HandlerEdge edge);
-    ~CharacterCollection();
+    CharacterCollection(DesktopPlatform& platform, HandlerEdge edge)
+        : platform_(platform), edge_(std::move(edge))
+    {
+    }
 
     // Loads the character; loading it again changes nothing. loadKey says where a character's data
     // would come from: Peedy's is built in, so only an empty key is accepted.
@@ -35,7 +33,7 @@ public:
 private:
     DesktopPlatform& platform_;
     HandlerEdge edge_;
-    std::map<QString, std::unique_ptr<Character>> characters_;
+    std::map<QString, Character> characters_;
 };
 
 class SpeechAgent : public QObject

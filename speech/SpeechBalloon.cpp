@@ -57,7 +57,12 @@ SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, 
         });
     });
     fade_.setInterval(kFadeStepMs);
-    connect(&fade_, &TickTimer::timeout, this, [this] { runBehind(edge_, [this] { fadeStep(); }); });
+    connect(&fade_, &TickTimer::timeout, this, [this] {
+        runBehind(edge_, [this] {
+            opacity_ -= qreal(kFadeStepMs) / kFadeMs;
+            opacity_ <= 0.0 ? dismiss() : setWindowOpacity(opacity_);
+        });
+    });
 }
 
 void SpeechBalloon::say(const QString& text, const QRect& character)
@@ -67,13 +72,29 @@ void SpeechBalloon::say(const QString& text, const QRect& character)
     opacity_ = 1.0;
     setWindowOpacity(1.0);
     // Trailing blanks are part of the course text but would only widen the balloon.
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    text_ = text.left(end);
+    text_ = text;
+    while (!text_.isEmpty() && text_.back().isSpace())
+        text_.chop(1);
     revealed_ = 0;
     if (text_.isEmpty()) return hide();
-    relayout();
+    layout_.clearLayout();
+    layout_.setText(text_);
+    layout_.setFont(font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout_.setTextOption(option);
+    layout_.beginLayout();
+    qreal y = 0.0;
+    qreal widest = 0.0;
+    for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
+        line.setLineWidth(kMaxTextWidth);
+        line.setPosition(QPointF(0.0, y));
+        y += line.height();
+        widest = std::max(widest, line.naturalTextWidth());
+    }
+    layout_.endLayout();
+    paper_ = QImage();
+    setFixedSize(qCeil(widest) + 2 * kPadX + kTailWidth, qCeil(y) + 2 * kPadY + kTailDrop);
     follow(character);
     show();
     update();
@@ -94,38 +115,6 @@ void SpeechBalloon::dismiss()
     fade_.stop();
     hide();
     setWindowOpacity(1.0);
-}
-
-void SpeechBalloon::fadeStep()
-{
-    opacity_ -= qreal(kFadeStepMs) / kFadeMs;
-    if (opacity_ <= 0.0)
-        dismiss();
-    else
-        setWindowOpacity(opacity_);
-}
-
-void SpeechBalloon::relayout()
-{
-    layout_.clearLayout();
-    layout_.setText(text_);
-    layout_.setFont(font());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WordWrap);
-    layout_.setTextOption(option);
-    layout_.beginLayout();
-    qreal y = 0.0;
-    qreal widest = 0.0;
-    for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
-        line.setLineWidth(kMaxTextWidth);
-        line.setPosition(QPointF(0.0, y));
-        y += line.height();
-        widest = std::max(widest, line.naturalTextWidth());
-    }
-    layout_.endLayout();
-    body_ = QSize(qCeil(widest) + 2 * kPadX, qCeil(y) + 2 * kPadY);
-    paper_ = QImage();
-    setFixedSize(body_.width() + kTailWidth, body_.height() + kTailDrop);
 }
 
 void SpeechBalloon::follow(const QRect& character)
@@ -157,7 +146,7 @@ QPainterPath SpeechBalloon::outline() const
 {
     const qreal half = kPen / 2.0;
     const qreal left = tailOnRight_ ? 0.0 : kTailWidth;
-    const QRectF body(left + half, half, body_.width() - kPen, body_.height() - kPen);
+    const QRectF body(left + half, half, width() - kTailWidth - kPen, height() - kTailDrop - kPen);
     QPainterPath path;
     path.addRoundedRect(body, kRadius, kRadius);
     QPainterPath tail;

@@ -30,9 +30,10 @@ public:
     void say(const QString& text, const QRect& character);
     void reveal(int length); // the first length characters are shown
     void revealAll() { reveal(static_cast<int>(text_.size())); }
-    // Goes after a while; a new say() cancels it.
+    // Shows every word and goes after a while; a new say() cancels it.
     void linger()
     {
+        revealAll();
         if (isVisible()) linger_.start();
     }
     void dismiss(); // gone at once
@@ -49,8 +50,6 @@ protected:
 private:
     const DesktopPlatform& platform_;
     HandlerEdge edge_;
-    void relayout();
-    void fadeStep();
     QPainterPath outline() const;
     QPointF textOrigin() const;
     // Where the characters from..to stand, in the window.
@@ -60,7 +59,6 @@ private:
     QString text_;
     int revealed_ = 0;
     QTextLayout layout_;
-    QSize body_;
     bool tailOnRight_ = true;
     QImage paper_; // the balloon without its words, drawn once for its size and side
     TickTimer linger_;
