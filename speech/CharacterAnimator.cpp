@@ -34,11 +34,6 @@ double easeOutBack(double x)
     return 1.0 + c3 * std::pow(x - 1.0, 3) + c1 * std::pow(x - 1.0, 2);
 }
 
-double waveAngle(int waveMs)
-{
-    return kWaveRaisedAngle + (waveMs / kWaveHoldMs % 2 == 0 ? -kWaveSwing : kWaveSwing);
-}
-
 // The belly's swell at this moment of the breath.
 double breathAt(int breathMs)
 {
@@ -103,17 +98,6 @@ void CharacterAnimator::stopSpeaking()
     marks_.clear();
 }
 
-double CharacterAnimator::mouthTarget() const
-{
-    if (!speaking_) return 0.0;
-    double target = 0.0;
-    for (const SpeechMark& mark : marks_) {
-        if (mark.audioMs > speechMs_) break;
-        if (mark.kind == SpeechMark::Kind::Phoneme) target = mark.mouth;
-    }
-    return target;
-}
-
 int CharacterAnimator::heardLength() const
 {
     int length = 0;
@@ -167,8 +151,12 @@ CharacterAnimator::Events CharacterAnimator::advance(int elapsedMs)
     }
 
     if (speaking_) speechMs_ += ms;
-    const double follow = std::min(1.0, ms * kBeakFollowPerMs);
-    beakOpen_ += (mouthTarget() - beakOpen_) * follow;
+    double mouth = 0.0; // for the last sound begun; there are marks only while the bird speaks
+    for (const SpeechMark& mark : marks_) {
+        if (mark.audioMs > speechMs_) break;
+        if (mark.kind == SpeechMark::Kind::Phoneme) mouth = mark.mouth;
+    }
+    beakOpen_ += (mouth - beakOpen_) * std::min(1.0, ms * kBeakFollowPerMs);
     if (!speaking_ && beakOpen_ < 0.02) beakOpen_ = 0.0;
     return events;
 }
@@ -188,7 +176,8 @@ CharacterPose CharacterAnimator::pose() const
     pose.beakOpen = beakOpen_;
     // The lids shut for the blink and open again: two frames, neither of which changes the outline.
     if (blinkMs_ >= 0) pose.lidClosure = 1.0;
-    if (waveMs_ >= 0) pose.wingAngle = waveAngle(waveMs_);
+    if (waveMs_ >= 0)
+        pose.wingAngle = kWaveRaisedAngle + (waveMs_ / kWaveHoldMs % 2 == 0 ? -kWaveSwing : kWaveSwing);
     return pose;
 }
 

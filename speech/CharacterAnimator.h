@@ -65,7 +65,6 @@ public:
     bool isBusy() const;
 
 private:
-    double mouthTarget() const;
     void scheduleBlink();
     void holdBreathAtRest();
     int untilBreathStepMs() const;

@@ -21,12 +21,6 @@ constexpr double kStrokeRoom = 6.0;
 // to helper threads, and waking them costs more than a frame of this size takes on one thread.
 constexpr int kBandRows = 32;
 
-// Every part but the wing as at rest: the beak shut, the eyes open, the belly settled.
-bool restingButTheWing(const CharacterPose& pose)
-{
-    return pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.breath == 1.0;
-}
-
 } // namespace
 
 CharacterArt::CharacterArt(const QString& svgPath) : svg_(std::make_unique<QSvgRenderer>(svgPath))
@@ -178,8 +172,9 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // The steps of paint(), with the fine pictures in place of the parts' outlines: the body's stands
-    // for the eyes too, and while every part but the wing is at rest, for all of those parts.
-    const bool resting = restingButTheWing(pose);
+    // for the eyes too, and while every part but the wing is at rest (the beak shut, the eyes open, the
+    // belly settled), for all of those parts.
+    const bool resting = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.breath == 1.0;
     const auto place = [&](const char* id) {
         const std::string_view part(id);
         if (part == "body") {
