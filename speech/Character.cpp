@@ -1,12 +1,10 @@
 // The character's request queue, its voice's reports and its frames.
 #include "speech/Character.h"
 
-#include "base/BuildInfo.h"
 #include "speech/SpeechError.h"
 
 #include <QMetaObject>
 #include <algorithm>
-#include <cstdio>
 
 namespace dialoon {
 
@@ -214,12 +212,7 @@ void Character::onVoiceFailed(quint64 utterance)
 
 void Character::onVoiceSilent()
 {
-    if (voiceAnswers_ && !complainedOfSilence_) {
-        complainedOfSilence_ = true;
-        std::fprintf(stderr, "%s: the voice did not answer in time; the character goes on without it.\n",
-                     BuildInfo::kTitle);
-        std::fflush(stderr);
-    }
+    if (voiceAnswers_) voice_.complain("the voice did not answer in time; the character goes on without it.");
     voiceAnswers_ = false;
     voice_.stop();
     endSpeech();

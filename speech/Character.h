@@ -44,8 +44,7 @@ public:
     void Show();
     void Hide();
     bool isVisible() const { return animator_.isVisible(); }
-    // Drops every request not yet finished, silences the voice and takes the balloon away; the
-    // character stays where it is.
+    // Drops every request not yet finished, silences the voice and takes the balloon away.
     void StopAll();
     // The screens changed: the character stays whole on the screen.
     void keepOnScreen();
@@ -55,19 +54,16 @@ public:
     void setLanguageID(int languageId);
     int LanguageID() const { return languageId_; }
 
-    // Queue a request and return at once with its number, or 0 when the character is hidden: a hidden
-    // character is silent and keeps nothing for later. With kMostPending requests waiting, the oldest
-    // waiting speech (or, with none, the oldest request) is dropped without a word to make room.
-    // Play throws SpeechError for an animation the character does not have (it has "Wave"), whether
-    // shown or hidden.
+    // Queue a request and return at once with its number, or 0 when hidden (a hidden character keeps
+    // nothing for later). With kMostPending waiting, the oldest waiting speech (or else the oldest
+    // request) makes room. Play throws SpeechError for any animation but "Wave", shown or hidden.
     int Speak(const QString& text);
     int Play(const QString& animation);
     // Says the text at once, in the current language: what was being said or waiting is dropped first,
     // so that asking again starts the sentence again. Returns as Speak does.
     int sayAgain(const QString& text);
 
-    // Slow speech (about three quarters of the usual rate) from the next sentence on; the lips and the
-    // balloon keep pace with the voice either way.
+    // Slow speech (about three quarters of the usual rate) from the next sentence on.
     void setSlowSpeech(bool slow) { slow_ = slow; }
     bool slowSpeech() const { return slow_; }
 
@@ -116,7 +112,6 @@ private:
     QTimer readingTime_; // how long a sentence that cannot be spoken stays in the balloon
     QTimer watchdog_;    // a voice that never answers must not stop the queue
     bool pumpScheduled_ = false;
-    bool complainedOfSilence_ = false;
     bool voiceAnswers_ = true; // false from a watchdog timeout until the voice is heard from again
     bool slow_ = false;
     int languageId_ = LanguageId::kGerman;

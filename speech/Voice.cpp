@@ -274,8 +274,7 @@ void Voice::stop()
 
 void Voice::complain(const QString& line)
 {
-    if (complaints_.contains(line)) return;
-    complaints_.insert(line);
+    if (!complaints_.insert(line).second) return;
     std::fprintf(stderr, "%s: %s\n", BuildInfo::kTitle, qPrintable(line));
     std::fflush(stderr);
 }

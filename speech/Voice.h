@@ -3,12 +3,11 @@
 
 #include "speech/SpeechMark.h"
 
-#include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <future>
 #include <memory>
+#include <set>
 #include <thread>
 
 namespace dialoon {
@@ -40,6 +39,8 @@ public:
 
     // Cuts the utterance being heard short and drops the one waiting, if any.
     void stop();
+    // Writes a line to standard error the first time it comes up, never again.
+    void complain(const QString& line);
 
 signals:
     // The first sound went to the output (or, without sound, the utterance's time began). The marks'
@@ -54,14 +55,12 @@ private:
     struct Worker;
 
     static void run(std::shared_ptr<Worker> worker);
-    // Writes a line to standard error the first time it comes up, never again.
-    void complain(const QString& line);
 
     std::shared_ptr<Worker> worker_;
     std::future<void> workerDone_;
     std::thread thread_;
     quint64 lastUtterance_ = 0;
-    QSet<QString> complaints_;
+    std::set<QString> complaints_;
 };
 
 } // namespace dialoon
