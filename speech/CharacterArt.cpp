@@ -17,9 +17,6 @@ namespace {
 constexpr double kBeakDrop = 20.0;
 // Room around a part's outline for the width of its strokes, in drawing units.
 constexpr double kStrokeRoom = 6.0;
-// Frames are put together in bands of rows: Qt hands drawing of more than about a hundred rows at once
-// to helper threads, and waking them costs more than a frame of this size takes on one thread.
-constexpr int kBandRows = 32;
 
 } // namespace
 

@@ -23,8 +23,10 @@ public:
     // Throws SpeechError when the drawing cannot be read or lacks one of the parts the poses move.
     explicit CharacterArt(const QString& svgPath = QStringLiteral(":/character/peedy.svg"));
     ~CharacterArt();
-    CharacterArt(const CharacterArt&) = delete;
-    CharacterArt& operator=(const CharacterArt&) = delete;
+
+    // Frames are drawn and copied in bands of rows: Qt hands more than about a hundred rows at once to
+    // helper threads, and waking them costs more than a frame of this size takes on one thread.
+    static constexpr int kBandRows = 32;
 
     // Draws the pose into target, which stands for the drawing's whole square.
     void paint(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
@@ -45,8 +47,7 @@ private:
 
     void drawPart(QPainter& painter, const char* id) const;
     void placeAboutTheFeet(QPainter& painter, const QRectF& target, const CharacterPose& pose) const;
-    // Puts the parts in their places for the pose, each drawn by draw(id): from the drawing itself, or
-    // from the finer pictures of the parts.
+    // Puts the parts in their places for the pose, each drawn by draw(id).
     void compose(QPainter& painter, const CharacterPose& pose,
                  const std::function<void(const char*)>& draw) const;
     // Draws the fine pictures for this size of the whole-drawing pictures, once per size.

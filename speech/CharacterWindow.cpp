@@ -26,10 +26,6 @@ constexpr int kCornerGap = 24;
 constexpr std::size_t kFramesKept = 24;
 constexpr std::size_t kMovingFramesKept = 48;
 
-// The frame is copied in bands of rows: Qt hands a copy of more than about a hundred rows to helper
-// threads, which costs more in waking them than the copy of one small window takes.
-constexpr int kBandRows = 32;
-
 // Where two frames of the same size differ, in device-independent pixels; empty where they are alike.
 QRect changedArea(const QImage& before, const QImage& after)
 {
@@ -133,17 +129,17 @@ void CharacterWindow::placeAtDefault()
     const QRect free = platform_.availableArea(std::nullopt);
     home_ = QPoint(free.right() + 1 - kSide - kCornerGap, free.bottom() + 1 - kSide - kCornerGap);
     atDefault_ = true;
-    move(*home_);
+    move(home_);
 }
 
 void CharacterWindow::keepOnScreen()
 {
-    if (!home_ || dragging_) return;
+    if (dragging_) return;
     if (atDefault_) return placeAtDefault();
-    const QRect free = platform_.availableArea(*home_ + QPoint(kSide / 2, kSide / 2));
-    home_ = QPoint(std::clamp(home_->x(), free.left(), std::max(free.left(), free.right() + 1 - kSide)),
-                   std::clamp(home_->y(), free.top(), std::max(free.top(), free.bottom() + 1 - kSide)));
-    move(*home_);
+    const QRect free = platform_.availableArea(home_ + QPoint(kSide / 2, kSide / 2));
+    home_ = QPoint(std::clamp(home_.x(), free.left(), std::max(free.left(), free.right() + 1 - kSide)),
+                   std::clamp(home_.y(), free.top(), std::max(free.top(), free.bottom() + 1 - kSide)));
+    move(home_);
 }
 
 void CharacterWindow::showEvent(QShowEvent* event)
@@ -153,7 +149,7 @@ void CharacterWindow::showEvent(QShowEvent* event)
     // Some window managers place a newly shown window by their own rules; the character goes back to
     // where it stands once the window manager is done with it.
     const auto returnHome = [this] {
-        if (home_ && !dragging_ && pos() != *home_) move(*home_);
+        if (!dragging_ && pos() != home_) move(home_);
     };
     QTimer::singleShot(0, this, returnHome);
     QTimer::singleShot(300, this, returnHome);
@@ -167,8 +163,9 @@ void CharacterWindow::paintEvent(QPaintEvent* event)
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect area = event->rect();
     const qreal ratio = picture_.devicePixelRatio();
-    for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
-        const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
+    for (int top = area.top(); top <= area.bottom(); top += CharacterArt::kBandRows) {
+        const QRect band(area.left(), top, area.width(),
+                         std::min(CharacterArt::kBandRows, area.bottom() + 1 - top));
         painter.drawImage(band, picture_,
                           QRectF(QPointF(band.topLeft()) * ratio, QSizeF(band.size()) * ratio));
     }
@@ -198,10 +195,7 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
     dragging_ = false;
     setCursor(Qt::OpenHandCursor);
-    if (!draggedAway_) {
-        emit clicked();
-        return;
-    }
+    if (!draggedAway_) return emit clicked();
     home_ = pos();
     atDefault_ = false;
 }

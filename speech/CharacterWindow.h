@@ -8,8 +8,6 @@
 #include <QPoint>
 #include <QRegion>
 #include <QWidget>
-
-#include <optional>
 #include <vector>
 
 namespace dialoon {
@@ -80,8 +78,8 @@ private:
     bool draggedAway_ = false; // further than a click's jitter since the press
     QPoint pressedAt_;
     QPoint dragOffset_;
-    std::optional<QPoint> home_; // where it stands: its default place, or where the user last put it
-    bool atDefault_ = false;     // home_ is the default place, not one the user chose
+    QPoint home_;            // where it stands: its default place, or where the user last put it
+    bool atDefault_ = false; // home_ is the default place, not one the user chose
 };
 
 } // namespace dialoon

@@ -121,18 +121,14 @@ void SpeechBalloon::follow(const QRect& character)
 {
     if (text_.isEmpty()) return;
     const QRect free = platform_.availableArea(character.center());
-
-    const int anchorY = character.top() + qRound(kAnchorY * character.height());
-    const QPoint leftAnchor(character.left() + qRound(kAnchorLeftX * character.width()), anchorY);
-    const QPoint rightAnchor(character.left() + qRound(kAnchorRightX * character.width()), anchorY);
+    const int leftAnchor = character.left() + qRound(kAnchorLeftX * character.width());
+    const int rightAnchor = character.left() + qRound(kAnchorRightX * character.width());
     // Left of the character by preference: by default it stands in the lower right corner.
-    const bool tailOnRight =
-        leftAnchor.x() - width() >= free.left() || rightAnchor.x() + width() > free.right();
-    const QPoint anchor = tailOnRight ? leftAnchor : rightAnchor;
-    int x = tailOnRight ? anchor.x() - width() + 1 : anchor.x();
-    int y = anchor.y() - height() + 1;
-    x = std::clamp(x, free.left(), std::max(free.left(), free.right() + 1 - width()));
-    y = std::clamp(y, free.top(), std::max(free.top(), free.bottom() + 1 - height()));
+    const bool tailOnRight = leftAnchor - width() >= free.left() || rightAnchor + width() > free.right();
+    const int x = std::clamp(tailOnRight ? leftAnchor - width() + 1 : rightAnchor, free.left(),
+                             std::max(free.left(), free.right() + 1 - width()));
+    const int y = std::clamp(character.top() + qRound(kAnchorY * character.height()) - height() + 1,
+                             free.top(), std::max(free.top(), free.bottom() + 1 - height()));
     if (tailOnRight != tailOnRight_) {
         tailOnRight_ = tailOnRight;
         paper_ = QImage();
@@ -151,15 +147,11 @@ QPainterPath SpeechBalloon::outline() const
     path.addRoundedRect(body, kRadius, kRadius);
     QPainterPath tail;
     const qreal bottom = body.bottom() - 1.0;
-    if (tailOnRight_) {
-        tail.moveTo(body.right() - 34.0, bottom);
-        tail.lineTo(width() - half, height() - half);
-        tail.lineTo(body.right() - kRadius, bottom - 6.0);
-    } else {
-        tail.moveTo(body.left() + 34.0, bottom);
-        tail.lineTo(half, height() - half);
-        tail.lineTo(body.left() + kRadius, bottom - 6.0);
-    }
+    const qreal edge = tailOnRight_ ? body.right() : body.left();
+    const qreal inwards = tailOnRight_ ? -1.0 : 1.0;
+    tail.moveTo(edge + inwards * 34.0, bottom);
+    tail.lineTo(tailOnRight_ ? width() - half : half, height() - half);
+    tail.lineTo(edge + inwards * kRadius, bottom - 6.0);
     tail.closeSubpath();
     return path.united(tail).simplified();
 }
