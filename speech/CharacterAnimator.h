@@ -5,7 +5,6 @@
 #include "speech/CharacterPose.h"
 #include "speech/SpeechMark.h"
 
-#include <QList>
 #include <cstdint>
 #include <random>
 
@@ -29,9 +28,8 @@ public:
     static constexpr int kWaveMs = 1500;
     static constexpr int kBlinkMs = 120;
     static constexpr int kBreathMs = 3400;
-    // Frame intervals: smooth while something moves quickly; otherwise only when the picture changes (a
-    // pixel of breath, the lids shutting or opening, the wing's next place in a wave), at least every
-    // kIdleFrameMaxMs.
+    // Frame intervals: smooth while something moves quickly, else only as the picture changes (a pixel
+    // of breath, the lids, the wing's next place in a wave) and at least every kIdleFrameMaxMs.
     static constexpr int kBusyFrameMs = 40;
     static constexpr int kIdleFrameMaxMs = 2000;
 
@@ -60,8 +58,7 @@ public:
 
     // How soon the next frame is worth drawing; 0 when nothing moves (hidden).
     int frameIntervalMs() const;
-    // Whether something moves smoothly (growing, vanishing, speaking): not only the breath, the lids or
-    // the wing's places in a wave.
+    // Whether something moves smoothly (growing, vanishing, speaking), not only in steps.
     bool isBusy() const;
 
 private:

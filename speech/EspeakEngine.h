@@ -20,8 +20,7 @@ int sampleRate();
 // because espeak-ng itself only complains about a missing one on standard error.
 void prepareVoice(const QString& voiceName, const QString& dictionary);
 
-// espeak-ng's own speaking rate, in words per minute, and the slow one a beginner hears each sound in:
-// about three quarters of it.
+// espeak-ng's usual rate in words per minute, and a beginner's slow one, about three quarters of it.
 inline constexpr int kNormalRate = 175;
 inline constexpr int kSlowRate = 130;
 

@@ -1,5 +1,4 @@
-// The languages the character speaks, by their Windows language ids, as the character's interface
-// names them.
+// The languages the character speaks, by the Windows language ids its interface names them by.
 #pragma once
 
 namespace dialoon::LanguageId {

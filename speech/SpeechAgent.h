@@ -15,16 +15,14 @@ class CharacterCollection
 public:
     static inline const QString kPeedy = QStringLiteral("Peedy");
 
-    // The characters' windows ask the desktop through the platform, which outlives the collection. Their
-    // handlers run behind the edge.
+    // The platform outlives the collection; the characters' handlers run behind the edge.
     CharacterCollection(DesktopPlatform& platform, HandlerEdge edge)
         : platform_(platform), edge_(std::move(edge))
     {
     }
 
-    // Loads the character; loading it again changes nothing. loadKey says where a character's data
-    // would come from: Peedy's is built in, so only an empty key is accepted.
-    // Throws SpeechError for any id but "Peedy" and for a non-empty load key.
+    // Loads the character; loading it again changes nothing. Peedy's data is built in, so loadKey
+    // must be empty. Throws SpeechError for any id but "Peedy" and for a non-empty load key.
     void Load(const QString& id, const QString& loadKey = {});
 
     // Throws SpeechError when no character with this id has been loaded.
