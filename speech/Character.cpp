@@ -50,19 +50,32 @@ Character::Character(const QString& id, DesktopPlatform& platform, HandlerEdge e
             [this] { runBehind(edge_, [this] { balloon_.follow(window_.geometry()); }); });
     connect(&window_, &CharacterWindow::clicked, this, &Character::clicked);
     connect(&window_, &CharacterWindow::menuRequested, this, &Character::menuRequested);
+    // Whatever the voice reports, it has answered; only the sentence being said is followed.
     connect(&voice_, &Voice::started, this,
             [this](quint64 utterance, const QList<SpeechMark>& marks, int durationMs) {
-                runBehind(edge_, [&] { onVoiceStarted(utterance, marks, durationMs); });
+                runBehind(edge_, [&] {
+                    voiceAnswers_ = true;
+                    if (utterance != utterance_) return;
+                    animator_.startSpeaking(marks);
+                    watchdog_.start(durationMs + kOverrunMs);
+                    scheduleFrames();
+                });
             });
-    connect(&voice_, &Voice::finished, this,
-            [this](quint64 utterance) { runBehind(edge_, [&] { onVoiceFinished(utterance); }); });
-    connect(&voice_, &Voice::failed, this,
-            [this](quint64 utterance) { runBehind(edge_, [&] { onVoiceFailed(utterance); }); });
-}
-
-void Character::keepOnScreen()
-{
-    window_.keepOnScreen();
+    connect(&voice_, &Voice::finished, this, [this](quint64 utterance) {
+        runBehind(edge_, [&] {
+            voiceAnswers_ = true;
+            if (utterance == utterance_) endSpeech();
+        });
+    });
+    connect(&voice_, &Voice::failed, this, [this](quint64 utterance) {
+        runBehind(edge_, [&] {
+            voiceAnswers_ = true;
+            if (utterance != utterance_) return;
+            watchdog_.stop();
+            balloon_.revealAll();
+            readingTime_.start(readingTimeMs(current_->text));
+        });
+    });
 }
 
 void Character::Show()
@@ -184,30 +197,6 @@ void Character::endSpeech(bool cutShort)
     cutShort ? balloon_.dismiss() : balloon_.linger();
     scheduleFrames();
     finishCurrent();
-}
-
-void Character::onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks, int durationMs)
-{
-    voiceAnswers_ = true;
-    if (utterance != utterance_) return;
-    animator_.startSpeaking(marks);
-    watchdog_.start(durationMs + kOverrunMs);
-    scheduleFrames();
-}
-
-void Character::onVoiceFinished(quint64 utterance)
-{
-    voiceAnswers_ = true;
-    if (utterance == utterance_) endSpeech();
-}
-
-void Character::onVoiceFailed(quint64 utterance)
-{
-    voiceAnswers_ = true;
-    if (utterance != utterance_) return;
-    watchdog_.stop();
-    balloon_.revealAll();
-    readingTime_.start(readingTimeMs(current_->text));
 }
 
 void Character::onVoiceSilent()

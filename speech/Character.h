@@ -12,7 +12,6 @@
 #include "speech/Voice.h"
 
 #include <QElapsedTimer>
-#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -47,7 +46,7 @@ public:
     // Drops every request not yet finished, silences the voice and takes the balloon away.
     void StopAll();
     // The screens changed: the character stays whole on the screen.
-    void keepOnScreen();
+    void keepOnScreen() { window_.keepOnScreen(); }
 
     // 1031 German or 1033 English, used by the Speak calls that follow. Throws SpeechError for an id
     // without a voice, leaving the language as it was.
@@ -96,9 +95,6 @@ private:
     void endSpeech(bool cutShort = false);
     void onFrame();
     void scheduleFrames();
-    void onVoiceStarted(quint64 utterance, const QList<SpeechMark>& marks, int durationMs);
-    void onVoiceFinished(quint64 utterance);
-    void onVoiceFailed(quint64 utterance);
     void onVoiceSilent();
 
     HandlerEdge edge_;
