@@ -198,11 +198,7 @@ int CharacterAnimator::frameIntervalMs() const
 
 int CharacterAnimator::untilBreathStepMs() const
 {
-    const auto shown = [](int breathMs) {
-        CharacterPose pose;
-        pose.breath = breathAt(breathMs);
-        return pose.quantized().breath;
-    };
+    const auto shown = [](int breathMs) { return CharacterPose{1.0, breathAt(breathMs)}.quantized().breath; };
     const double now = shown(breathMs_);
     constexpr int kLookStepMs = 10;
     for (int ms = kLookStepMs; ms < kIdleFrameMaxMs; ms += kLookStepMs)

@@ -69,7 +69,6 @@ void SpeechBalloon::say(const QString& text, const QRect& character)
 {
     linger_.stop();
     fade_.stop();
-    opacity_ = 1.0;
     setWindowOpacity(1.0);
     // Trailing blanks are part of the course text but would only widen the balloon.
     text_ = text;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QList>
-#include <QMetaType>
 #include <cstdint>
 #include <vector>
 
@@ -36,5 +35,3 @@ struct SynthesizedSpeech
 };
 
 } // namespace dialoon
-
-Q_DECLARE_METATYPE(dialoon::SpeechMark)

@@ -75,16 +75,15 @@ const PcAudioLibrary* pcaudio()
 {
     static const PcAudioLibrary* const library = []() -> const PcAudioLibrary* {
         static PcAudioLibrary functions;
-        SharedLibrary& shared = functions.shared;
-        shared.find(functions.create, "create_audio_device_object");
-        shared.find(functions.open, "audio_object_open");
-        shared.find(functions.write, "audio_object_write");
-        shared.find(functions.drain, "audio_object_drain");
-        shared.find(functions.flush, "audio_object_flush");
-        shared.find(functions.close, "audio_object_close");
-        shared.find(functions.destroy, "audio_object_destroy");
-        shared.find(functions.strerror, "audio_object_strerror");
-        return shared.complete() ? &functions : nullptr;
+        functions.shared.find(functions.create, "create_audio_device_object");
+        functions.shared.find(functions.open, "audio_object_open");
+        functions.shared.find(functions.write, "audio_object_write");
+        functions.shared.find(functions.drain, "audio_object_drain");
+        functions.shared.find(functions.flush, "audio_object_flush");
+        functions.shared.find(functions.close, "audio_object_close");
+        functions.shared.find(functions.destroy, "audio_object_destroy");
+        functions.shared.find(functions.strerror, "audio_object_strerror");
+        return functions.shared.complete() ? &functions : nullptr;
     }();
     return library;
 }
