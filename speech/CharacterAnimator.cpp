@@ -34,7 +34,6 @@ double easeOutBack(double x)
     return 1.0 + c3 * std::pow(x - 1.0, 3) + c1 * std::pow(x - 1.0, 2);
 }
 
-// The belly's swell at this moment of the breath.
 double breathAt(int breathMs)
 {
     return 1.0 + kBreathDepth * std::sin(2.0 * std::numbers::pi * breathMs / CharacterAnimator::kBreathMs);

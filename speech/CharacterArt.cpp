@@ -168,9 +168,8 @@ QImage CharacterArt::render(QSize logicalSize, qreal devicePixelRatio, const Cha
     prepareSprites(image.size() * 2);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    // The steps of paint(), with the fine pictures in place of the parts' outlines: the body's stands
-    // for the eyes too, and while every part but the wing is at rest (the beak shut, the eyes open, the
-    // belly settled), for all of those parts.
+    // The steps of paint(), with the fine pictures in place of the parts' outlines: the body's stands for
+    // the eyes too, and while all but the wing rest (beak shut, eyes open, belly settled), for all those.
     const bool resting = pose.beakOpen <= 0.0 && pose.lidClosure <= 0.0 && pose.breath == 1.0;
     const auto place = [&](const char* id) {
         const std::string_view part(id);

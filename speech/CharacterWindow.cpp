@@ -157,8 +157,7 @@ void CharacterWindow::showEvent(QShowEvent* event)
 
 void CharacterWindow::paintEvent(QPaintEvent* event)
 {
-    // The frame covers the whole window, transparency included: copied as it is, in one pass. The window
-    // is shown once it has a pose.
+    // Shown only with a pose, the window is covered by its frame, transparency included: copied as it is.
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect area = event->rect();

@@ -256,11 +256,10 @@ SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId,
 quint64 Voice::speak(const QString& text, int languageId, bool slowly)
 {
     languageVoice(languageId); // throws for a language without a voice
-    const quint64 utterance = ++lastUtterance_;
     std::lock_guard guard(worker_->mutex);
-    worker_->pending = Worker::Job{utterance, text, languageId, slowly};
+    worker_->pending = Worker::Job{++lastUtterance_, text, languageId, slowly};
     worker_->wake.notify_all();
-    return utterance;
+    return lastUtterance_;
 }
 
 void Voice::stop()
@@ -316,7 +315,6 @@ void Voice::run(std::shared_ptr<Worker> worker)
             worker->pending.reset();
             worker->cutShort = false;
         }
-        const quint64 utterance = job.utterance;
 
         if (sampleRate > 0 && !output.isOpen() && Clock::now() >= nextOutputTry) {
             const QString problem = output.open(sampleRate);
@@ -333,7 +331,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
             speech = synthesizeToBuffer(job.text, job.languageId, job.slowly);
         } catch (const SpeechError& e) {
             const QString reason = QString::fromStdString(e.what());
-            worker->post([utterance, reason](Voice& voice) {
+            worker->post([utterance = job.utterance, reason](Voice& voice) {
                 voice.complain(reason + "; sentences are shown without speech.");
                 emit voice.failed(utterance, reason);
             });
@@ -344,7 +342,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
         std::optional<Clock::time_point> began; // once the utterance has been announced
         const auto announce = [&] {
             began = Clock::now();
-            worker->post([utterance, marks = speech.marks, durationMs](Voice& voice) {
+            worker->post([utterance = job.utterance, marks = speech.marks, durationMs](Voice& voice) {
                 emit voice.started(utterance, marks, durationMs);
             });
         };
@@ -375,7 +373,7 @@ void Voice::run(std::shared_ptr<Worker> worker)
             worker->wake.wait_until(lock, *began + std::chrono::milliseconds(durationMs),
                                     [&] { return worker->quit || worker->cutShort; });
         }
-        worker->post([utterance](Voice& voice) { emit voice.finished(utterance); });
+        worker->post([utterance = job.utterance](Voice& voice) { emit voice.finished(utterance); });
     }
     output.close();
     --workersRunning;
