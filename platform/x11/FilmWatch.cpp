@@ -4,7 +4,6 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
@@ -20,26 +19,6 @@ const QString kKdeService = QStringLiteral("org.freedesktop.PowerManagement");
 const QString kKdePath = QStringLiteral("/org/freedesktop/PowerManagement/Inhibit");
 const QString kKdeInterface = QStringLiteral("org.freedesktop.PowerManagement.Inhibit");
 
-// The signals followed, and the slot each one calls.
-struct Followed
-{
-    const QString& service;
-    const QString& path;
-    const QString& interface;
-    const char* name;
-    const char* slot;
-};
-const Followed kFollowed[] = {
-    {kGnomeService, kGnomePath, kGnomeService, "InhibitorAdded",
-     SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
-    {kGnomeService, kGnomePath, kGnomeService, "InhibitorRemoved",
-     SLOT(gnomeInhibitorsChanged(QDBusObjectPath))},
-    // How GNOME's session manager tells of an inhibitor that keeps the session from idling.
-    {kGnomeService, kGnomePath, kProperties, "PropertiesChanged",
-     SLOT(gnomePropertiesChanged(QString, QVariantMap, QStringList))},
-    {kKdeService, kKdePath, kKdeInterface, "HasInhibitChanged", SLOT(kdeInhibitChanged(bool))},
-};
-
 } // namespace
 
 FilmWatch::FilmWatch(std::function<void(bool)> onChange) : onChange_(std::move(onChange))
@@ -52,28 +31,22 @@ void FilmWatch::listen()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
-    connected_ = true;
-    // Connected before asking, so that no change between the question and the signal is missed.
-    for (const Followed& f : kFollowed)
-        bus.connect(f.service, f.path, f.interface, QString::fromLatin1(f.name), this, f.slot);
+    // Connected before asking, so that no change between the question and the signal is missed. The bus
+    // forgets the watch's signals when the watch goes.
+    bus.connect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorAdded"), this,
+                SLOT(askGnome()));
+    bus.connect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorRemoved"), this,
+                SLOT(askGnome()));
+    // How GNOME's session manager tells of an inhibitor that keeps the session from idling.
+    bus.connect(kGnomeService, kGnomePath, kProperties, QStringLiteral("PropertiesChanged"), this,
+                SLOT(gnomePropertiesChanged(QString, QVariantMap)));
+    bus.connect(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibitChanged"), this,
+                SLOT(kdeInhibitChanged(bool)));
     askGnome();
     askKde();
 }
 
-FilmWatch::~FilmWatch()
-{
-    if (!connected_) return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    for (const Followed& f : kFollowed)
-        bus.disconnect(f.service, f.path, f.interface, QString::fromLatin1(f.name), this, f.slot);
-}
-
-void FilmWatch::gnomeInhibitorsChanged(const QDBusObjectPath&)
-{
-    askGnome();
-}
-
-void FilmWatch::gnomePropertiesChanged(const QString&, const QVariantMap& changed, const QStringList&)
+void FilmWatch::gnomePropertiesChanged(const QString&, const QVariantMap& changed)
 {
     const auto actions = changed.constFind(QStringLiteral("InhibitedActions"));
     if (actions != changed.constEnd()) set(gnome_, (actions->toUInt() & kIdleInhibited) != 0);

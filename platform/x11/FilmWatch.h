@@ -8,12 +8,10 @@
 #pragma once
 
 #include <QObject>
-#include <QStringList>
 #include <QVariantMap>
 
 #include <functional>
 
-class QDBusObjectPath;
 class QDBusPendingCall;
 
 namespace dialoon {
@@ -24,7 +22,6 @@ class FilmWatch : public QObject
 public:
     // onChange hears every change, once the session's answer to the first question has come.
     explicit FilmWatch(std::function<void(bool)> onChange);
-    ~FilmWatch() override;
 
     bool active() const { return gnome_ || kde_; }
 
@@ -33,14 +30,13 @@ public:
     static constexpr int kFirstQuestionDelayMs = 500;
 
 private slots:
-    void gnomeInhibitorsChanged(const QDBusObjectPath& inhibitor);
-    void gnomePropertiesChanged(const QString& interface, const QVariantMap& changed,
-                                const QStringList& invalidated);
+    // The session bus calls a slot with the signal's first arguments only.
+    void askGnome();
+    void gnomePropertiesChanged(const QString& interface, const QVariantMap& changed);
     void kdeInhibitChanged(bool inhibited);
 
 private:
     void listen();
-    void askGnome();
     void askKde();
     void set(bool& which, bool now);
     void whenAnswered(const QDBusPendingCall& call, std::function<void(const QVariant&)> answered);
@@ -48,7 +44,6 @@ private:
     std::function<void(bool)> onChange_;
     bool gnome_ = false;
     bool kde_ = false;
-    bool connected_ = false;
 };
 
 } // namespace dialoon
