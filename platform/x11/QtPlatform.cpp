@@ -2,21 +2,17 @@
 #include "platform/x11/QtPlatform.h"
 
 #include "base/BuildInfo.h"
-#include "platform/posix/LogonEntry.h"
 #include "platform/posix/SingleInstance.h"
 #include "platform/x11/FilmWatch.h"
 #include "platform/x11/FullscreenWatch.h"
 #include "platform/x11/PointerWatch.h"
-#include "platform/x11/WindowManagerHints.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPalette>
 #include <QScreen>
 #include <QTimer>
-#include <QUrl>
 #include <QWindow>
 
 #include <cstdio>
@@ -168,36 +164,10 @@ void QtPlatform::showWarning(const QString& title, const QString& text)
     box->show();
 }
 
-void QtPlatform::openUrl(const QString& url)
-{
-    QDesktopServices::openUrl(QUrl(url));
-}
-
-QString QtPlatform::executablePath() const
-{
-    return QCoreApplication::applicationFilePath();
-}
-
-QString QtPlatform::writeLogonEntry(const QString& executablePath)
-{
-    return LogonEntry::write(executablePath);
-}
-
-QString QtPlatform::removeLogonEntry()
-{
-    return LogonEntry::remove();
-}
-
 bool QtPlatform::claimSingleInstance()
 {
-    switch (instance_->claim()) {
-    case SingleInstance::Claim::Sole:
-        return true;
-    case SingleInstance::Claim::Elsewhere:
-        return false;
-    case SingleInstance::Claim::Unguarded:
-        break;
-    }
+    const SingleInstance::Claim claim = instance_->claim();
+    if (claim != SingleInstance::Claim::Unguarded) return claim == SingleInstance::Claim::Sole;
     // The program runs all the same; the person who wonders why two copies run can read why here.
     std::fprintf(stderr, "%s: %s; this copy starts without the check for another running copy.\n",
                  BuildInfo::kTitle, qPrintable(instance_->problem()));
@@ -288,16 +258,6 @@ QRect QtPlatform::stripScreenArea() const
 {
     const QScreen* screen = screenOf(strip_);
     return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
-}
-
-void QtPlatform::keepOffTaskbar(QWidget& window) const
-{
-    dialoon::keepOffTaskbar(&window);
-}
-
-bool QtPlatform::windowsBlend() const
-{
-    return dialoon::windowsBlend();
 }
 
 } // namespace dialoon

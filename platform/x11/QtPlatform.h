@@ -2,8 +2,13 @@
 #pragma once
 
 #include "platform/DesktopPlatform.h"
+#include "platform/posix/LogonEntry.h"
+#include "platform/x11/WindowManagerHints.h"
 
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -45,10 +50,10 @@ public:
     QColor systemColour(SystemColour which) const override;
     void showMessage(const QString& title, const QString& text) override;
     void showWarning(const QString& title, const QString& text) override;
-    void openUrl(const QString& url) override;
-    QString executablePath() const override;
-    QString writeLogonEntry(const QString& executablePath) override;
-    QString removeLogonEntry() override;
+    void openUrl(const QString& url) override { QDesktopServices::openUrl(QUrl(url)); }
+    QString executablePath() const override { return QCoreApplication::applicationFilePath(); }
+    QString writeLogonEntry(const QString& path) override { return LogonEntry::write(path); }
+    QString removeLogonEntry() override { return LogonEntry::remove(); }
     bool claimSingleInstance() override;
     bool activateRunningInstance() override;
     void setActivationHandler(std::function<void()> handler) override
@@ -60,8 +65,8 @@ public:
     void keepOurWindowsOnTop(bool onTop) override;
     QRect availableArea(std::optional<QPoint> near) const override;
     QRect stripScreenArea() const override;
-    void keepOffTaskbar(QWidget& window) const override;
-    bool windowsBlend() const override;
+    void keepOffTaskbar(QWidget& window) const override { dialoon::keepOffTaskbar(&window); }
+    bool windowsBlend() const override { return dialoon::windowsBlend(); }
 
 private:
     QPointer<QWidget> strip_;
