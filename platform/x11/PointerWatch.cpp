@@ -235,20 +235,11 @@ bool PointerWatch::nativeEventFilter(const QByteArray& eventType, void* message,
 
 bool PointerWatch::eventFilter(QObject*, QEvent* event)
 {
-    switch (event->type()) {
-    case QEvent::MouseMove:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::Enter:
-    case QEvent::Leave:
-    case QEvent::HoverMove:
-    case QEvent::DragMove:
-    case QEvent::TabletMove:
+    const QEvent::Type t = event->type();
+    if (t == QEvent::MouseMove || t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease ||
+        t == QEvent::Enter || t == QEvent::Leave || t == QEvent::HoverMove || t == QEvent::DragMove ||
+        t == QEvent::TabletMove)
         noteMovement(true);
-        break;
-    default:
-        break;
-    }
     return false;
 }
 
