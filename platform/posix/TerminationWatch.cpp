@@ -12,16 +12,12 @@ namespace dialoon {
 
 namespace {
 
-std::function<void()>& exitHandler()
-{
-    static std::function<void()> handler;
-    return handler;
-}
+std::function<void()> exitHandler;
 
 extern "C" void onExit()
 {
     // Taken out first: whatever the handler does, it runs once.
-    if (const std::function<void()> handler = std::exchange(exitHandler(), {})) handler();
+    if (const std::function<void()> handler = std::exchange(exitHandler, {})) handler();
 }
 
 constexpr int kWatched[] = {SIGTERM, SIGINT, SIGHUP};
@@ -67,32 +63,27 @@ TerminationWatch::TerminationWatch(std::function<void(int)> handler, unsigned ha
     : handler_(std::move(handler))
 {
     hangGuard = static_cast<sig_atomic_t>(hangGuardSeconds);
-    if (::pipe(pipeEnds_) != 0) {
+    if (::pipe2(pipeEnds_, O_CLOEXEC) != 0) {
         pipeEnds_[0] = pipeEnds_[1] = -1;
         return;
     }
-    ::fcntl(pipeEnds_[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(pipeEnds_[1], F_SETFD, FD_CLOEXEC);
     ::fcntl(pipeEnds_[1], F_SETFL, O_NONBLOCK);
     unhandled = 0;
     writeEnd = pipeEnds_[1];
-    listener_ = std::thread([this] { listen(); });
-    setAction(onTerminationSignal);
-}
-
-void TerminationWatch::listen()
-{
     // Asleep in read() until a signal comes: the thread costs nothing meanwhile.
-    for (;;) {
-        unsigned char byte = kStop;
-        const auto got = ::read(pipeEnds_[0], &byte, 1);
-        if (got < 0 && errno == EINTR) continue;
-        if (got != 1 || byte == kStop) return;
-        if (handler_) handler_(byte);
-        // Handled, and the program goes on: the next signal is again one to keep the place for.
-        ::alarm(0);
-        unhandled = 0;
-    }
+    listener_ = std::thread([this] {
+        for (;;) {
+            unsigned char byte = kStop;
+            const auto got = ::read(pipeEnds_[0], &byte, 1);
+            if (got < 0 && errno == EINTR) continue;
+            if (got != 1 || byte == kStop) return;
+            if (handler_) handler_(byte);
+            // Handled, and the program goes on: the next signal is again one to keep the place for.
+            ::alarm(0);
+            unhandled = 0;
+        }
+    });
+    setAction(onTerminationSignal);
 }
 
 TerminationWatch::~TerminationWatch()
@@ -106,7 +97,6 @@ TerminationWatch::~TerminationWatch()
     listener_.join();
     ::close(pipeEnds_[0]);
     ::close(pipeEnds_[1]);
-    pipeEnds_[0] = pipeEnds_[1] = -1;
 }
 
 void TerminationWatch::ignoreBrokenPipes()
@@ -117,7 +107,7 @@ void TerminationWatch::ignoreBrokenPipes()
 void TerminationWatch::setExitHandler(std::function<void()> handler)
 {
     [[maybe_unused]] static const bool registered = std::atexit(onExit) == 0;
-    exitHandler() = std::move(handler);
+    exitHandler = std::move(handler);
 }
 
 } // namespace dialoon
