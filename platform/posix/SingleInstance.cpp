@@ -9,12 +9,11 @@
 #include <QSocketNotifier>
 #include <QThread>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <list>
 #include <optional>
-#include <vector>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -122,22 +121,18 @@ private:
             const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd < 0) return;
             if (callers_.size() >= kMostCallers) letGo(callers_.begin());
-            Caller& caller = callers_.emplace_back();
-            caller.fd = fd;
-            caller.notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-            QObject::connect(caller.notifier.get(), &QSocketNotifier::activated, caller.notifier.get(),
-                             [this, fd] { hear(fd); });
+            const auto caller = callers_.insert(callers_.end(), {fd, {}, nullptr});
+            caller->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+            QObject::connect(caller->notifier.get(), &QSocketNotifier::activated, caller->notifier.get(),
+                             [this, caller] { hear(caller); });
         }
     }
 
     // Reads what a caller sent; the message is whole at the end of its line, or when the caller hangs up.
-    void hear(int fd)
+    void hear(std::list<Caller>::iterator caller)
     {
-        const auto caller =
-            std::find_if(callers_.begin(), callers_.end(), [fd](const Caller& c) { return c.fd == fd; });
-        if (caller == callers_.end()) return;
         char buffer[kLongestMessage];
-        const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+        const ssize_t got = ::read(caller->fd, buffer, sizeof(buffer));
         if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
         if (got > 0) caller->said.append(buffer, got);
         const bool whole = got <= 0 || caller->said.contains('\n') || caller->said.size() >= kLongestMessage;
@@ -147,7 +142,7 @@ private:
         if (activate && onActivate_) onActivate_();
     }
 
-    void letGo(std::vector<Caller>::iterator caller)
+    void letGo(std::list<Caller>::iterator caller)
     {
         // Its notifier may be the one calling: it goes once it has returned.
         caller->notifier->setEnabled(false);
@@ -160,7 +155,7 @@ private:
     int fd_ = -1;
     QByteArray path_;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::vector<Caller> callers_;
+    std::list<Caller> callers_;
 };
 
 SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key)) {}
