@@ -1,11 +1,7 @@
-// The session's idle inhibitors, followed on the session bus: GNOME's session manager and KDE's power
-// management. Every question is asked without waiting for its answer.
 #include "platform/x11/FilmWatch.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QTimer>
 
@@ -42,8 +38,12 @@ void FilmWatch::listen()
                 SLOT(gnomePropertiesChanged(QString, QVariantMap)));
     bus.connect(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibitChanged"), this,
                 SLOT(kdeInhibitChanged(bool)));
+    // Every question is asked without waiting for its answer; where there is no such service, or it
+    // fails, no answer comes, and nothing is known of a film.
     askGnome();
-    askKde();
+    bus.callWithCallback(
+        QDBusMessage::createMethodCall(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibit")),
+        this, SLOT(kdeInhibitChanged(bool)), nullptr);
 }
 
 void FilmWatch::gnomePropertiesChanged(const QString&, const QVariantMap& changed)
@@ -63,30 +63,12 @@ void FilmWatch::askGnome()
     QDBusMessage get =
         QDBusMessage::createMethodCall(kGnomeService, kGnomePath, kProperties, QStringLiteral("Get"));
     get << kGnomeService << QStringLiteral("InhibitedActions");
-    whenAnswered(QDBusConnection::sessionBus().asyncCall(get), [this](const QVariant& value) {
-        const QVariant actions = value.value<QDBusVariant>().variant();
-        set(gnome_, (actions.toUInt() & kIdleInhibited) != 0);
-    });
+    QDBusConnection::sessionBus().callWithCallback(get, this, SLOT(gnomeAnswered(QDBusVariant)), nullptr);
 }
 
-void FilmWatch::askKde()
+void FilmWatch::gnomeAnswered(const QDBusVariant& actions)
 {
-    const QDBusMessage ask =
-        QDBusMessage::createMethodCall(kKdeService, kKdePath, kKdeInterface, QStringLiteral("HasInhibit"));
-    whenAnswered(QDBusConnection::sessionBus().asyncCall(ask),
-                 [this](const QVariant& value) { set(kde_, value.toBool()); });
-}
-
-void FilmWatch::whenAnswered(const QDBusPendingCall& call, std::function<void(const QVariant&)> answered)
-{
-    auto* watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, answered = std::move(answered)] {
-        watcher->deleteLater();
-        // No such service on this desktop, or it failed: nothing is known of a film.
-        const QDBusMessage reply = watcher->reply();
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-            answered(reply.arguments().constFirst());
-    });
+    set(gnome_, (actions.variant().toUInt() & kIdleInhibited) != 0);
 }
 
 void FilmWatch::set(bool& which, bool now)

@@ -12,7 +12,7 @@
 
 #include <functional>
 
-class QDBusPendingCall;
+class QDBusVariant;
 
 namespace dialoon {
 
@@ -30,16 +30,15 @@ public:
     static constexpr int kFirstQuestionDelayMs = 500;
 
 private slots:
-    // The session bus calls a slot with the signal's first arguments only.
+    // Called by the session bus, with a signal's first arguments or with an answer.
     void askGnome();
+    void gnomeAnswered(const QDBusVariant& actions);
     void gnomePropertiesChanged(const QString& interface, const QVariantMap& changed);
     void kdeInhibitChanged(bool inhibited);
 
 private:
     void listen();
-    void askKde();
     void set(bool& which, bool now);
-    void whenAnswered(const QDBusPendingCall& call, std::function<void(const QVariant&)> answered);
 
     std::function<void(bool)> onChange_;
     bool gnome_ = false;
