@@ -174,11 +174,9 @@ QString SingleInstance::privateFolder(QString* problem)
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && unsafeFolder(runtime, true).isEmpty()) return runtime;
     const QString own = QDir::tempPath() + QStringLiteral("/dialoon-%1").arg(::geteuid());
-    if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST) {
-        if (problem) *problem = QStringLiteral("%1 cannot be made (%2)").arg(own, lastError());
-        return {};
-    }
-    const QString why = unsafeFolder(own, false);
+    const QString why = ::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST
+                            ? QStringLiteral("%1 cannot be made (%2)").arg(own, lastError())
+                            : unsafeFolder(own, false);
     if (why.isEmpty()) return own;
     if (problem) *problem = why;
     return {};
@@ -198,8 +196,7 @@ SingleInstance::Claim SingleInstance::claim()
         problem_ = QStringLiteral("no private folder for the lock that keeps to one running copy: ") + why;
         return Claim::Unguarded;
     }
-    const QString lockPath = folder + u'/' + key_ + QStringLiteral(".lock");
-    lock_ = std::make_unique<QLockFile>(lockPath);
+    lock_ = std::make_unique<QLockFile>(folder + u'/' + key_ + QStringLiteral(".lock"));
     // A lock left by a copy that crashed is taken over: QLockFile checks whether its owner still lives.
     if (!lock_->tryLock(0)) {
         const QLockFile::LockError error = lock_->error();

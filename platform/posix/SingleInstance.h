@@ -46,9 +46,7 @@ signals:
     void activationRequested();
 
 private:
-    // Where later copies' messages arrive: a local socket of the system's own, without the network
-    // library.
-    class Listener;
+    class Listener; // where later copies' messages arrive
 
     QString socketName(const QString& folder) const;
 
