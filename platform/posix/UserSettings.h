@@ -9,6 +9,9 @@
 
 namespace dialoon {
 
-std::unique_ptr<QSettings> openUserSettings(const QString& application);
+inline std::unique_ptr<QSettings> openUserSettings(const QString& application)
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, application);
+}
 
 } // namespace dialoon
