@@ -1,9 +1,7 @@
-// Durable replacement with the system calls themselves, each one checked.
 #include "platform/posix/DurableFile.h"
 
 #include "platform/posix/SingleInstance.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>

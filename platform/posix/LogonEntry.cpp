@@ -1,4 +1,3 @@
-// The start-at-logon entry: an XDG autostart file.
 #include "platform/posix/LogonEntry.h"
 
 #include "base/BuildInfo.h"

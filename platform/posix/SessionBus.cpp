@@ -22,10 +22,7 @@ QByteArray escaped(const QByteArray& value)
         const auto u = static_cast<unsigned char>(c);
         const bool plain = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
                            c == '-' || c == '_' || c == '/' || c == '.' || c == '\\' || c == '*';
-        if (plain)
-            out += c;
-        else
-            out += '%' + QByteArray::number(u, 16).rightJustified(2, '0');
+        out += plain ? QByteArray(1, c) : '%' + QByteArray::number(u, 16).rightJustified(2, '0');
     }
     return out;
 }

@@ -1,4 +1,3 @@
-// Shared libraries through the dynamic loader.
 #include "platform/posix/SharedLibrary.h"
 
 #include <dlfcn.h>

@@ -1,4 +1,3 @@
-// The X display probe: one short xcb connection, closed at once.
 #include "platform/x11/DisplayProbe.h"
 
 #include <QtGlobal>

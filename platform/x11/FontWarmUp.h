@@ -10,7 +10,6 @@ namespace dialoon {
 class FontWarmUp
 {
 public:
-    // Starts at once.
     FontWarmUp();
     // Waits for the reading to end.
     ~FontWarmUp();

@@ -25,7 +25,6 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    // Looks again; reports a change.
     void update();
     bool fullscreen();
     bool isOwn(std::uint32_t window) const { return (window & ~ownMask_) == ownBase_; }

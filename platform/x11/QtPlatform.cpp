@@ -1,4 +1,3 @@
-// Qt implementation of the platform interface.
 #include "platform/x11/QtPlatform.h"
 
 #include "base/BuildInfo.h"
