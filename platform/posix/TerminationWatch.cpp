@@ -60,7 +60,6 @@ void setAction(void (*handler)(int))
 } // namespace
 
 TerminationWatch::TerminationWatch(std::function<void(int)> handler, unsigned hangGuardSeconds)
-    : handler_(std::move(handler))
 {
     hangGuard = static_cast<sig_atomic_t>(hangGuardSeconds);
     if (::pipe2(pipeEnds_, O_CLOEXEC) != 0) {
@@ -71,13 +70,13 @@ TerminationWatch::TerminationWatch(std::function<void(int)> handler, unsigned ha
     unhandled = 0;
     writeEnd = pipeEnds_[1];
     // Asleep in read() until a signal comes: the thread costs nothing meanwhile.
-    listener_ = std::thread([this] {
+    listener_ = std::thread([readEnd = pipeEnds_[0], handler = std::move(handler)] {
         for (;;) {
             unsigned char byte = kStop;
-            const auto got = ::read(pipeEnds_[0], &byte, 1);
+            const auto got = ::read(readEnd, &byte, 1);
             if (got < 0 && errno == EINTR) continue;
             if (got != 1 || byte == kStop) return;
-            if (handler_) handler_(byte);
+            if (handler) handler(byte);
             // Handled, and the program goes on: the next signal is again one to keep the place for.
             ::alarm(0);
             unhandled = 0;
@@ -92,8 +91,7 @@ TerminationWatch::~TerminationWatch()
     // The handlers go first, so that none of them writes into a pipe that is closing.
     setAction(SIG_DFL);
     writeEnd = -1;
-    const unsigned char stop = kStop;
-    [[maybe_unused]] const auto written = ::write(pipeEnds_[1], &stop, 1);
+    [[maybe_unused]] const auto written = ::write(pipeEnds_[1], &kStop, 1);
     listener_.join();
     ::close(pipeEnds_[0]);
     ::close(pipeEnds_[1]);

@@ -32,7 +32,6 @@ public:
     static void setExitHandler(std::function<void()> handler);
 
 private:
-    std::function<void(int)> handler_;
     int pipeEnds_[2] = {-1, -1};
     std::thread listener_;
 };
