@@ -109,6 +109,14 @@ bool FullscreenWatch::fullscreen()
 // gone leaves nothing followed, so that a new window that comes with its id is followed anew.
 bool FullscreenWatch::follow(xcb_window_t window)
 {
+    // Another client's window, whose events this client alone asks for. It may be gone by now: the error
+    // is taken here instead of in the toolkit's error log.
+    const auto select = [c = connection_](xcb_window_t other, std::uint32_t mask) {
+        xcb_generic_error_t* error =
+            xcb_request_check(c, xcb_change_window_attributes_checked(c, other, XCB_CW_EVENT_MASK, &mask));
+        std::free(error);
+        return error == nullptr;
+    };
     if (window == followed_ && window != XCB_WINDOW_NONE) return true;
     if (followed_ != XCB_WINDOW_NONE && !isOwn(followed_)) select(followed_, XCB_EVENT_MASK_NO_EVENT);
     followed_ = XCB_WINDOW_NONE;
@@ -117,16 +125,6 @@ bool FullscreenWatch::follow(xcb_window_t window)
         return false;
     followed_ = window;
     return true;
-}
-
-// Another client's window, whose events this client alone asks for. It may be gone by now: the error
-// is taken here instead of in the toolkit's error log.
-bool FullscreenWatch::select(xcb_window_t window, std::uint32_t mask)
-{
-    xcb_generic_error_t* error = xcb_request_check(
-        connection_, xcb_change_window_attributes_checked(connection_, window, XCB_CW_EVENT_MASK, &mask));
-    std::free(error);
-    return error == nullptr;
 }
 
 } // namespace dialoon

@@ -29,7 +29,6 @@ private:
     bool fullscreen();
     bool isOwn(std::uint32_t window) const { return (window & ~ownMask_) == ownBase_; }
     bool follow(std::uint32_t window);
-    bool select(std::uint32_t window, std::uint32_t mask);
 
     std::function<QRect()> screenArea_;
     std::function<void(bool)> onChange_;
