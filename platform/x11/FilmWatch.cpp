@@ -29,10 +29,8 @@ void FilmWatch::listen()
     if (!bus.isConnected()) return;
     // Connected before asking, so that no change between the question and the signal is missed. The bus
     // forgets the watch's signals when the watch goes.
-    bus.connect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorAdded"), this,
-                SLOT(askGnome()));
-    bus.connect(kGnomeService, kGnomePath, kGnomeService, QStringLiteral("InhibitorRemoved"), this,
-                SLOT(askGnome()));
+    for (const QString& name : {QStringLiteral("InhibitorAdded"), QStringLiteral("InhibitorRemoved")})
+        bus.connect(kGnomeService, kGnomePath, kGnomeService, name, this, SLOT(askGnome()));
     // How GNOME's session manager tells of an inhibitor that keeps the session from idling.
     bus.connect(kGnomeService, kGnomePath, kProperties, QStringLiteral("PropertiesChanged"), this,
                 SLOT(gnomePropertiesChanged(QString, QVariantMap)));
