@@ -91,8 +91,6 @@ public:
         if (fd_ < 0 || ::bind(fd_, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 ||
             ::chmod(address->sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd_, int(kMostCallers)) != 0) {
             *error = lastError();
-            if (fd_ >= 0) ::close(fd_);
-            fd_ = -1;
             return false;
         }
         path_ = address->sun_path;
