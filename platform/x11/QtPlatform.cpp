@@ -21,8 +21,7 @@ namespace {
 
 QScreen* screenOf(const QWidget* w)
 {
-    if (w && w->screen()) return w->screen();
-    return QGuiApplication::primaryScreen();
+    return w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
 }
 
 constexpr int kScreensSettleMs = 250;
@@ -170,7 +169,6 @@ bool QtPlatform::claimSingleInstance()
     // The program runs all the same; the person who wonders why two copies run can read why here.
     std::fprintf(stderr, "%s: %s; this copy starts without the check for another running copy.\n",
                  BuildInfo::kTitle, qPrintable(instance_->problem()));
-    std::fflush(stderr);
     return true;
 }
 
