@@ -75,7 +75,9 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
       ticks_(model_, watch_, effects_, cycle_, [this](const std::function<void()>& step) { guarded(step); }),
       agent_(platform_, [this](const std::function<void()>& handler) { behindEdge(handler); }),
       form1_(model_, platform_), commands_(state_, model_, store_, platform_), keeper_(store_.path()),
-      termination_([this](int signalNumber) { keepPlaceAndEnd(signalNumber); })
+      // Told to stop, the program keeps the place, then ends, on the termination watch's thread.
+      termination_(
+          [this](int signalNumber) { endProcess(keeper_.saveAll() ? EXIT_SUCCESS : 128 + signalNumber); })
 {
     platform_.setStripWindow(&form1_);
 
@@ -84,7 +86,7 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     connect(&form1_, &Form1::captionReleased, this, [this] { guarded([this] { drag_.release(); }); });
     connect(&form1_, &Form1::menuButtonHovered, this, [this] { guarded([this] { openMenu(); }); });
     // A movement of the resting pointer: the watch's ticks are on time again from the one due.
-    platform_.setPointerMovedHandler([this] { watchOnTime(); });
+    platform_.setPointerMovedHandler([this] { ticks_.timer(Timer1).setDeferrable(false); });
     // A laptop docked or undocked: the strip and the character stay whole on the screen.
     platform_.setScreensChangedHandler([this] {
         guarded([this] {
@@ -97,7 +99,7 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     // window-manager session's logout, an X server that dies): the place is kept first.
     TerminationWatch::setExitHandler([this] { keeper_.saveAll(); });
     // A session manager asks running programs to keep their data before the session ends.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &Application::keepPlace);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { keeper_.saveAll(); });
 }
 
 Application::~Application()
@@ -157,16 +159,6 @@ void Application::refresh()
     // Through XWayland a click on a Wayland window reaches none of the program's windows, and the menu's
     // grab does not hear it: the menu closes when the pointer leaves for one.
     if (form2_ && platform_.pointerElsewhere()) form2_->mnu_file()->close();
-}
-
-void Application::watchOnTime()
-{
-    ticks_.timer(Timer1).setDeferrable(false);
-}
-
-void Application::prepareCharacter()
-{
-    characterPending_ = true;
 }
 
 // The strip's first frame waits for nothing it does not show: the windows' icon, the splash and the
@@ -241,7 +233,7 @@ void Application::loadCharacter()
 void Application::start()
 {
     guarded([this] {
-        Startup(state_, model_, store_, platform_, selector_).run([this] { prepareCharacter(); });
+        Startup(state_, model_, store_, platform_, selector_).run([this] { characterPending_ = true; });
         model_.visible = true;
         form1_.render();
         awaitFirstFrame();
@@ -350,16 +342,6 @@ void Application::exitProgram()
 {
     commands_.saveForExit();
     endProcess(EXIT_SUCCESS);
-}
-
-bool Application::keepPlace()
-{
-    return keeper_.saveAll();
-}
-
-void Application::keepPlaceAndEnd(int signalNumber)
-{
-    endProcess(keeper_.saveAll() ? EXIT_SUCCESS : 128 + signalNumber);
 }
 
 } // namespace dialoon

@@ -70,9 +70,6 @@ private:
     void behindEdge(const std::function<void()>& handler);
     [[noreturn]] void fail(const QString& error);
     void refresh();
-    // The watch's ticks wake the program again, for the pointer moved or the character moves.
-    void watchOnTime();
-    void prepareCharacter();
     void awaitFirstFrame();
     void firstFrameShown();
     void openSplash();
@@ -86,10 +83,6 @@ private:
     void chooseSlowSpeech(bool slow);
     void openAbout();
     void exitProgram();
-    // Exit's saves when the session ends; false when they failed.
-    bool keepPlace();
-    // The same when the process is told to stop, then the end: on the termination watch's thread.
-    void keepPlaceAndEnd(int signalNumber);
 
     // Forwards the cycle's requests to the character, if there is one.
     class CharacterSpeech : public SpeechRequests
