@@ -48,30 +48,26 @@ public:
         if (!retiredIfIdle()) arm();
     }
 
-    void start(TickTimer& timer)
+    // Sets the Qt timer for the next tick due; every change of a timer ends here.
+    void arm()
     {
-        // Inside a tick the new timer counts from that tick's moment, so the two stay in step.
-        const std::int64_t from = running_ >= 0 ? running_ : now();
-        timer.dueNs_ = ceilToGrid(from + std::int64_t(std::max(timer.interval_, 0)) * kNsPerMs);
-        timer.order_ = nextOrder_++;
-        timer.active_ = true;
-        arm();
+        const std::int64_t moment = wakeMoment();
+        if (moment < 0) {
+            wake_.stop();
+            armedFor_ = -1;
+            return;
+        }
+        if (wake_.isActive() && armedFor_ == moment) return;
+        armedFor_ = moment;
+        const std::int64_t wait = moment - now();
+        const int waitMs = wait <= 0 ? 0 : int((wait + kNsPerMs - 1) / kNsPerMs);
+        repeatNs_ = std::int64_t(waitMs) * kNsPerMs;
+        wake_.start(waitMs);
     }
 
-    void stop(TickTimer& timer)
-    {
-        timer.active_ = false;
-        arm();
-    }
-
-    void setDeferrable(TickTimer& timer, bool deferrable, std::int64_t mostWaitNs)
-    {
-        timer.deferrable_ = deferrable;
-        timer.mostWaitNs_ = mostWaitNs;
-        if (timer.active_) arm();
-    }
-
-    void rearm() { arm(); }
+    // Inside a tick a timer started counts from that tick's moment, so the two stay in step.
+    std::int64_t startMoment() const { return running_ >= 0 ? running_ : now(); }
+    std::uint64_t nextOrder() { return nextOrder_++; }
 
     std::int64_t armedFor() const { return wake_.isActive() ? armedFor_ : -1; }
 
@@ -168,22 +164,6 @@ private:
         return moment;
     }
 
-    void arm()
-    {
-        const std::int64_t moment = wakeMoment();
-        if (moment < 0) {
-            wake_.stop();
-            armedFor_ = -1;
-            return;
-        }
-        if (wake_.isActive() && armedFor_ == moment) return;
-        armedFor_ = moment;
-        const std::int64_t wait = moment - now();
-        const int waitMs = wait <= 0 ? 0 : int((wait + kNsPerMs - 1) / kNsPerMs);
-        repeatNs_ = std::int64_t(waitMs) * kNsPerMs;
-        wake_.start(waitMs);
-    }
-
     static thread_local TickClock* current_;
 
     QElapsedTimer elapsed_;
@@ -215,16 +195,14 @@ void TickTimer::setInterval(int ms)
     if (active_) start();
 }
 
+// Both are set after every handler: unchanged, they cost nothing.
 void TickTimer::setDeferrable(bool deferrable, int mostWaitMs)
 {
     const std::int64_t mostWaitNs = std::int64_t(std::max(mostWaitMs, 0)) * kNsPerMs;
     if (deferrable == deferrable_ && mostWaitNs == mostWaitNs_) return;
-    if (TickClock* clock = TickClock::current()) {
-        clock->setDeferrable(*this, deferrable, mostWaitNs);
-    } else {
-        deferrable_ = deferrable;
-        mostWaitNs_ = mostWaitNs;
-    }
+    deferrable_ = deferrable;
+    mostWaitNs_ = mostWaitNs;
+    if (active_) TickClock::current()->arm();
 }
 
 void TickTimer::setLatestOnly(bool latestOnly, int ownWaitMs)
@@ -233,12 +211,16 @@ void TickTimer::setLatestOnly(bool latestOnly, int ownWaitMs)
     if (latestOnly == latestOnly_ && ownWaitNs == ownWaitNs_) return;
     latestOnly_ = latestOnly;
     ownWaitNs_ = ownWaitNs;
-    if (TickClock* clock = TickClock::current(); clock && active_) clock->rearm();
+    if (active_) TickClock::current()->arm();
 }
 
 void TickTimer::start()
 {
-    TickClock::acquire().start(*this);
+    TickClock& clock = *TickClock::current();
+    dueNs_ = ceilToGrid(clock.startMoment() + std::int64_t(std::max(interval_, 0)) * kNsPerMs);
+    order_ = clock.nextOrder();
+    active_ = true;
+    clock.arm();
 }
 
 void TickTimer::start(int ms)
@@ -250,7 +232,8 @@ void TickTimer::start(int ms)
 void TickTimer::stop()
 {
     if (!active_) return;
-    if (TickClock* clock = TickClock::current()) clock->stop(*this);
+    active_ = false;
+    TickClock::current()->arm();
 }
 
 std::uint64_t TickTimer::wakeUps()
