@@ -7,6 +7,7 @@
 
 #include "base/Errors.h"
 #include "platform/posix/DurableFile.h"
+#include "platform/posix/SingleInstance.h"
 #include "platform/posix/UserSettings.h"
 
 #include <QDir>
@@ -50,13 +51,14 @@ QMap<QString, QString> contentOf(const QSettings& settings)
 }
 
 // A working file of this content, under a name no QSettings of this process has seen (QSettings keeps
-// what it read of each file by name): in the private scratch folder, where writing does not wait for the
-// disk, or else beside the store; never where another user could make the lock file QSettings waits on.
+// what it read of each file by name): in the user's private folder, which is in memory when it is the
+// runtime folder so that writing does not wait for the disk, or else beside the store; never where another
+// user could make the lock file QSettings waits on.
 std::unique_ptr<QTemporaryFile> makeScratch(const QString& store, const QByteArray& content)
 {
     const QString name = QFileInfo(store).fileName() + QStringLiteral(".XXXXXX");
     std::unique_ptr<QTemporaryFile> scratch;
-    for (const QString& folder : {DurableFile::scratchFolder(), QFileInfo(store).absolutePath()}) {
+    for (const QString& folder : {SingleInstance::privateFolder(), QFileInfo(store).absolutePath()}) {
         if (folder.isEmpty()) continue;
         scratch = std::make_unique<QTemporaryFile>(folder + u'/' + name);
         if (scratch->open() && scratch->write(content) == content.size() && scratch->flush()) {

@@ -1,13 +1,11 @@
 #include "platform/posix/DurableFile.h"
 
-#include "platform/posix/SingleInstance.h"
+#include "platform/posix/SystemError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,11 +14,6 @@
 
 namespace dialoon::DurableFile {
 namespace {
-
-QString lastError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 qint64 millisecondsOf(const struct timespec& time)
 {
@@ -90,11 +83,6 @@ bool replace(const QString& filePath, const QByteArray& content, QString* proble
     if (folder >= 0) ::close(folder);
     if (!synced) return failed(QStringLiteral("the folder cannot be flushed to disk (%1)").arg(lastError()));
     return true;
-}
-
-QString scratchFolder()
-{
-    return SingleInstance::privateFolder();
 }
 
 } // namespace dialoon::DurableFile

@@ -15,10 +15,4 @@ namespace dialoon::DurableFile {
 // (QSettings does, to the millisecond) see it.
 bool replace(const QString& filePath, const QByteArray& content, QString* problem = nullptr);
 
-// A folder for short-lived working files that need not survive, which only the user can write (a
-// reader of such files may wait on a lock file beside them, which another user must not be able to make
-// first): the user's runtime folder, which lives in memory so that nothing written there waits for the
-// disk, or else the user's own folder in the temporary folder. Empty when there is no such folder.
-QString scratchFolder();
-
 } // namespace dialoon::DurableFile

@@ -3,6 +3,8 @@
 // library (which, with what it brings along, takes a few milliseconds to load at every start).
 #include "platform/posix/SingleInstance.h"
 
+#include "platform/posix/SystemError.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,6 @@
 #include <QThread>
 
 #include <cerrno>
-#include <cstring>
 #include <functional>
 #include <list>
 #include <optional>
@@ -24,11 +25,6 @@ namespace dialoon {
 namespace {
 
 const QByteArray kActivate = "activate\n";
-
-QString lastError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 // Why this folder is not one only the user can write, or an empty text when it is. A symbolic link is
 // refused where someone else could have placed it.
@@ -156,7 +152,7 @@ private:
     std::list<Caller> callers_;
 };
 
-SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key)) {}
+SingleInstance::SingleInstance(QString key) : key_(std::move(key)) {}
 
 SingleInstance::~SingleInstance() = default;
 

@@ -23,7 +23,7 @@ public:
     Q_ENUM(Claim)
 
     // key names the program for this user; the lock and the socket are derived from it.
-    explicit SingleInstance(QString key, QObject* parent = nullptr);
+    explicit SingleInstance(QString key);
     ~SingleInstance() override;
 
     Claim claim();
