@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <algorithm>
 #include <optional>
 
 class QWidget;
@@ -16,13 +17,20 @@ class QWidget;
 namespace dialoon {
 
 // Colours of the user's desktop scheme, by their classic index.
-enum class SystemColour
-{
+enum class SystemColour {
     Desktop = 1,
     InactiveTitleBar = 3,
     WindowBackground = 5,
     WindowText = 8,
 };
+
+// Where a window at this place goes to be whole inside the free area: moved no further than needed, and
+// to the area's left or top edge where it is wider or taller than the area.
+inline QPoint keptInside(const QRect& window, const QRect& free)
+{
+    return {std::clamp(window.left(), free.left(), std::max(free.left(), free.right() + 1 - window.width())),
+            std::clamp(window.top(), free.top(), std::max(free.top(), free.bottom() + 1 - window.height()))};
+}
 
 class DesktopPlatform : public Platform
 {

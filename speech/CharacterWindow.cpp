@@ -137,8 +137,7 @@ void CharacterWindow::keepOnScreen()
     if (dragging_) return;
     if (atDefault_) return placeAtDefault();
     const QRect free = platform_.availableArea(home_ + QPoint(kSide / 2, kSide / 2));
-    home_ = QPoint(std::clamp(home_.x(), free.left(), std::max(free.left(), free.right() + 1 - kSide)),
-                   std::clamp(home_.y(), free.top(), std::max(free.top(), free.bottom() + 1 - kSide)));
+    home_ = keptInside(QRect(home_, QSize(kSide, kSide)), free);
     move(home_);
 }
 

@@ -124,16 +124,14 @@ void SpeechBalloon::follow(const QRect& character)
     const int rightAnchor = character.left() + qRound(kAnchorRightX * character.width());
     // Left of the character by preference: by default it stands in the lower right corner.
     const bool tailOnRight = leftAnchor - width() >= free.left() || rightAnchor + width() > free.right();
-    const int x = std::clamp(tailOnRight ? leftAnchor - width() + 1 : rightAnchor, free.left(),
-                             std::max(free.left(), free.right() + 1 - width()));
-    const int y = std::clamp(character.top() + qRound(kAnchorY * character.height()) - height() + 1,
-                             free.top(), std::max(free.top(), free.bottom() + 1 - height()));
+    const QPoint wanted(tailOnRight ? leftAnchor - width() + 1 : rightAnchor,
+                        character.top() + qRound(kAnchorY * character.height()) - height() + 1);
     if (tailOnRight != tailOnRight_) {
         tailOnRight_ = tailOnRight;
         paper_ = QImage();
         update();
     }
-    move(x, y);
+    move(keptInside(QRect(wanted, size()), free));
     setMask(shapeMaskFromAlpha(paper()));
 }
 

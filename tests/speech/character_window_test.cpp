@@ -193,6 +193,25 @@ private slots:
         window.setPose(blink);
         QCOMPARE(window.masksSet(), masks + 2);
     }
+
+    // A window partly off the free area moves in just enough; one larger than the area stands at its
+    // left or top edge.
+    void aWindowIsKeptInsideTheFreeArea_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QPoint>("kept");
+        QTest::newRow("inside") << QRect(100, 100, 128, 128) << QPoint(100, 100);
+        QTest::newRow("past the right and bottom") << QRect(950, 700, 128, 128) << QPoint(896, 640);
+        QTest::newRow("above the panel") << QRect(-20, 10, 128, 128) << QPoint(0, 32);
+        QTest::newRow("wider than the area") << QRect(500, 100, 1200, 50) << QPoint(0, 100);
+        QTest::newRow("taller than the area") << QRect(100, 300, 50, 900) << QPoint(100, 32);
+    }
+    void aWindowIsKeptInsideTheFreeArea()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QPoint, kept);
+        QCOMPARE(keptInside(window, QRect(0, 32, 1024, 736)), kept);
+    }
 };
 
 QTEST_MAIN(CharacterWindowTest)
