@@ -1,4 +1,3 @@
-// The espeak-ng synthesiser, used in its retrieval mode: text in, samples and timed marks out.
 #include "speech/EspeakEngine.h"
 
 #include "platform/posix/SharedLibrary.h"
@@ -23,17 +22,24 @@ namespace {
 // espeak-ng hands out sound in pieces of this many milliseconds.
 constexpr int kBufferMs = 100;
 
+// The engine's library and its functions.
+struct EspeakLibrary
+{
+    SharedLibrary shared{DIALOON_ESPEAK_LIBRARY};
+    decltype(&espeak_ng_InitializePath) initializePath = shared.find("espeak_ng_InitializePath");
+    decltype(&espeak_Info) info = shared.find("espeak_Info");
+    decltype(&espeak_Initialize) initialize = shared.find("espeak_Initialize");
+    decltype(&espeak_SetSynthCallback) setSynthCallback = shared.find("espeak_SetSynthCallback");
+    decltype(&espeak_SetVoiceByName) setVoiceByName = shared.find("espeak_SetVoiceByName");
+    decltype(&espeak_SetParameter) setParameter = shared.find("espeak_SetParameter");
+    decltype(&espeak_Synth) synth = shared.find("espeak_Synth");
+};
+
 struct EngineState
 {
     std::mutex lock;
-    decltype(&espeak_ng_InitializePath) initializePath = nullptr;
-    decltype(&espeak_Info) info = nullptr;
-    decltype(&espeak_Initialize) initialize = nullptr;
-    decltype(&espeak_SetSynthCallback) setSynthCallback = nullptr;
-    decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
-    decltype(&espeak_SetParameter) setParameter = nullptr;
-    decltype(&espeak_Synth) synth = nullptr;
-    int sampleRate = 0; // 0 until the engine has started
+    const EspeakLibrary* espeak = nullptr; // set when the engine has started
+    int sampleRate = 0;                    // 0 until the engine has started
     std::optional<std::string> startProblem;
     QString dataPath;
     QString currentVoice;
@@ -83,31 +89,26 @@ int collect(short* wav, int count, espeak_EVENT* events)
 // frame wait for the dynamic loader. It stays open for the rest of the run.
 std::optional<std::string> start()
 {
-    SharedLibrary shared(DIALOON_ESPEAK_LIBRARY);
-    if (!shared.isOpen())
-        return "the espeak-ng library could not be loaded (" + shared.problem() + "; install libespeak-ng1)";
-    shared.find(engine.initializePath, "espeak_ng_InitializePath");
-    shared.find(engine.info, "espeak_Info");
-    shared.find(engine.initialize, "espeak_Initialize");
-    shared.find(engine.setSynthCallback, "espeak_SetSynthCallback");
-    shared.find(engine.setVoiceByName, "espeak_SetVoiceByName");
-    shared.find(engine.setParameter, "espeak_SetParameter");
-    shared.find(engine.synth, "espeak_Synth");
-    if (!shared.complete())
+    static const EspeakLibrary espeak;
+    if (!espeak.shared.isOpen())
+        return "the espeak-ng library could not be loaded (" + espeak.shared.problem() +
+               "; install libespeak-ng1)";
+    if (!espeak.shared.complete())
         return "the espeak-ng library " DIALOON_ESPEAK_LIBRARY " lacks functions it should have";
-    engine.initializePath(nullptr);
+    espeak.initializePath(nullptr);
     const char* path = nullptr;
-    engine.info(&path);
+    espeak.info(&path);
     engine.dataPath = QString::fromLocal8Bit(path != nullptr ? path : "");
     // espeak-ng prints its own complaint when its data is missing; looking first keeps it quiet.
     if (engine.dataPath.isEmpty() || !QFileInfo::exists(QDir(engine.dataPath).filePath("phontab")))
         return "the espeak-ng speech data is missing (looked in " + engine.dataPath.toStdString() +
                "; install espeak-ng-data)";
-    const int rate = engine.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
+    const int rate = espeak.initialize(AUDIO_OUTPUT_SYNCHRONOUS, kBufferMs, nullptr,
                                        espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
     if (rate <= 0) return "the espeak-ng speech engine could not start";
     engine.sampleRate = rate;
-    engine.setSynthCallback(&collect);
+    engine.espeak = &espeak;
+    espeak.setSynthCallback(&collect);
     return std::nullopt;
 }
 
@@ -121,7 +122,7 @@ void selectVoice(const QString& voiceName, const QString& dictionary)
 {
     if (engine.currentVoice == voiceName) return;
     if (!QFileInfo::exists(QDir(engine.dataPath).filePath(dictionary)) ||
-        engine.setVoiceByName(voiceName.toUtf8().constData()) != EE_OK)
+        engine.espeak->setVoiceByName(voiceName.toUtf8().constData()) != EE_OK)
         throw SpeechError("the espeak-ng voice \"" + voiceName.toStdString() +
                           "\" is missing (install espeak-ng-data)");
     engine.currentVoice = voiceName;
@@ -149,7 +150,8 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     std::lock_guard guard(engine.lock);
     startOrThrow();
     selectVoice(voiceName, dictionary);
-    if (wordsPerMinute != engine.currentRate && engine.setParameter(espeakRATE, wordsPerMinute, 0) == EE_OK)
+    if (wordsPerMinute != engine.currentRate &&
+        engine.espeak->setParameter(espeakRATE, wordsPerMinute, 0) == EE_OK)
         engine.currentRate = wordsPerMinute;
 
     ++synthesisCount;
@@ -157,8 +159,8 @@ SynthesizedSpeech EspeakEngine::synthesize(const QString& text, const QString& v
     speech.sampleRate = engine.sampleRate;
     const std::wstring wide = text.toStdWString();
     engine.collecting = &speech;
-    const espeak_ERROR result = engine.synth(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), 0,
-                                             POS_CHARACTER, 0, espeakCHARS_WCHAR, nullptr, nullptr);
+    const espeak_ERROR result = engine.espeak->synth(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t), 0,
+                                                     POS_CHARACTER, 0, espeakCHARS_WCHAR, nullptr, nullptr);
     engine.collecting = nullptr;
     if (result != EE_OK)
         throw SpeechError("espeak-ng could not synthesise the text (error " + std::to_string(result) + ")");

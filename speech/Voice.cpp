@@ -60,32 +60,21 @@ std::atomic<int> workersRunning{0};
 struct PcAudioLibrary
 {
     SharedLibrary shared{DIALOON_PCAUDIO_LIBRARY};
-    decltype(&create_audio_device_object) create = nullptr;
-    decltype(&audio_object_open) open = nullptr;
-    decltype(&audio_object_write) write = nullptr;
-    decltype(&audio_object_drain) drain = nullptr;
-    decltype(&audio_object_flush) flush = nullptr;
-    decltype(&audio_object_close) close = nullptr;
-    decltype(&audio_object_destroy) destroy = nullptr;
-    decltype(&audio_object_strerror) strerror = nullptr;
+    decltype(&create_audio_device_object) create = shared.find("create_audio_device_object");
+    decltype(&audio_object_open) open = shared.find("audio_object_open");
+    decltype(&audio_object_write) write = shared.find("audio_object_write");
+    decltype(&audio_object_drain) drain = shared.find("audio_object_drain");
+    decltype(&audio_object_flush) flush = shared.find("audio_object_flush");
+    decltype(&audio_object_close) close = shared.find("audio_object_close");
+    decltype(&audio_object_destroy) destroy = shared.find("audio_object_destroy");
+    decltype(&audio_object_strerror) strerror = shared.find("audio_object_strerror");
 };
 
 // Null when the library or one of its functions is missing; opened once, kept open for the run.
 const PcAudioLibrary* pcaudio()
 {
-    static const PcAudioLibrary* const library = []() -> const PcAudioLibrary* {
-        static PcAudioLibrary functions;
-        functions.shared.find(functions.create, "create_audio_device_object");
-        functions.shared.find(functions.open, "audio_object_open");
-        functions.shared.find(functions.write, "audio_object_write");
-        functions.shared.find(functions.drain, "audio_object_drain");
-        functions.shared.find(functions.flush, "audio_object_flush");
-        functions.shared.find(functions.close, "audio_object_close");
-        functions.shared.find(functions.destroy, "audio_object_destroy");
-        functions.shared.find(functions.strerror, "audio_object_strerror");
-        return functions.shared.complete() ? &functions : nullptr;
-    }();
-    return library;
+    static const PcAudioLibrary library;
+    return library.shared.complete() ? &library : nullptr;
 }
 
 void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}

@@ -15,11 +15,18 @@ public:
     bool isOpen() const { return handle_ != nullptr; }
     const std::string& problem() const { return problem_; }
 
-    // Finds a function of the library; complete() is false from the first one that is missing.
-    template <typename Function> void find(Function& function, const char* name)
+    // A function of the library, as the pointer it is assigned to (null when missing).
+    struct Found
     {
-        function = reinterpret_cast<Function>(symbol(name));
-        complete_ = complete_ && function != nullptr;
+        void* address;
+        template <typename Function> operator Function() const { return reinterpret_cast<Function>(address); }
+    };
+    // Finds a function of the library; complete() is false from the first one that is missing.
+    Found find(const char* name)
+    {
+        void* const address = symbol(name);
+        complete_ = complete_ && address != nullptr;
+        return {address};
     }
     bool complete() const { return isOpen() && complete_; }
 
