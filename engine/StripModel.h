@@ -25,7 +25,6 @@ inline const QString kBlank = QStringLiteral(" ");
 
 enum StripTimer { Timer1, Timer2, Timer3, Timer4, Timer5, kTimerCount };
 
-// Each timer's interval in milliseconds, by timer.
 inline constexpr std::array<int, kTimerCount> kTimerIntervalsMs{60, 1500, 50, 80, 100};
 
 struct StripModel

@@ -19,7 +19,6 @@ class Platform
 public:
     virtual ~Platform() = default;
 
-    // The screen, in twips and in twips per pixel.
     virtual double screenWidthTwips() const = 0;
     // The top of the part of the strip's screen that panels leave free (a desktop's top bar pushes it
     // down), in twips: the edge the strip rests against.

@@ -1,4 +1,3 @@
-// Peedy's drawing: the parts of data/character/peedy.svg, each placed according to a pose.
 #include "speech/CharacterArt.h"
 
 #include "speech/SpeechError.h"

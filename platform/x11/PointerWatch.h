@@ -25,7 +25,6 @@ public:
     // goes out at that look and its answer is read at the next, so that nobody waits for it; only an
     // answer that differs from the last one asked for counts as a movement.
     static constexpr int kLooksWithoutNews = 16;
-    // After this many looks without a movement the pointer is at rest.
     static constexpr int kLooksBeforeRest = 8;
 
     PointerWatch();
@@ -48,12 +47,10 @@ public:
     // connection or when the pointer is on another screen.
     std::optional<QPoint> askPointer();
 
-    // Where the pointer is, given where the window system places it. Through XWayland the X server hears
-    // of the pointer only over X windows: once it leaves ours for a Wayland window or the desktop, the
-    // server keeps placing it where ours last saw it. So a place inside the program's windows after the
-    // pointer left them, unchanged since the first look after it left, is not believed: the pointer is then
-    // nowhere near the program's windows. Where the server follows the pointer (plain X11) its place
-    // changes or lies outside, and is believed as it is.
+    // Where the pointer is, given where the window system places it. Through XWayland the X server keeps
+    // placing a pointer that left our windows for a Wayland window or the desktop where ours last saw it:
+    // such a place, unchanged since the first look after it left, is not believed (the pointer is then
+    // nowhere near our windows). On plain X11 the place changes or lies outside, and is believed.
     QPoint believed(QPoint asked);
     // The same for given sightings. left is where the program's windows stood when the pointer left them
     // for none of ours (empty while it is over one of ours, or nothing was left since); firstAfter the
@@ -85,8 +82,7 @@ private:
     std::function<void()> onMovement_;
     std::optional<unsigned int> laterQuestion_; // the sequence number of the question asked at a look
     std::optional<QPoint> lastAnswer_;          // where askPointer() last found the pointer
-    // Where the program's windows stood when the pointer last left one of them for none of ours (empty
-    // while it is over one of them), and the first place asked for after that.
+    // What believed() weighs: left and firstAfter.
     QRegion left_;
     std::optional<QPoint> firstAfterLeaving_;
     int inputOpcode_ = -1; // XInput's, on the toolkit's connection
