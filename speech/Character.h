@@ -45,7 +45,6 @@ public:
     bool isVisible() const { return animator_.isVisible(); }
     // Drops every request not yet finished, silences the voice and takes the balloon away.
     void StopAll();
-    // The screens changed: the character stays whole on the screen.
     void keepOnScreen() { window_.keepOnScreen(); }
 
     // 1031 German or 1033 English, used by the Speak calls that follow. Throws SpeechError for an id
