@@ -24,4 +24,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raised by the speaking character: unknown character, animation or language, missing art.
+class SpeechError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 } // namespace dialoon

@@ -1,23 +1,16 @@
-// A timer like QTimer whose ticks share the program's wake-ups. Every TickTimer of the program runs on
-// one clock with a 10 ms grid: a timer started inside another's tick keeps that tick's time as its
-// start, one started elsewhere starts at the next grid line, and its ticks then come at exactly its
-// interval. Ticks of different timers that fall on the same moment run one after the other in a single
-// wake-up of the thread, in the order the timers were started, where independent QTimers would wake it
-// once each. Late ticks are dropped, as QTimer drops them; nothing drifts.
+// A timer like QTimer whose ticks share the program's wake-ups. Two ideas:
 //
-// A timer may be made deferrable while its ticks do nothing anyone can see or hear, or while a tick
-// run a little later is as good as one on time (an animation's frame worked out from the time passed):
-// its ticks then wake nobody, but wait for the next wake-up of a timer that is not deferrable (at most
-// kMaxDeferMs, or the wait it was given) and run there in their place among that wake-up's ticks, none
-// dropped. Every handler still runs in the order and with the moments it would have had on time; only
-// when it runs moves. A long wait suits ticks that nobody will notice until something else happens,
-// which then wakes the program anyway.
+// Coalescing: every TickTimer of a thread runs on one clock with a 10 ms grid. A timer started inside
+// another's tick counts from that tick's moment, one started elsewhere from the next grid line; ticks of
+// one moment run in one wake-up, in the order their timers were started. Late ticks are dropped, as
+// QTimer drops them; nothing drifts.
 //
-// A deferrable timer whose ticks only need the latest (an animation's frames) may ask for that: of its
-// ticks that waited for one wake-up, one runs there, and its next tick is due one interval after that
-// wake-up. It rides on any wake-up within its wait, but when none is coming by then it wakes the thread
-// itself once it has waited its own, shorter wait. So frames lock onto the ticks of another timer that
-// runs often enough, whatever their phase, and come at their own pace when none does.
+// Slack: a deferrable timer's ticks (ones nobody sees or hears until something else happens, or an
+// animation's frame worked out from the time passed) wake nobody: they wait, at most kMaxDeferMs or the
+// wait given, for another timer's wake-up, and run there in their place, none dropped. A latest-only
+// timer runs one tick for all that waited, its next due one interval after that wake-up, and wakes the
+// thread itself after its own, shorter wait when no other wake-up comes: frames lock onto another
+// timer's ticks whatever their phase, and come at their own pace when none does.
 #pragma once
 
 #include <QObject>
@@ -38,8 +31,6 @@ public:
 
     explicit TickTimer(QObject* parent = nullptr);
     ~TickTimer() override;
-    TickTimer(const TickTimer&) = delete;
-    TickTimer& operator=(const TickTimer&) = delete;
 
     // As QTimer: an active timer given a new interval starts again from now.
     void setInterval(int ms);

@@ -43,8 +43,6 @@ public:
 
     StripTicks(const StripModel& strip, WelcomeWatch& watch, CaptionEffects& effects, PlaybackCycle& cycle,
                Runner run);
-    StripTicks(const StripTicks&) = delete;
-    StripTicks& operator=(const StripTicks&) = delete;
 
     void tick(StripTimer which);
     // Starts and stops the timers as the model has them.

@@ -1,7 +1,7 @@
 // The character's request queue, its voice's reports and its frames.
 #include "speech/Character.h"
 
-#include "speech/SpeechError.h"
+#include "base/Errors.h"
 
 #include <QMetaObject>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "speech/CharacterArt.h"
 
-#include "speech/SpeechError.h"
+#include "base/Errors.h"
 
 #include <QPainter>
 #include <QPainterPath>

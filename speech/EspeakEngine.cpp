@@ -1,7 +1,7 @@
 #include "speech/EspeakEngine.h"
 
+#include "base/Errors.h"
 #include "platform/posix/SharedLibrary.h"
-#include "speech/SpeechError.h"
 
 #include <espeak-ng/espeak_ng.h>
 

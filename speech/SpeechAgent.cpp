@@ -1,7 +1,7 @@
 // The characters an agent has loaded.
 #include "speech/SpeechAgent.h"
 
-#include "speech/SpeechError.h"
+#include "base/Errors.h"
 
 namespace dialoon {
 

@@ -2,10 +2,10 @@
 #include "speech/Voice.h"
 
 #include "base/BuildInfo.h"
+#include "base/Errors.h"
 #include "platform/posix/SharedLibrary.h"
 #include "speech/EspeakEngine.h"
 #include "speech/LanguageId.h"
-#include "speech/SpeechError.h"
 
 #include <QMetaObject>
 #include <algorithm>

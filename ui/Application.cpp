@@ -5,7 +5,6 @@
 #include "base/BuildInfo.h"
 #include "engine/StripGeometry.h"
 #include "speech/Character.h"
-#include "speech/SpeechError.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -49,23 +48,6 @@ Catalogue loadCourse()
 }
 
 } // namespace
-
-void Application::CharacterSpeech::speak(const QString& text)
-{
-    if (!character) throw SpeechError("no speaking character");
-    character->Speak(text);
-}
-
-void Application::CharacterSpeech::play(const QString& animation)
-{
-    if (!character) throw SpeechError("no speaking character");
-    character->Play(animation);
-}
-
-void Application::CharacterSpeech::stop()
-{
-    if (character) character->StopAll();
-}
 
 Application::Application(DesktopPlatform& platform, SettingsStore& store)
     : platform_(platform), store_(store), catalogue_(loadCourse()),
@@ -194,9 +176,9 @@ void Application::firstFrameShown()
 
 void Application::openSplash()
 {
-    form4_ = new Form4(platform_);
+    form4_ = new PictureWindow("Form4", QColor(), platform_);
     form4_->move(platform_.toPixelsX(model_.splashLeft), platform_.toPixelsY(model_.splashTop));
-    connect(form4_, &Form4::clicked, this, [this] {
+    connect(form4_, &PictureWindow::clicked, this, [this] {
         guarded([this] {
             model_.visible = true;
             model_.splashOpen = false;
@@ -328,9 +310,9 @@ void Application::chooseSlowSpeech(bool slow)
 void Application::openAbout()
 {
     if (form7_) return;
-    form7_ = new Form7(platform_);
+    form7_ = new PictureWindow("Form7", Qt::white, platform_);
     model_.image1Enabled = false;
-    connect(form7_, &Form7::clicked, form7_, &QWidget::close);
+    connect(form7_, &PictureWindow::clicked, form7_, &QWidget::close);
     // However the window goes (a click, or the window manager closing it), the menu comes back.
     connect(form7_, &QObject::destroyed, this, [this] { guarded([this] { model_.image1Enabled = true; }); });
     const QRect area = platform_.stripScreenArea();

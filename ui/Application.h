@@ -8,6 +8,7 @@
 #include "app/MenuCommands.h"
 #include "app/PlaceKeeper.h"
 #include "app/SettingsStore.h"
+#include "base/Errors.h"
 #include "engine/AppState.h"
 #include "engine/CaptionEffects.h"
 #include "engine/Catalogue.h"
@@ -33,8 +34,6 @@
 #include <functional>
 
 namespace dialoon {
-
-class Character;
 
 class Application : public QObject
 {
@@ -89,9 +88,19 @@ private:
     {
     public:
         Character* character = nullptr;
-        void speak(const QString& text) override;
-        void play(const QString& animation) override;
-        void stop() override;
+        void speak(const QString& text) override { present().Speak(text); }
+        void play(const QString& animation) override { present().Play(animation); }
+        void stop() override
+        {
+            if (character) character->StopAll();
+        }
+
+    private:
+        Character& present() const
+        {
+            if (!character) throw SpeechError("no speaking character");
+            return *character;
+        }
     };
 
     DesktopPlatform& platform_;
@@ -113,8 +122,8 @@ private:
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<CharacterMenu> characterMenu_;
     QPointer<Form3> form3_;
-    QPointer<Form4> form4_;
-    QPointer<Form7> form7_;
+    QPointer<PictureWindow> form4_;
+    QPointer<PictureWindow> form7_;
     MenuCommands commands_;
     PlaceKeeper keeper_;
     TerminationWatch termination_;

@@ -1,8 +1,8 @@
 // Peedy's drawing: each pose moves the right part and only that part, and the window shape taken from
 // the picture's transparency.
+#include "base/Errors.h"
 #include "speech/CharacterArt.h"
 #include "speech/ShapeMask.h"
-#include "speech/SpeechError.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,11 +1,11 @@
 // The speech agent as the program uses it: loading Peedy, languages, animations, the request queue,
 // silence while hidden, and the character's windows on a real display.
+#include "base/Errors.h"
 #include "base/TickTimer.h"
 #include "platform/x11/QtPlatform.h"
 #include "speech/Character.h"
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
-#include "speech/SpeechError.h"
 
 #include <QApplication>
 #include <QScopeGuard>

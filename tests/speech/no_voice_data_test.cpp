@@ -2,11 +2,11 @@
 // at the caller and one line on standard error says why there is no speech.
 #include "StderrCapture.h"
 
+#include "base/Errors.h"
 #include "platform/x11/QtPlatform.h"
 #include "speech/Character.h"
 #include "speech/SpeechAgent.h"
 #include "speech/SpeechBalloon.h"
-#include "speech/SpeechError.h"
 #include "speech/Voice.h"
 
 #include <QApplication>

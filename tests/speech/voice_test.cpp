@@ -1,6 +1,6 @@
 // The voice: real German and English synthesis into memory, word positions in the text, languages,
 // and the worker's signals.
-#include "speech/SpeechError.h"
+#include "base/Errors.h"
 #include "speech/Voice.h"
 
 #include <QSignalSpy>

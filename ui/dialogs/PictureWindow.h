@@ -1,5 +1,5 @@
 // A borderless window that shows the program's picture and reports a click on it: the splash at start
-// and the about window.
+// ("Form4") and the about window ("Form7", on white).
 #pragma once
 
 #include <QString>
@@ -23,20 +23,6 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-};
-
-class Form4 : public PictureWindow
-{
-    Q_OBJECT
-public:
-    explicit Form4(const DesktopPlatform& platform) : PictureWindow("Form4", QColor(), platform) {}
-};
-
-class Form7 : public PictureWindow
-{
-    Q_OBJECT
-public:
-    explicit Form7(const DesktopPlatform& platform) : PictureWindow("Form7", Qt::white, platform) {}
 };
 
 } // namespace dialoon

@@ -152,18 +152,9 @@ void Form1::render()
             bar_->setPalette(p);
             renderedBar_ = model_.barDrawn;
         }
-        if (!bar_->isVisible()) {
-            bar_->raise();
-            bar_->show();
-        }
-    } else if (bar_->isVisible()) {
-        bar_->hide();
     }
-
-    if (model_.visible && !isVisible())
-        show();
-    else if (!model_.visible && isVisible())
-        hide();
+    bar_->setVisible(model_.barDrawn >= 0);
+    setVisible(model_.visible);
 }
 
 QRect Form1::shownArea() const
