@@ -6,29 +6,18 @@
 
 namespace dialoon {
 
-class TypeMismatchError : public std::runtime_error
+template <typename Kind> class ProgramError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
 };
 
-class OverflowError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-class StoreWriteError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
+using TypeMismatchError = ProgramError<struct TypeMismatch>;
+using OverflowError = ProgramError<struct Overflow>;
+using StoreWriteError = ProgramError<struct StoreWrite>;
 // Raised by the speaking character: unknown character, animation or language, missing art.
-class SpeechError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+using SpeechError = ProgramError<struct Speech>;
+// A course file that cannot be read, or that the program refuses.
+using CourseFormatError = ProgramError<struct CourseFormat>;
 
 } // namespace dialoon

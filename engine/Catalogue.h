@@ -2,21 +2,16 @@
 // Block b holds the German text of position k at id 10000 + 100 b + k and its translation 10000 higher.
 #pragma once
 
+#include "base/Errors.h"
+
 #include <QMap>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 
 namespace dialoon {
-
-class CourseFormatError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class Catalogue
 {
