@@ -64,7 +64,6 @@ void SentenceSelector::Load_Next_Sentence()
     // Blocks 17 to 19 repeat lessons 1 to 3; drawing among the 16 lessons gives each lesson the same chance.
     const int block = lesson != 0 ? lesson : static_cast<int>(std::floor(draw_() * kLessonCount)) + 1;
     const int id = kIdBase + 100 * block + position;
-    strip_.randomSentenceId = static_cast<std::int16_t>(std::clamp(id, -32768, 32767));
     loadTexts(id);
 }
 

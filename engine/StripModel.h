@@ -68,7 +68,6 @@ struct StripModel
     // The current sentence.
     QString germanText;
     QString englishText;
-    std::int16_t randomSentenceId = 0;
 
     // The splash picture shown at start, placed in twips.
     bool splashOpen = false;

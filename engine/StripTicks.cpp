@@ -16,25 +16,11 @@ StripTicks::StripTicks(const StripModel& strip, WelcomeWatch& watch, CaptionEffe
 
 void StripTicks::tick(StripTimer which)
 {
-    switch (which) {
-    case Timer1:
-        watch_.tick();
-        break;
-    case Timer2:
-        effects_.barTick();
-        break;
-    case Timer3:
-        effects_.slideUpTick();
-        break;
-    case Timer4:
-        effects_.slideInTick();
-        break;
-    case Timer5:
-        cycle_.tick();
-        break;
-    default:
-        break;
-    }
+    if (which == Timer1) watch_.tick();
+    if (which == Timer2) effects_.barTick();
+    if (which == Timer3) effects_.slideUpTick();
+    if (which == Timer4) effects_.slideInTick();
+    if (which == Timer5) cycle_.tick();
 }
 
 void StripTicks::follow()

@@ -44,7 +44,6 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QString::fromLatin1(dialoon::BuildInfo::kVersion));
     QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("MS Serif"), QStringLiteral("Liberation Serif"));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
 
     // The composition root: the real platform and the user's own store.

@@ -4,14 +4,11 @@
 
 #include "engine/StripModel.h"
 
-#include <QWidget>
-
 #include <QLabel>
 
 namespace dialoon {
 
 class Caption;
-
 class DesktopPlatform;
 
 class Form1 : public QWidget
