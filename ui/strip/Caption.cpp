@@ -26,6 +26,11 @@ qreal Caption::layOut(const QString& full)
     while (blanks < full.size() && full.at(blanks) == QLatin1Char(' '))
         ++blanks;
     const QStringView body = QStringView(full).mid(blanks);
+    // Nothing to draw needs no font: a strip that starts blank shows its first frame without one.
+    if (body.isEmpty()) {
+        bodyText_.clear();
+        return 0.0;
+    }
     if (!laidOut_ || body != bodyText_) {
         bodyText_ = body.toString();
         body_.setText(bodyText_);
