@@ -12,7 +12,7 @@ run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libespeak-ng-dev espeak-ng-data libpcaudio-dev
-  libxcb1-dev libxcb-xinput-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
+  libxcb1-dev libxcb-xinput-dev fonts-liberation fonts-dejavu-core
   librsvg2-bin
 )
 test_packages=(

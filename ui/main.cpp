@@ -5,7 +5,6 @@
 #include "platform/posix/SessionBus.h"
 #include "platform/posix/TerminationWatch.h"
 #include "platform/x11/DisplayProbe.h"
-#include "platform/x11/FontWarmUp.h"
 #include "platform/x11/QtPlatform.h"
 #include "ui/Application.h"
 
@@ -33,8 +32,6 @@ int main(int argc, char* argv[])
     }
     // Before any thread starts: it may set the environment.
     dialoon::SessionBus::skipHopelessLaunch();
-    // Read while the toolkit loads: the strip's first frame waits for it.
-    const dialoon::FontWarmUp fonts;
     // Our windows are small: sending their pixels over the X connection costs less than sharing memory
     // with the server, which takes a round trip to the server and a wake-up of Qt's X thread per frame
     // (speaking: 14 wake-ups a second instead of 36).
