@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-5}"
-harnesses=(setting_text settings_store course_file desktop_exec)
+harnesses=(setting_text settings_store course_file desktop_exec phrase_list anki_package)
 # Options of one harness. The store harness leaves out libFuzzer's leak check after each input: Qt keeps
 # the settings files it has read in a bounded cache, so an input often ends with more allocations than
 # frees, and each such input would cost a scan of the whole heap. The leak check at exit still runs.

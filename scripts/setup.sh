@@ -12,6 +12,8 @@ run_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libespeak-ng-dev espeak-ng-data libpcaudio-dev
+  # the user's own decks: zip, SQLite and zstd readers, and libsndfile for their recordings
+  libzip-dev libsqlite3-dev libzstd-dev libsndfile1-dev
   libxcb1-dev libxcb-xinput-dev fonts-liberation fonts-dejavu-core
   librsvg2-bin
 )
@@ -20,6 +22,8 @@ test_packages=(
   # tests/desktop: GNOME Shell on Wayland with XWayland and a session manager, mutter on X11, and a
   # GTK 4 window driven from Python
   gnome-shell mutter xwayland gnome-session-bin dbus-daemon python3-gi gir1.2-gtk-4.0 gir1.2-gdkpixbuf-2.0
+  # recordings for the deck tests, encoded from the voice's own output
+  lame vorbis-tools
   hunspell hunspell-de-de hunspell-en-us
   desktop-file-utils appstream groff-base
   # xrandr, to change the test screen's size

@@ -1,0 +1,10 @@
+#include "decks/DeckImporter.h"
+
+namespace dialoon {
+
+ImportedDeck DeckImporter::import(const QString&, const ReadProgress&) const
+{
+    throw DeckReadError("not yet");
+}
+
+} // namespace dialoon
