@@ -8,8 +8,9 @@ trap 'rm -f "$allow"' EXIT
 sed -e 's/#.*//' -e 's/[[:space:]]*$//' -e '/^$/d' "$root/data/spelling-allowlist.txt" > "$allow"
 
 # Without hunspell or a dictionary every word would look known: that is a failure, not a pass.
+dictionaries="$(hunspell -D </dev/null 2>&1 || true)"
 for dictionary in de_DE en_US; do
-    if ! command -v hunspell >/dev/null || ! hunspell -D 2>&1 | grep -q "/$dictionary\$"; then
+    if ! grep -q "/$dictionary\$" <<<"$dictionaries"; then
         echo "The spelling check needs hunspell with its $dictionary dictionary (bash scripts/setup.sh test)."
         exit 1
     fi
