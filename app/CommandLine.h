@@ -1,5 +1,6 @@
 // The program's answer to its command line, decided before any window or settings file exists:
-// --help and --version are answered at once, anything else unknown is refused.
+// --help and --version are answered at once, one readable file is opened as phrases, anything else is
+// refused.
 #pragma once
 
 #include <optional>
@@ -23,6 +24,10 @@ inline constexpr int kNoDesktop = 1;
 
 // The answer to these arguments (argv without the program's name), or none when the program should start.
 std::optional<Answer> answer(const std::vector<std::string>& arguments);
+
+// The file the arguments ask to open, as an absolute path, or empty. Only for arguments answer() lets
+// start the program.
+std::string fileToOpen(const std::vector<std::string>& arguments);
 
 // The one line printed on standard error when no graphical desktop can be reached.
 std::string noDesktopMessage();

@@ -10,8 +10,15 @@ namespace dialoon::ExitSave {
 Kept kept(const AppState& state, const StripModel& strip)
 {
     const bool placeKept = state.saveSchedule == 1 && state.sequentialPlay == 1;
-    return {state.readAloud, static_cast<float>(strip.chosenLeft),
-            placeKept ? std::optional(state.sentenceId) : std::nullopt};
+    Kept kept{state.readAloud, static_cast<float>(strip.chosenLeft),
+              placeKept ? std::optional(state.sentenceId) : std::nullopt, state.playingDeck, std::nullopt};
+    if (placeKept && !state.playingDeck.isEmpty()) kept.deckPlace = state.deckPlace;
+    return kept;
+}
+
+QString deckPlaceKey(const QString& deck)
+{
+    return QStringLiteral("Decks/%1.place").arg(deck);
 }
 
 QList<SettingsStore::Setting> settings(const Kept& kept)
@@ -21,6 +28,7 @@ QList<SettingsStore::Setting> settings(const Kept& kept)
         {SettingKeys::left, SettingText::fromSingle(kept.chosenLeft)},
     };
     if (kept.place) settings.append({SettingKeys::guagen, SettingText::fromInt16(*kept.place)});
+    if (kept.deckPlace) settings.append({deckPlaceKey(kept.deck), QString::number(*kept.deckPlace)});
     return settings;
 }
 

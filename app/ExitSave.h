@@ -20,7 +20,18 @@ struct Kept
     std::int16_t readAloud = 0;
     float chosenLeft = 0.0f;
     std::optional<std::int16_t> place; // in sequence mode with the place kept at exit, else none
+    QString deck;                      // the deck of the user's own that plays, or empty
+    std::optional<int> deckPlace;      // its place, kept as the course's place is
+
+    // The places only: what the quiet saves follow.
+    bool samePlaces(const Kept& other) const
+    {
+        return place == other.place && deck == other.deck && deckPlace == other.deckPlace;
+    }
 };
+
+// The key of a deck's place in the store.
+QString deckPlaceKey(const QString& deck);
 
 // What an exit keeps of the running program now.
 Kept kept(const AppState& state, const StripModel& strip);

@@ -24,6 +24,10 @@ public:
     {
         if (!steppedAside_) character_.speak(text);
     }
+    void playRecording(const QString& file, const QString& text) override
+    {
+        if (!steppedAside_) character_.playRecording(file, text);
+    }
     // A gesture shows nothing new above the fullscreen window: the character stays where it is.
     void play(const QString& animation) override { character_.play(animation); }
     void stop() override { character_.stop(); }

@@ -40,8 +40,12 @@ bool PlaceKeeper::saveAll()
 bool PlaceKeeper::writeIfMoved()
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return published_ && published_->place && published_->place != written_ &&
-           write({{SettingKeys::guagen, SettingText::fromInt16(*published_->place)}});
+    if (!published_ || (written_ && published_->samePlaces(*written_))) return false;
+    QList<SettingsStore::Setting> places;
+    if (published_->place) places.append({SettingKeys::guagen, SettingText::fromInt16(*published_->place)});
+    if (published_->deckPlace)
+        places.append({ExitSave::deckPlaceKey(published_->deck), QString::number(*published_->deckPlace)});
+    return !places.isEmpty() && write(places);
 }
 
 bool PlaceKeeper::write(const QList<SettingsStore::Setting>& settings)
@@ -54,7 +58,7 @@ bool PlaceKeeper::write(const QList<SettingsStore::Setting>& settings)
         std::cerr << BuildInfo::kTitle << ": " << error.what() << std::endl;
         return false;
     }
-    written_ = published_->place;
+    written_ = published_;
     return true;
 }
 

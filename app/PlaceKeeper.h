@@ -41,7 +41,7 @@ private:
     const QString storePath_;
     std::mutex mutex_; // guards everything below; a save holds it, so saves never overlap
     std::optional<ExitSave::Kept> published_;
-    std::optional<std::int16_t> written_; // the place as last written
+    std::optional<ExitSave::Kept> written_; // the places as last written
     bool stopping_ = false;
     std::condition_variable wake_;
     std::thread quiet_;

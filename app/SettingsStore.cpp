@@ -21,9 +21,11 @@ namespace {
 
 const QString kSection = QStringLiteral("German");
 
+// The course's keys live in the section "German"; a key that names its own section ("Decks/playing")
+// lives there.
 QString keyPath(const QString& key)
 {
-    return kSection + u'/' + key;
+    return key.contains(u'/') ? key : kSection + u'/' + key;
 }
 
 QString textOf(const QVariant& value)

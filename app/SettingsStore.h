@@ -22,6 +22,7 @@ public:
     // A store kept in the INI file at this path (tests use one in a temporary directory).
     explicit SettingsStore(const QString& iniPath);
 
+    // Keys are in the section "German", unless they name their own section before a slash.
     // The stored text, or the empty text when the key was never written.
     QString readSetting(const QString& key) const;
 

@@ -6,7 +6,7 @@
 #include "base/BuildInfo.h"
 #include "base/Errors.h"
 #include "engine/AppState.h"
-#include "engine/SentenceSelector.h"
+#include "engine/SentenceSource.h"
 #include "engine/StripDrag.h"
 #include "engine/StripGeometry.h"
 #include "engine/StripModel.h"

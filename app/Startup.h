@@ -11,13 +11,13 @@ struct AppState;
 struct StripModel;
 class SettingsStore;
 class Platform;
-class SentenceSelector;
+class SentenceSource;
 
 class Startup
 {
 public:
     Startup(AppState& state, StripModel& strip, SettingsStore& store, Platform& platform,
-            SentenceSelector& selector)
+            SentenceSource& selector)
         : state_(state), strip_(strip), store_(store), platform_(platform), selector_(selector)
     {
     }
@@ -33,7 +33,7 @@ private:
     StripModel& strip_;
     SettingsStore& store_;
     Platform& platform_;
-    SentenceSelector& selector_;
+    SentenceSource& selector_;
 };
 
 } // namespace dialoon

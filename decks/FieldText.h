@@ -10,7 +10,8 @@ namespace dialoon {
 struct FieldText
 {
     QString text;       // plain text: entities decoded, tags and markers gone, blanks collapsed, trimmed
-    QStringList sounds; // the names in its [sound:...] markers, in order
+    QStringList sounds; // the names in its [sound:...] markers, in order, trimmed but otherwise as written:
+                        // the caller decides which names are safe to open
 };
 
 namespace FieldTexts {

@@ -2,6 +2,8 @@
 // and of the welcome phase. One object, owned by the application and handed around by reference.
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 namespace dialoon {
@@ -24,6 +26,11 @@ struct AppState
     std::int16_t startWithWindows = 0; // mark
     std::int16_t speedSetting = 0;     // sspeed
     std::int16_t slowSpeech = 0;       // slow
+
+    // The deck of the user's own that plays instead of the course (its folder's name; empty: the
+    // course), and the place reached in it: the index of the phrase that comes next in sequence.
+    QString playingDeck;
+    int deckPlace = 0;
 
     // Run-time counters.
     std::int16_t welcomeCountdown = 0;

@@ -2,7 +2,7 @@
 
 #include "base/CheckedInt16.h"
 #include "engine/AppState.h"
-#include "engine/SentenceSelector.h"
+#include "engine/SentenceSource.h"
 #include "engine/SpeechRequests.h"
 #include "engine/StripModel.h"
 
@@ -15,7 +15,10 @@ void PlaybackCycle::startGerman()
     strip_.timerEnabled[Timer4] = true;
     // The character never holds up the captions: a failed request is simply dropped.
     try {
-        if (state_.readAloud == 1) speech_.speak(strip_.germanText);
+        if (state_.readAloud == 1 && !strip_.germanRecording.isEmpty())
+            speech_.playRecording(strip_.germanRecording, strip_.germanText);
+        else if (state_.readAloud == 1)
+            speech_.speak(strip_.germanText);
     } catch (...) {
     }
     try {
@@ -38,6 +41,16 @@ void PlaybackCycle::blankEnglish()
 {
     strip_.label2Text = StripDesign::kBlank;
     strip_.label2Top = StripDesign::kLabel2StartTop;
+}
+
+void PlaybackCycle::startAfresh()
+{
+    speech_.stop();
+    blankGerman();
+    blankEnglish();
+    state_.cyclePhase = 0;
+    state_.cycleTicks = 0;
+    state_.showingsDone = state_.repeatCount;
 }
 
 int PlaybackCycle::ticksOnlyCounting() const

@@ -6,19 +6,23 @@ namespace dialoon {
 
 struct AppState;
 struct StripModel;
-class SentenceSelector;
+class SentenceSource;
 class SpeechRequests;
 
 class PlaybackCycle
 {
 public:
-    PlaybackCycle(AppState& state, StripModel& strip, SentenceSelector& selector, SpeechRequests& speech)
+    PlaybackCycle(AppState& state, StripModel& strip, SentenceSource& selector, SpeechRequests& speech)
         : state_(state), strip_(strip), selector_(selector), speech_(speech)
     {
     }
 
     // One tick of Timer5.
     void tick();
+
+    // Another source plays now: the showing under way is cleared away, and the next tick loads the
+    // source's next sentence and starts its showing.
+    void startAfresh();
 
     // How many of the next ticks only count: they show nothing new, start no effect and no speech, and
     // load no sentence, so that they may run late without anyone noticing, as long as the tick after
@@ -33,7 +37,7 @@ private:
 
     AppState& state_;
     StripModel& strip_;
-    SentenceSelector& selector_;
+    SentenceSource& selector_;
     SpeechRequests& speech_;
 };
 

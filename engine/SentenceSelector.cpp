@@ -27,16 +27,8 @@ int floorDiv(int value, int divisor)
 SentenceSelector::SentenceSelector(AppState& state, StripModel& strip, const Catalogue& catalogue,
                                    Platform& platform, Draw draw)
     : state_(state), strip_(strip), catalogue_(catalogue), platform_(platform),
-      draw_(draw ? std::move(draw) : Draw(&SentenceSelector::drawFromClock))
+      draw_(draw ? std::move(draw) : Draw(&SentenceSource::drawFromClock))
 {
-}
-
-float SentenceSelector::drawFromClock()
-{
-    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    std::seed_seq seed{static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
-    std::mt19937 generator(seed);
-    return std::uniform_real_distribution<float>(0.0f, 1.0f)(generator);
 }
 
 void SentenceSelector::Load_Next_Sentence()
@@ -75,6 +67,7 @@ void SentenceSelector::loadTexts(int id)
     };
     const auto german = lookup(id);
     const auto english = lookup(id + kEnglishOffset);
+    strip_.germanRecording.clear();
     if (german) strip_.germanText = *german;
     if (english) strip_.englishText = *english;
     if (!german || !english)

@@ -2,6 +2,8 @@
 // loads its German text and English translation for the strip.
 #pragma once
 
+#include "engine/SentenceSource.h"
+
 #include <functional>
 
 namespace dialoon {
@@ -11,18 +13,14 @@ struct StripModel;
 class Catalogue;
 class Platform;
 
-class SentenceSelector
+class SentenceSelector : public SentenceSource
 {
 public:
-    // Uniform values in [0, 1); by default from a generator seeded afresh from the clock for each draw.
-    using Draw = std::function<float()>;
 
     SentenceSelector(AppState& state, StripModel& strip, const Catalogue& catalogue, Platform& platform,
                      Draw draw = {});
 
-    void Load_Next_Sentence();
-
-    static float drawFromClock();
+    void Load_Next_Sentence() override;
 
 private:
     void loadTexts(int id);

@@ -68,6 +68,7 @@ struct StripModel
     // The current sentence.
     QString germanText;
     QString englishText;
+    QString germanRecording; // the German text's recording (an absolute path), or empty: the voice says it
 
     // The splash picture shown at start, placed in twips.
     bool splashOpen = false;

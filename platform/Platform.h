@@ -61,11 +61,12 @@ public:
     // One running copy per user. claimSingleInstance is true for the first copy, which from then on
     // hears later copies through the activation handler, and also when no lock can be made (this copy
     // then runs unguarded and says so once on standard error); false only when another copy holds the
-    // lock. A later copy asks the running one to come to the front with activateRunningInstance, true
-    // when the request was delivered.
+    // lock. A later copy asks the running one to come to the front with activateRunningInstance, or to
+    // open a file (an absolute path; empty: none), true when the request was delivered. The handler
+    // hears the file asked for, or an empty text.
     virtual bool claimSingleInstance() = 0;
-    virtual bool activateRunningInstance() = 0;
-    virtual void setActivationHandler(std::function<void()> handler) = 0;
+    virtual bool activateRunningInstance(const QString& fileToOpen = {}) = 0;
+    virtual void setActivationHandler(std::function<void(const QString& fileToOpen)> handler) = 0;
 
     // Whether the program should step aside: the active window on the strip's screen is fullscreen, or
     // the session is kept awake for a film or a presentation; our own windows never count. Known only

@@ -106,7 +106,7 @@ void Character::setLanguageID(int languageId)
     languageId_ = languageId;
 }
 
-int Character::Speak(const QString& text)
+int Character::Speak(const QString& text, const QString& recording)
 {
     if (!animator_.isVisible()) return 0;
     // A sentence is short; a text far longer than any would hold the queue, the memory and the balloon
@@ -116,14 +116,16 @@ int Character::Speak(const QString& text)
         const qsizetype cut = said.lastIndexOf(u' ', kLongestText);
         said.truncate(cut > kLongestText / 2 ? cut : kLongestText);
     }
-    return enqueue({0, Request::Kind::Speech, said, languageId_});
+    // A recording is of German, so the voice standing in for one that cannot be read speaks German too.
+    return enqueue(
+        {0, Request::Kind::Speech, said, recording.isEmpty() ? languageId_ : LanguageId::kGerman, recording});
 }
 
-int Character::sayAgain(const QString& text)
+int Character::sayAgain(const QString& text, const QString& recording)
 {
     if (!animator_.isVisible()) return 0;
     StopAll();
-    return Speak(text);
+    return Speak(text, recording);
 }
 
 int Character::Play(const QString& animation)
@@ -131,7 +133,7 @@ int Character::Play(const QString& animation)
     if (animation != kWave)
         throw SpeechError("The character has no animation \"" + animation.toStdString() + "\"");
     if (!animator_.isVisible()) return 0;
-    return enqueue({0, Request::Kind::Animation, animation, 0});
+    return enqueue({0, Request::Kind::Animation, animation, 0, {}});
 }
 
 int Character::enqueue(Request request)
@@ -173,7 +175,7 @@ void Character::pump()
         return scheduleFrames();
     }
     balloon_.say(current_->text, window_.geometry());
-    utterance_ = voice_.speak(current_->text, current_->languageId, slow_);
+    utterance_ = voice_.speak(current_->text, current_->languageId, slow_, current_->recording);
     // Once the voice has failed to answer, it is not waited for again beyond the reading time.
     watchdog_.start(voiceAnswers_ ? kAnswerMs : readingTimeMs(current_->text));
 }

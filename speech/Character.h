@@ -54,12 +54,14 @@ public:
 
     // Queue a request and return at once with its number, or 0 when hidden (a hidden character keeps
     // nothing for later). With kMostPending waiting, the oldest waiting speech (or else the oldest
-    // request) makes room. Play throws SpeechError for any animation but "Wave", shown or hidden.
-    int Speak(const QString& text);
+    // request) makes room. Play throws SpeechError for any animation but "Wave", shown or hidden. With a
+    // recording (a sound file of the German text), the recording is heard in place of the voice, slowly
+    // too, whatever the current language; when it cannot be read, the voice says the text in German.
+    int Speak(const QString& text, const QString& recording = {});
     int Play(const QString& animation);
     // Says the text at once, in the current language: what was being said or waiting is dropped first,
     // so that asking again starts the sentence again. Returns as Speak does.
-    int sayAgain(const QString& text);
+    int sayAgain(const QString& text, const QString& recording = {});
 
     // Slow speech (about three quarters of the usual rate) from the next sentence on.
     void setSlowSpeech(bool slow) { slow_ = slow; }
@@ -85,6 +87,7 @@ private:
         Kind kind = Kind::Speech;
         QString text;       // Speech: what is said; Animation: its name
         int languageId = 0; // Speech: the language when it was asked for
+        QString recording;  // Speech: a sound file heard in place of the voice, if any
     };
 
     int enqueue(Request request);

@@ -6,6 +6,7 @@
 #include "platform/posix/SharedLibrary.h"
 #include "speech/EspeakEngine.h"
 #include "speech/LanguageId.h"
+#include "speech/Recording.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -114,9 +115,11 @@ public:
             library->open(device_, AUDIO_OBJECT_FORMAT_S16LE, static_cast<std::uint32_t>(sampleRate), 1);
         if (error != 0) return describe(error);
         open_ = true;
+        rate_ = sampleRate;
         return {};
     }
     bool isOpen() const { return open_; }
+    int rate() const { return rate_; }
 
     // Returns once the output has taken the samples: an empty text, or why it would not.
     QString write(const std::int16_t* samples, std::size_t count)
@@ -151,6 +154,7 @@ private:
 
     audio_object* device_ = nullptr;
     bool open_ = false;
+    int rate_ = 0;
 };
 
 #else
@@ -164,6 +168,7 @@ public:
         return QStringLiteral("this build has no sound output (pcaudiolib was missing when it was built)");
     }
     bool isOpen() const { return false; }
+    int rate() const { return 0; }
     QString write(const std::int16_t*, std::size_t) { return QStringLiteral("the sound output is not open"); }
     void finish(bool) {}
     void close() {}
@@ -182,6 +187,7 @@ struct Voice::Worker
         QString text;
         int languageId = 0;
         bool slowly = false;
+        QString recording; // a sound file heard in place of the synthesised text, if any
     };
 
     std::mutex mutex;
@@ -242,11 +248,11 @@ SynthesizedSpeech Voice::synthesizeToBuffer(const QString& text, int languageId,
                                     slowly ? EspeakEngine::kSlowRate : EspeakEngine::kNormalRate);
 }
 
-quint64 Voice::speak(const QString& text, int languageId, bool slowly)
+quint64 Voice::speak(const QString& text, int languageId, bool slowly, const QString& recording)
 {
     languageVoice(languageId); // throws for a language without a voice
     std::lock_guard guard(worker_->mutex);
-    worker_->pending = Worker::Job{++lastUtterance_, text, languageId, slowly};
+    worker_->pending = Worker::Job{++lastUtterance_, text, languageId, slowly, recording};
     worker_->wake.notify_all();
     return lastUtterance_;
 }
@@ -305,8 +311,21 @@ void Voice::run(std::shared_ptr<Worker> worker)
             worker->cutShort = false;
         }
 
-        if (sampleRate > 0 && !output.isOpen() && Clock::now() >= nextOutputTry) {
-            const QString problem = output.open(sampleRate);
+        // A recording is read before the output is opened, since the output must be opened at its rate.
+        std::optional<SynthesizedSpeech> recorded;
+        if (!job.recording.isEmpty()) {
+            try {
+                recorded = Recording::load(job.recording, job.text, job.slowly);
+            } catch (const SpeechError& e) {
+                const QString line =
+                    QString::fromStdString(e.what()) + "; the voice says the sentence instead.";
+                worker->post([line](Voice& voice) { voice.complain(line); });
+            }
+        }
+        const int rate = recorded ? recorded->sampleRate : sampleRate;
+        if (output.isOpen() && output.rate() != rate && rate > 0) output.close();
+        if (rate > 0 && !output.isOpen() && Clock::now() >= nextOutputTry) {
+            const QString problem = output.open(rate);
             if (!problem.isEmpty())
                 goOnWithoutSound("no sound server or sound device answered (" + problem +
                                  "); the character speaks without sound.");
@@ -317,7 +336,8 @@ void Voice::run(std::shared_ptr<Worker> worker)
 
         SynthesizedSpeech speech;
         try {
-            speech = synthesizeToBuffer(job.text, job.languageId, job.slowly);
+            speech =
+                recorded ? std::move(*recorded) : synthesizeToBuffer(job.text, job.languageId, job.slowly);
         } catch (const SpeechError& e) {
             const QString reason = QString::fromStdString(e.what());
             worker->post([utterance = job.utterance, reason](Voice& voice) {

@@ -35,7 +35,9 @@ public:
 
     // Returns at once with the utterance's number; its progress arrives through the signals. One asked
     // for earlier that has not started yet is dropped. Throws SpeechError for an unknown language.
-    quint64 speak(const QString& text, int languageId, bool slowly = false);
+    // With a recording (a sound file of the text), the recording is heard; when it cannot be read, that
+    // is said once and the text is spoken instead.
+    quint64 speak(const QString& text, int languageId, bool slowly = false, const QString& recording = {});
 
     // Cuts the utterance being heard short and drops the one waiting, if any.
     void stop();

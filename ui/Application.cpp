@@ -7,6 +7,7 @@
 #include "speech/Character.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
@@ -51,12 +52,13 @@ Catalogue loadCourse()
 
 Application::Application(DesktopPlatform& platform, SettingsStore& store)
     : platform_(platform), store_(store), catalogue_(loadCourse()),
-      selector_(state_, model_, catalogue_, platform_), stepAside_(platform_, speech_),
-      cycle_(state_, model_, selector_, stepAside_), effects_(model_), watch_(state_, model_, platform_),
+      selector_(state_, model_, catalogue_, platform_), source_(selector_), stepAside_(platform_, speech_),
+      cycle_(state_, model_, source_, stepAside_), effects_(model_), watch_(state_, model_, platform_),
       drag_(model_, platform_),
       ticks_(model_, watch_, effects_, cycle_, [this](const std::function<void()>& step) { guarded(step); }),
       agent_(platform_, [this](const std::function<void()>& handler) { behindEdge(handler); }),
-      form1_(model_, platform_), commands_(state_, model_, store_, platform_), keeper_(store_.path()),
+      form1_(model_, platform_), commands_(state_, model_, store_, platform_),
+      myPhrases_(state_, model_, store_, source_), importJob_(myPhrases_.folder()), keeper_(store_.path()),
       // Told to stop, the program keeps the place, then ends, on the termination watch's thread.
       termination_(
           [this](int signalNumber) { endProcess(keeper_.saveAll() ? EXIT_SUCCESS : 128 + signalNumber); })
@@ -82,6 +84,14 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     TerminationWatch::setExitHandler([this] { keeper_.saveAll(); });
     // A session manager asks running programs to keep their data before the session ends.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { keeper_.saveAll(); });
+
+    connect(&importJob_, &DeckImportJob::progressed, this, [this](qint64 done, qint64 total) {
+        if (myPhrasesWindow_) myPhrasesWindow_->importProgressed(done, total);
+    });
+    connect(&importJob_, &DeckImportJob::imported, this,
+            [this](const ImportedDeck& deck) { guarded([this, deck] { deckImported(deck); }); });
+    connect(&importJob_, &DeckImportJob::failed, this,
+            [this](const QString&, const QString& message) { guarded([this, message] { importFailed(message); }); });
 }
 
 Application::~Application()
@@ -215,7 +225,9 @@ void Application::loadCharacter()
 void Application::start()
 {
     guarded([this] {
-        Startup(state_, model_, store_, platform_, selector_).run([this] { characterPending_ = true; });
+        // The deck chosen last plays from the first sentence on.
+        myPhrases_.restore();
+        Startup(state_, model_, store_, platform_, source_).run([this] { characterPending_ = true; });
         model_.visible = true;
         form1_.render();
         awaitFirstFrame();
@@ -257,6 +269,7 @@ void Application::openSettings()
     form3_ = new Form3(state_, model_, platform_);
     connect(form3_, &Form3::saveRequested, this, [this] { guarded([this] { commands_.saveSettings(); }); });
     connect(form3_, &Form3::closed, this, [this] { guarded([] {}); });
+    connect(form3_, &Form3::myPhrasesRequested, this, [this] { guarded([this] { openMyPhrases(); }); });
     form3_->move(platform_.toPixelsX(platform_.screenWidthTwips() / 2 - 4000),
                  platform_.toPixelsY(platform_.screenHeightTwips() / 2 - 3000));
     form3_->show();
@@ -286,7 +299,7 @@ bool Application::characterMaySpeak() const
 
 void Application::sayAgain()
 {
-    if (characterMaySpeak()) speech_.character->sayAgain(model_.germanText);
+    if (characterMaySpeak()) speech_.character->sayAgain(model_.germanText, model_.germanRecording);
 }
 
 void Application::openCharacterMenu(const QPoint& at)
@@ -295,6 +308,8 @@ void Application::openCharacterMenu(const QPoint& at)
         characterMenu_ = std::make_unique<CharacterMenu>();
         connect(characterMenu_.get(), &CharacterMenu::sayAgainChosen, this,
                 [this] { guarded([this] { sayAgain(); }); });
+        connect(characterMenu_.get(), &CharacterMenu::myPhrasesChosen, this,
+                [this] { guarded([this] { openMyPhrases(); }); });
         connect(characterMenu_.get(), &CharacterMenu::slowSpeechChosen, this,
                 [this](bool slow) { guarded([this, slow] { chooseSlowSpeech(slow); }); });
     }
@@ -318,6 +333,98 @@ void Application::openAbout()
     const QRect area = platform_.stripScreenArea();
     form7_->move(area.center() - QPoint(form7_->width() / 2, form7_->height() / 2));
     form7_->show();
+}
+
+void Application::openMyPhrases()
+{
+    if (!myPhrasesWindow_) {
+        myPhrasesWindow_ = new MyPhrasesWindow;
+        connect(myPhrasesWindow_, &MyPhrasesWindow::addRequested, this,
+                [this](const QString& file) { openFile(file); });
+        connect(myPhrasesWindow_, &MyPhrasesWindow::playRequested, this,
+                [this](const QString& id) { guarded([this, id] { playDeck(id); }); });
+        connect(myPhrasesWindow_, &MyPhrasesWindow::removeRequested, this,
+                [this](const QString& id) { guarded([this, id] { removeDeck(id); }); });
+        connect(myPhrasesWindow_, &MyPhrasesWindow::swapRequested, this,
+                [this](const QString& id, bool swapped) { guarded([this, id, swapped] { swapDeck(id, swapped); }); });
+        showDecks();
+        const QRect area = platform_.stripScreenArea();
+        myPhrasesWindow_->move(area.center() - QPoint(myPhrasesWindow_->width() / 2, myPhrasesWindow_->height() / 2));
+    }
+    myPhrasesWindow_->show();
+    myPhrasesWindow_->raise();
+    myPhrasesWindow_->activateWindow();
+}
+
+void Application::showDecks()
+{
+    if (myPhrasesWindow_) myPhrasesWindow_->showDecks(myPhrases_.decks(), myPhrases_.playing());
+}
+
+void Application::openFile(const QString& file)
+{
+    guarded([this, file] {
+        if (!importJob_.start(file)) {
+            tellAboutDecks(QStringLiteral("\"%1\" was not added: another file is being read. Add it again "
+                                          "afterwards.")
+                               .arg(QFileInfo(file).fileName()),
+                           true);
+            return;
+        }
+        if (myPhrasesWindow_) myPhrasesWindow_->importStarted(file);
+    });
+}
+
+void Application::deckImported(const ImportedDeck& deck)
+{
+    playDeck(deck.id);
+    QString message = QStringLiteral("\"%1\" added: %2 phrases").arg(deck.title).arg(deck.phrases);
+    if (deck.recordings > 0) message += QStringLiteral(", %1 recordings").arg(deck.recordings);
+    if (deck.skipped > 0)
+        message += QStringLiteral(" (%1 left out: a side was empty or too long)").arg(deck.skipped);
+    if (myPhrasesWindow_) myPhrasesWindow_->importEnded(message + QStringLiteral(". It plays now."));
+}
+
+void Application::importFailed(const QString& message)
+{
+    if (myPhrasesWindow_) myPhrasesWindow_->importEnded({});
+    tellAboutDecks(message, true);
+}
+
+void Application::playDeck(const QString& id)
+{
+    try {
+        myPhrases_.play(id);
+        cycle_.startAfresh();
+    } catch (const DeckReadError& error) {
+        tellAboutDecks(QStringLiteral("That deck cannot be played: %1.").arg(QString::fromStdString(error.what())),
+                       true);
+    }
+    showDecks();
+}
+
+void Application::removeDeck(const QString& id)
+{
+    const bool wasPlaying = myPhrases_.playing() == id;
+    myPhrases_.remove(id);
+    if (wasPlaying) cycle_.startAfresh();
+    showDecks();
+}
+
+void Application::swapDeck(const QString& id, bool swapped)
+{
+    myPhrases_.setSwapped(id, swapped);
+    showDecks();
+}
+
+void Application::tellAboutDecks(const QString& message, bool problem)
+{
+    if (myPhrasesWindow_ && myPhrasesWindow_->isVisible()) {
+        myPhrasesWindow_->showStatus(message);
+        if (problem) QApplication::beep();
+        return;
+    }
+    platform_.showWarning(kTitle, message);
 }
 
 void Application::exitProgram()

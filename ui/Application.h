@@ -4,8 +4,10 @@
 // reports an unexpected error, once, and ends the program; after an error nothing else runs.
 #pragma once
 
+#include "app/DeckImportJob.h"
 #include "app/FullscreenStepAside.h"
 #include "app/MenuCommands.h"
+#include "app/MyPhrases.h"
 #include "app/PlaceKeeper.h"
 #include "app/SettingsStore.h"
 #include "base/Errors.h"
@@ -25,6 +27,7 @@
 #include "ui/dialogs/CharacterMenu.h"
 #include "ui/dialogs/Form2.h"
 #include "ui/dialogs/Form3.h"
+#include "ui/dialogs/MyPhrasesWindow.h"
 #include "ui/dialogs/PictureWindow.h"
 #include "ui/strip/Form1.h"
 
@@ -48,12 +51,17 @@ public:
 
     // Brings the running strip to the front (a second copy asked for it). Behind the edge.
     void bringToFront();
+    // Imports the file as a deck of the user's own, which then plays (from the command line, a second
+    // copy, the window or a drop). Behind the edge.
+    void openFile(const QString& file);
 
     Form1& strip() { return form1_; }
     StripTicks& ticks() { return ticks_; }
     Form2* menu() { return form2_.get(); }
     Character* character() { return speech_.character; }
     CharacterMenu* characterMenu() { return characterMenu_.get(); }
+    MyPhrasesWindow* myPhrasesWindow() { return myPhrasesWindow_; }
+    MyPhrases& myPhrases() { return myPhrases_; }
     AppState& state() { return state_; }
     StripModel& model() { return model_; }
 
@@ -81,6 +89,15 @@ private:
     void openCharacterMenu(const QPoint& at);
     void chooseSlowSpeech(bool slow);
     void openAbout();
+    void openMyPhrases();
+    void showDecks();
+    void deckImported(const ImportedDeck& deck);
+    void importFailed(const QString& message);
+    void playDeck(const QString& id);
+    void removeDeck(const QString& id);
+    void swapDeck(const QString& id, bool swapped);
+    // A message about the user's decks: in their window when it is open, else in a box.
+    void tellAboutDecks(const QString& message, bool problem);
     void exitProgram();
 
     // Forwards the cycle's requests to the character, if there is one.
@@ -89,6 +106,10 @@ private:
     public:
         Character* character = nullptr;
         void speak(const QString& text) override { present().Speak(text); }
+        void playRecording(const QString& file, const QString& text) override
+        {
+            present().Speak(text, file);
+        }
         void play(const QString& animation) override { present().Play(animation); }
         void stop() override
         {
@@ -110,6 +131,7 @@ private:
     StripModel model_;
     Catalogue catalogue_;
     SentenceSelector selector_;
+    PlayingSource source_;
     CharacterSpeech speech_;
     FullscreenStepAside stepAside_;
     PlaybackCycle cycle_;
@@ -125,6 +147,9 @@ private:
     QPointer<PictureWindow> form4_;
     QPointer<PictureWindow> form7_;
     MenuCommands commands_;
+    MyPhrases myPhrases_;
+    DeckImportJob importJob_;
+    QPointer<MyPhrasesWindow> myPhrasesWindow_;
     PlaceKeeper keeper_;
     TerminationWatch termination_;
     bool characterPending_ = false;  // start-up asked for the character

@@ -44,9 +44,11 @@ int main(int argc, char* argv[])
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
 
     // The composition root: the real platform and the user's own store.
+    const QString file = QString::fromStdString(dialoon::CommandLine::fileToOpen({argv + 1, argv + argc}));
     dialoon::QtPlatform platform;
     if (!platform.claimSingleInstance()) {
-        if (platform.activateRunningInstance()) return 0;
+        // The running copy opens the file itself.
+        if (platform.activateRunningInstance(file)) return 0;
         // Another copy holds the lock but did not answer: this start did not do what was asked.
         std::fprintf(
             stderr, "%s: another copy is running but did not answer; it could not be brought to the front.\n",
@@ -55,7 +57,11 @@ int main(int argc, char* argv[])
     }
     dialoon::SettingsStore store;
     dialoon::Application dialoon(platform, store);
-    platform.setActivationHandler([&dialoon] { dialoon.bringToFront(); });
+    platform.setActivationHandler([&dialoon](const QString& fileToOpen) {
+        dialoon.bringToFront();
+        if (!fileToOpen.isEmpty()) dialoon.openFile(fileToOpen);
+    });
     dialoon.start();
+    if (!file.isEmpty()) dialoon.openFile(file);
     return app.exec();
 }

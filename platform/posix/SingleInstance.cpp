@@ -25,6 +25,8 @@ namespace dialoon {
 namespace {
 
 const QByteArray kActivate = "activate\n";
+// Followed by the file's absolute path in UTF-8 and a line end: the running copy opens the file.
+const QByteArray kOpen = "open ";
 
 // Why this folder is not one only the user can write, or an empty text when it is. A symbolic link is
 // refused where someone else could have placed it.
@@ -58,7 +60,9 @@ std::optional<sockaddr_un> socketAddress(const QString& socket)
 class SingleInstance::Listener
 {
 public:
-    explicit Listener(std::function<void()> onActivate) : onActivate_(std::move(onActivate)) {}
+    static constexpr qsizetype kLongestMessage = 4200; // "open " and the longest path
+
+    explicit Listener(std::function<void(const QString& file)> onActivate) : onActivate_(std::move(onActivate)) {}
 
     // The socket file goes with the listener, as the lock still held keeps any other copy from its name.
     ~Listener()
@@ -100,8 +104,6 @@ private:
     // Callers heard at once; with more, the one waiting longest is let go, so a caller that never
     // speaks cannot keep the next start from getting through.
     static constexpr std::size_t kMostCallers = 8;
-    static constexpr qsizetype kLongestMessage = 64;
-
     struct Caller
     {
         int fd = -1;
@@ -131,9 +133,15 @@ private:
         if (got > 0) caller->said.append(buffer, got);
         const bool whole = got <= 0 || caller->said.contains('\n') || caller->said.size() >= kLongestMessage;
         if (!whole) return;
-        const bool activate = caller->said.startsWith(kActivate.trimmed());
+        const QByteArray said = caller->said;
         letGo(caller);
-        if (activate && onActivate_) onActivate_();
+        if (!onActivate_) return;
+        if (said.startsWith(kActivate.trimmed())) return onActivate_({});
+        // A file is opened only when its message came whole: a cut-off path names another file.
+        if (said.startsWith(kOpen) && said.endsWith('\n') && said.count('\n') == 1) {
+            const QString file = QString::fromUtf8(said.mid(kOpen.size()).chopped(1));
+            if (file.startsWith(u'/')) onActivate_(file);
+        }
     }
 
     void letGo(std::list<Caller>::iterator caller)
@@ -145,7 +153,7 @@ private:
         callers_.erase(caller);
     }
 
-    std::function<void()> onActivate_;
+    std::function<void(const QString& file)> onActivate_;
     int fd_ = -1;
     QByteArray path_;
     std::unique_ptr<QSocketNotifier> notifier_;
@@ -204,7 +212,7 @@ SingleInstance::Claim SingleInstance::claim()
     }
     // We hold the lock, so a socket file still lying about belongs to a dead copy.
     const QString socket = socketName(folder);
-    listener_ = std::make_unique<Listener>([this] { emit activationRequested(); });
+    listener_ = std::make_unique<Listener>([this](const QString& file) { emit activationRequested(file); });
     if (!listener_->listen(socket, &why)) {
         listener_.reset();
         problem_ =
@@ -214,8 +222,10 @@ SingleInstance::Claim SingleInstance::claim()
     return Claim::Sole;
 }
 
-bool SingleInstance::activateRunning(int timeoutMs)
+bool SingleInstance::activateRunning(int timeoutMs, const QString& file)
 {
+    const QByteArray message = file.isEmpty() ? kActivate : kOpen + file.toUtf8() + '\n';
+    if (message.size() > Listener::kLongestMessage || file.contains(u'\n')) return false;
     const QString folder = privateFolder();
     if (folder.isEmpty()) return false;
     const QDeadlineTimer deadline(timeoutMs);
@@ -226,8 +236,8 @@ bool SingleInstance::activateRunning(int timeoutMs)
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0) return false;
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) == 0) {
-            const bool sent = ::send(fd, kActivate.constData(), std::size_t(kActivate.size()),
-                                     MSG_NOSIGNAL) == kActivate.size();
+            const bool sent =
+                ::send(fd, message.constData(), std::size_t(message.size()), MSG_NOSIGNAL) == message.size();
             ::close(fd);
             return sent;
         }

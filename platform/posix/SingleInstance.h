@@ -30,9 +30,10 @@ public:
     // Why the last claim was Unguarded, naming the folder or the socket concerned.
     QString problem() const { return problem_; }
 
-    // For a later copy: tells the running copy to come to the front. Waits a short while for a
-    // copy that is still starting. Returns whether the message was delivered.
-    bool activateRunning(int timeoutMs = 3000);
+    // For a later copy: tells the running copy to come to the front, or to open the file (an absolute
+    // path). Waits a short while for a copy that is still starting. Returns whether the message was
+    // delivered.
+    bool activateRunning(int timeoutMs = 3000, const QString& file = {});
 
     static QString defaultKey();
 
@@ -43,7 +44,8 @@ public:
     static QString privateFolder(QString* problem = nullptr);
 
 signals:
-    void activationRequested();
+    // file: the absolute path a later copy asked to open, or empty.
+    void activationRequested(const QString& file);
 
 private:
     class Listener; // where later copies' messages arrive

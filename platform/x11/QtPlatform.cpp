@@ -30,8 +30,9 @@ constexpr int kScreensSettleMs = 250;
 
 QtPlatform::QtPlatform() : instance_(std::make_unique<SingleInstance>(SingleInstance::defaultKey()))
 {
-    QObject::connect(instance_.get(), &SingleInstance::activationRequested, instance_.get(), [this] {
-        if (activationHandler_) activationHandler_();
+    QObject::connect(instance_.get(), &SingleInstance::activationRequested, instance_.get(),
+                     [this](const QString& file) {
+        if (activationHandler_) activationHandler_(file);
     });
 }
 
@@ -172,9 +173,9 @@ bool QtPlatform::claimSingleInstance()
     return true;
 }
 
-bool QtPlatform::activateRunningInstance()
+bool QtPlatform::activateRunningInstance(const QString& fileToOpen)
 {
-    return instance_->activateRunning();
+    return instance_->activateRunning(3000, fileToOpen);
 }
 
 bool QtPlatform::fullscreenActive() const

@@ -55,8 +55,8 @@ public:
     QString writeLogonEntry(const QString& path) override { return LogonEntry::write(path); }
     QString removeLogonEntry() override { return LogonEntry::remove(); }
     bool claimSingleInstance() override;
-    bool activateRunningInstance() override;
-    void setActivationHandler(std::function<void()> handler) override
+    bool activateRunningInstance(const QString& fileToOpen = {}) override;
+    void setActivationHandler(std::function<void(const QString& fileToOpen)> handler) override
     {
         activationHandler_ = std::move(handler);
     }
@@ -72,7 +72,7 @@ private:
     QPointer<QWidget> strip_;
     QPointer<QMessageBox> openMessage_;
     std::unique_ptr<SingleInstance> instance_;
-    std::function<void()> activationHandler_;
+    std::function<void(const QString& fileToOpen)> activationHandler_;
     // Stepping aside: a fullscreen window, or a film the session is kept awake for.
     std::unique_ptr<FullscreenWatch> fullscreen_;
     std::unique_ptr<FilmWatch> film_;

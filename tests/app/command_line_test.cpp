@@ -29,6 +29,10 @@ private slots:
     {
         QVERIFY(!CommandLine::answer({"-session", "10d2f3a1b2c3"}).has_value());
         QVERIFY(!CommandLine::answer({"--session", "10d2f3a1b2c3"}).has_value());
+        // A readable file starts the program, which opens it as phrases.
+        const std::vector<std::string> withFile = {"-session", "x", DIALOON_SOURCE_DIR "/README.md"};
+        QVERIFY(!CommandLine::answer(withFile).has_value());
+        QCOMPARE(CommandLine::fileToOpen(withFile), std::string(DIALOON_SOURCE_DIR "/README.md"));
     }
 
     void answers_data()
@@ -45,8 +49,12 @@ private slots:
         QTest::newRow("--version") << QStringList{"--version"} << 0 << version << "";
         QTest::newRow("first known wins") << QStringList{"--version", "--help"} << 0 << version << "";
         QTest::newRow("unknown option") << QStringList{"--verbose"} << 2 << "" << unknown + "'--verbose'";
-        QTest::newRow("a file name") << QStringList{"lesson01.txt"} << 2 << "" << unknown + "'lesson01.txt'";
-        QTest::newRow("empty") << QStringList{""} << 2 << "" << unknown + "''";
+        const QString cannot = QStringLiteral("dialoon: cannot open ");
+        const QString file = QStringLiteral(DIALOON_SOURCE_DIR "/README.md");
+        QTest::newRow("a missing file") << QStringList{"lesson01.txt"} << 2 << "" << cannot + "'lesson01.txt'";
+        QTest::newRow("a folder") << QStringList{"/"} << 2 << "" << cannot + "'/', it is not a file";
+        QTest::newRow("two files") << QStringList{file, file} << 2 << "" << "dialoon: opens one file at a time";
+        QTest::newRow("empty") << QStringList{""} << 2 << "" << cannot + "''";
         QTest::newRow("Qt's own options are not ours")
             << QStringList{"-platform", "offscreen"} << 2 << "" << unknown + "'-platform'";
         QTest::newRow("unknown after --help") << QStringList{"--help", "x"} << 2 << "" << unknown + "'x'";
@@ -55,7 +63,7 @@ private slots:
         QTest::newRow("--version=2") << QStringList{"--version=2"} << 2 << "" << unknown + "'--version=2'";
         QTest::newRow("a session without its id")
             << QStringList{"-session"} << 2 << "" << unknown + "'-session'";
-        QTest::newRow("a line break stays one line") << QStringList{"a\nb"} << 2 << "" << unknown + "'a?b'";
+        QTest::newRow("a line break stays one line") << QStringList{"a\nb"} << 2 << "" << cannot + "'a?b'";
     }
     void answers()
     {

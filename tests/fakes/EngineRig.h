@@ -36,6 +36,11 @@ public:
         requests << QStringLiteral("speak:") + text;
         if (failing) throw std::runtime_error("no voice");
     }
+    void playRecording(const QString& file, const QString& text) override
+    {
+        requests << QStringLiteral("recording:%1:%2").arg(file, text);
+        if (failing) throw std::runtime_error("no sound");
+    }
     void stop() override { requests << QStringLiteral("stop"); }
     void play(const QString& animation) override
     {

@@ -79,8 +79,8 @@ public:
         return logonProblem;
     }
     bool claimSingleInstance() override { return true; }
-    bool activateRunningInstance() override { return false; }
-    void setActivationHandler(std::function<void()>) override {}
+    bool activateRunningInstance(const QString& = {}) override { return false; }
+    void setActivationHandler(std::function<void(const QString&)>) override {}
     void setStripWindow(QWidget*) override {}
     bool fullscreen = false;
     std::function<void(bool)> fullscreenHandler;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The program's command line run for real: --help and --version answer and exit 0 with and without a
-# display; any other argument gets one line on standard error and status 2; a start without a graphical
+# display; one readable file is opened as phrases; any other argument gets one line on standard error and status 2; a start without a graphical
 # desktop exits 1 with one line, and writes nothing: no settings, no lock, no core dump.
 # Usage: command_line_test.sh PATH_TO_DIALOON VERSION
 set -uo pipefail
@@ -45,13 +45,14 @@ while IFS=';' read -r args expected_status first_out err_pattern; do
   fi
   nothing_written "$label"
 done <<EOF
---help;0;Usage: dialoon [--help | --version];
--h;0;Usage: dialoon [--help | --version];
+--help;0;Usage: dialoon [--help | --version | FILE];
+-h;0;Usage: dialoon [--help | --version | FILE];
 --version;0;Dialoon $version;
 --verbose;2;;^dialoon: unknown argument '--verbose'
 -platform offscreen;2;;^dialoon: unknown argument '-platform'
 --help extra;2;;^dialoon: unknown argument 'extra'
-lesson01.txt;2;;^dialoon: unknown argument 'lesson01.txt'
+lesson01.txt;2;;^dialoon: cannot open 'lesson01.txt', there is no such file
+/;2;;^dialoon: cannot open '/', it is not a file
 ;1;;^dialoon: .*needs a graphical desktop \(X11, or XWayland on a Wayland session\)
 EOF
 

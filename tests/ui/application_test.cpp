@@ -213,7 +213,7 @@ private slots:
         QStringList captions;
         for (QAction* a : menu->actions())
             captions << a->text();
-        QCOMPARE(captions, (QStringList{"Say it again", "Speak slowly"}));
+        QCOMPARE(captions, (QStringList{"Say it again", "Speak slowly", "", "My phrases..."}));
         QAction* slowly = menu->findChild<QAction*>("speakSlowly");
         QVERIFY(!slowly->isChecked());
         const QString ini = config.filePath(QStringLiteral("Tavo.ini"));

@@ -11,6 +11,10 @@ CharacterMenu::CharacterMenu()
     speakSlowly_ = addAction(QStringLiteral("Speak slowly"));
     speakSlowly_->setObjectName(QStringLiteral("speakSlowly"));
     speakSlowly_->setCheckable(true);
+    addSeparator();
+    QAction* myPhrases = addAction(QStringLiteral("My phrases..."));
+    myPhrases->setObjectName(QStringLiteral("myPhrases"));
+    connect(myPhrases, &QAction::triggered, this, &CharacterMenu::myPhrasesChosen);
     connect(sayAgain_, &QAction::triggered, this, &CharacterMenu::sayAgainChosen);
     connect(speakSlowly_, &QAction::triggered, this, &CharacterMenu::slowSpeechChosen);
 }

@@ -1,4 +1,5 @@
-// The character's own menu, opened on the character itself: say the sentence again, and speak slowly.
+// The character's own menu, opened on the character itself: say the sentence again, speak slowly, and
+// the user's own phrases.
 #pragma once
 
 #include <QMenu>
@@ -18,6 +19,7 @@ public:
 signals:
     void sayAgainChosen();
     void slowSpeechChosen(bool slow);
+    void myPhrasesChosen();
 
 private:
     QAction* sayAgain_;

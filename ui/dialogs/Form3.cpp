@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 
@@ -77,6 +78,12 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
         lessons_->addButton(button, i);
         lessonButtons[static_cast<std::size_t>(i)] = button;
     }
+
+    // The user's own decks play in place of the course's content: their window opens from here.
+    auto* myPhrases = new QPushButton(QStringLiteral("My phrases..."), frame1);
+    myPhrases->setObjectName(QStringLiteral("myPhrases"));
+    myPhrases->setGeometry(platform_.toPixelRect(2400, 2610, 1980, 360));
+    connect(myPhrases, &QPushButton::clicked, this, &Form3::myPhrasesRequested);
 
     auto* frame2 = new QGroupBox(QStringLiteral("Play mode"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
@@ -152,6 +159,7 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
         order << lessonButtons[static_cast<std::size_t>(i)];
     for (int i = 1; i <= 10; ++i)
         order << lessonButtons[static_cast<std::size_t>(i)];
+    order << myPhrases;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

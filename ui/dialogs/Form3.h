@@ -29,6 +29,8 @@ public:
 signals:
     // Step of closing at which the settings are to be kept (only when saving is on).
     void saveRequested();
+    // The "My phrases..." button: the window of the user's own decks is to open.
+    void myPhrasesRequested();
     // After the whole close sequence; the window is released next.
     void closed();
 
