@@ -73,7 +73,7 @@ public:
         if (QFileInfo(path).size() > DeckLimits::kLargestFile)
             refuse(QStringLiteral("it is larger than %1 MB").arg(DeckLimits::kLargestFile >> 20));
         int error = 0;
-        zip_ = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+        zip_.reset(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
         if (!zip_) {
             if (error == ZIP_ER_OPEN || error == ZIP_ER_READ || error == ZIP_ER_NOENT)
                 refuse(QStringLiteral("it cannot be opened"));
@@ -81,14 +81,14 @@ public:
                 refuse(QStringLiteral("it is not an Anki package (the zip archive cannot be read)"));
             refuse(QStringLiteral("it is not an Anki package (the zip archive is damaged)"));
         }
-        const zip_int64_t count = zip_get_num_entries(zip_, 0);
+        const zip_int64_t count = zip_get_num_entries(zip_.get(), 0);
         if (count > DeckLimits::kMostEntries)
             refuse(QStringLiteral("it holds more than %1 files").arg(DeckLimits::kMostEntries));
         declared_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
         qint64 total = 0;
         for (zip_int64_t index = 0; index < count; ++index) {
             zip_stat_t stat;
-            if (zip_stat_index(zip_, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
+            if (zip_stat_index(zip_.get(), static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
                 !(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_COMP_SIZE))
                 refuseDamaged();
             const auto size = static_cast<qint64>(std::min<zip_uint64_t>(stat.size, 1ULL << 62));
@@ -101,13 +101,10 @@ public:
             declared_.push_back(size);
         }
     }
-    ~Package() { zip_discard(zip_); }
-    Package(const Package&) = delete;
-    Package& operator=(const Package&) = delete;
 
     std::optional<zip_uint64_t> locate(const QString& name) const
     {
-        const zip_int64_t index = zip_name_locate(zip_, name.toUtf8().constData(), 0);
+        const zip_int64_t index = zip_name_locate(zip_.get(), name.toUtf8().constData(), 0);
         if (index < 0 || static_cast<std::size_t>(index) >= declared_.size()) return std::nullopt;
         return static_cast<zip_uint64_t>(index);
     }
@@ -116,7 +113,7 @@ public:
     // member begins with its magic. Stops at limit, at the member's stated size, and at the package's bound.
     template <typename Sink> void unpack(zip_uint64_t index, qint64 limit, Sink&& sink)
     {
-        const std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen_index(zip_, index, 0),
+        const std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen_index(zip_.get(), index, 0),
                                                                       &zip_fclose);
         if (!file) refuseDamaged();
         std::unique_ptr<ZSTD_DStream, decltype(&ZSTD_freeDStream)> zstd(nullptr, &ZSTD_freeDStream);
@@ -180,7 +177,7 @@ public:
     }
 
 private:
-    zip_t* zip_ = nullptr;
+    std::unique_ptr<zip_t, decltype(&zip_discard)> zip_{nullptr, &zip_discard};
     std::vector<qint64> declared_;
     qint64 unpacked_ = 0;
 };
@@ -322,36 +319,35 @@ class Database
 public:
     explicit Database(const QString& path)
     {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK)
-            fail(SQLITE_CANTOPEN);
+        sqlite3* db = nullptr;
+        const int opened = sqlite3_open_v2(path.toUtf8().constData(), &db,
+                                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        db_.reset(db); // closed also when opening failed
+        if (opened != SQLITE_OK) fail(SQLITE_CANTOPEN);
         // What SQLite advises for a database from elsewhere: nothing in its schema runs on our behalf.
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, kLongestValue);
-        sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, 4096);
-        sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
-        sqlite3_create_collation(db_, "unicase", SQLITE_UTF16, nullptr, &compareUnicase);
+        sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+        sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+        sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+        sqlite3_limit(db_.get(), SQLITE_LIMIT_LENGTH, kLongestValue);
+        sqlite3_limit(db_.get(), SQLITE_LIMIT_SQL_LENGTH, 4096);
+        sqlite3_limit(db_.get(), SQLITE_LIMIT_ATTACHED, 0);
+        sqlite3_create_collation(db_.get(), "unicase", SQLITE_UTF16_ALIGNED, nullptr, &compareUnicase);
         // Temporary tables stay in memory, so nothing is written beside the scratch copy.
-        check(sqlite3_exec(db_,
+        check(sqlite3_exec(db_.get(),
                            "PRAGMA query_only=1; PRAGMA cell_size_check=1; PRAGMA temp_store=MEMORY; "
                            "PRAGMA mmap_size=0",
                            nullptr, nullptr, nullptr));
     }
-    ~Database() { sqlite3_close_v2(db_); }
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
 
     // A prepared query that finalizes itself; next() is false at its end and raises on a failure.
     class Query
     {
     public:
-        Query(Database& db, const char* sql) : db_(db)
+        Query(Database& db, const char* sql) : owner_(db)
         {
-            db.check(sqlite3_prepare_v2(db.db_, sql, -1, &statement_, nullptr));
+            db.check(sqlite3_prepare_v2(db.db_.get(), sql, -1, &statement_, nullptr));
         }
         ~Query() { sqlite3_finalize(statement_); }
         Query(const Query&) = delete;
@@ -359,12 +355,12 @@ public:
         bool next()
         {
             const int result = sqlite3_step(statement_);
-            if (result != SQLITE_ROW && result != SQLITE_DONE) db_.fail(result);
+            if (result != SQLITE_ROW && result != SQLITE_DONE) owner_.fail(result);
             return result == SQLITE_ROW;
         }
         void bind(int parameter, const char* text)
         {
-            db_.check(sqlite3_bind_text(statement_, parameter, text, -1, SQLITE_STATIC));
+            owner_.check(sqlite3_bind_text(statement_, parameter, text, -1, SQLITE_STATIC));
         }
         qint64 integer(int column) const { return sqlite3_column_int64(statement_, column); }
         QByteArrayView bytes(int column) const
@@ -375,7 +371,7 @@ public:
         QString text(int column) const { return QString::fromUtf8(bytes(column)); }
 
     private:
-        Database& db_;
+        Database& owner_;
         sqlite3_stmt* statement_ = nullptr;
     };
 
@@ -403,10 +399,10 @@ private:
             refuse(QStringLiteral("its collection holds a note too large to read"));
         default:
             refuse(QStringLiteral("its collection cannot be read (%1)")
-                       .arg(QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "")));
+                       .arg(QString::fromUtf8(db_ ? sqlite3_errmsg(db_.get()) : "")));
         }
     }
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> db_{nullptr, &sqlite3_close_v2};
 };
 
 // Deck id -> full name, components joined with "::" as Anki shows them.

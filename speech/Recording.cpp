@@ -30,7 +30,7 @@ constexpr int kHighestRate = 192000;
 
 // One beak mark per window of this length: the beak follows syllables, not single periods.
 constexpr int kWindowMs = 25;
-// Full opening is the loudness of the recording's loud parts, so that a quiet recording moves the beak
+// Full opening is the loudness of the recording's loud stretches, so that a quiet recording moves the beak
 // as much as a loud one; the top few windows (a clap, a plosive) do not set it.
 constexpr double kLoudPercentile = 0.95;
 // Below this level (about -50 dBFS) a window is silence whatever the recording, and below this share of

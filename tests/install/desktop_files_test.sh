@@ -39,7 +39,8 @@ Name|Dialoon
 GenericName|German Phrase Player
 Categories|Education;Languages;
 Icon|$id
-Exec|dialoon
+Exec|dialoon %f
+MimeType|application/x-apkg;application/x-colpkg;text/csv;text/tab-separated-values;text/plain;
 Terminal|false
 EOF2
 for name in Comment Keywords; do [ -n "$(key "$name")" ] || fail "$name is empty"; done

@@ -90,6 +90,10 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     label2_ = makeCaption(this, "Label2", false);
     label2_->setGeometry(
         englishArea(StripDesign::kLabel2RestTop).united(englishArea(StripDesign::kLabel2StartTop)));
+    // The captions are seen up to the menu picture's patch.
+    const int seenRight = platform_.toPixelRect(6840, 0, 1, 1).left();
+    label1_->setRoom(seenRight - label1_->x());
+    label2_->setRoom(seenRight - label2_->x());
 
     // The line along the bottom of the rolled-up strip, over everything else.
     bar_ = makePatch(this, "Bar", QRect(), Qt::black);
