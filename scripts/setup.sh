@@ -22,8 +22,9 @@ test_packages=(
   # tests/desktop: GNOME Shell on Wayland with XWayland and a session manager, mutter on X11, and a
   # GTK 4 window driven from Python
   gnome-shell mutter xwayland gnome-session-bin dbus-daemon python3-gi gir1.2-gtk-4.0 gir1.2-gdkpixbuf-2.0
-  # recordings for the deck tests, encoded from the voice's own output
-  lame vorbis-tools
+  # recordings for the deck tests, encoded from the voice's own output, and a sound server of the
+  # tests' own that hears what Peedy plays
+  lame vorbis-tools pulseaudio pulseaudio-utils
   hunspell hunspell-de-de hunspell-en-us
   desktop-file-utils appstream groff-base
   # xrandr, to change the test screen's size
