@@ -85,7 +85,7 @@ Deck read(const QString& folder, bool swapped)
     if (lines.isEmpty() || lines.first() != kFirstLine) throw DeckReadError("it is not a deck file");
 
     Deck deck;
-    const QDir media(QDir(folder).filePath(kMediaFolder));
+    deck.mediaFolder = QDir(folder).absoluteFilePath(kMediaFolder) + u'/';
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
         if (line.isEmpty()) continue;
@@ -101,7 +101,7 @@ Deck read(const QString& folder, bool swapped)
             const QString& sound = swapped ? parts[4] : parts[3];
             if (german.trimmed().isEmpty() || english.trimmed().isEmpty()) continue;
             if (int(deck.phrases.size()) >= DeckLimits::kMostPhrases) break;
-            deck.phrases.push_back({german, english, isPlainName(sound) ? media.filePath(sound) : QString(),
+            deck.phrases.push_back({german, english, isPlainName(sound) ? sound : QString(),
                                     int(deck.lessons.size()) - 1});
         } else {
             throw DeckReadError("its deck file is damaged at line " + std::to_string(i + 1));

@@ -13,13 +13,14 @@ struct DeckPhrase
 {
     QString german;
     QString english;
-    QString recording; // absolute path of the German text's recording, or empty
+    QString recording; // file name of the German text's recording in the deck's media folder, or empty
     int lesson = 0;    // index into Deck::lessons
 };
 
 struct Deck
 {
     QString title;
+    QString mediaFolder;             // where the recordings are, ending in a slash
     QStringList lessons;             // names, in order
     std::vector<DeckPhrase> phrases; // grouped by lesson, in the deck's order
 };

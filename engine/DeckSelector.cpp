@@ -39,7 +39,7 @@ void DeckSelector::Load_Next_Sentence()
     const DeckPhrase& phrase = deck_.phrases[std::size_t(index)];
     strip_.germanText = phrase.german;
     strip_.englishText = phrase.english;
-    strip_.germanRecording = phrase.recording;
+    strip_.germanRecording = phrase.recording.isEmpty() ? QString() : deck_.mediaFolder + phrase.recording;
     strip_.label1ToolTip = strip_.germanText;
     strip_.label2ToolTip = strip_.englishText;
 }
