@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
+#include <array>
+
 namespace dialoon::DeckFile {
 namespace {
 
@@ -80,33 +83,50 @@ Deck read(const QString& folder, bool swapped)
     if (!file.open(QIODevice::ReadOnly))
         throw DeckReadError("its deck file cannot be read (" + file.errorString().toStdString() + ")");
     if (file.size() > DeckLimits::kLargestFile) throw DeckReadError("its deck file is too large");
-    const QByteArray bytes = file.readAll();
-    const QList<QByteArray> lines = bytes.split('\n');
-    if (lines.isEmpty() || lines.first() != kFirstLine) throw DeckReadError("it is not a deck file");
+    // Read line by line, twice: the first time only counts, so that the phrases take just their room.
+    // A deck plays all day, so every byte it keeps counts.
+    qsizetype lineCount = 0;
+    while (!file.atEnd()) {
+        file.readLine();
+        ++lineCount;
+    }
+    file.seek(0);
+    if (file.readLine().trimmed() != kFirstLine) throw DeckReadError("it is not a deck file");
 
     Deck deck;
     deck.mediaFolder = QDir(folder).absoluteFilePath(kMediaFolder) + u'/';
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
-        if (line.isEmpty()) continue;
-        const QStringList parts = QString::fromUtf8(line).split(u'\t');
-        const QString& kind = parts.first();
-        if (kind == u"title" && parts.size() == 2) {
-            deck.title = parts[1];
-        } else if (kind == u"lesson" && parts.size() == 2) {
-            deck.lessons.append(parts[1]);
-        } else if (kind == u"phrase" && parts.size() == 5 && !deck.lessons.isEmpty()) {
-            const QString& german = swapped ? parts[2] : parts[1];
-            const QString& english = swapped ? parts[1] : parts[2];
-            const QString& sound = swapped ? parts[4] : parts[3];
+    deck.phrases.reserve(std::size_t(std::min<qsizetype>(lineCount, DeckLimits::kMostPhrases)));
+    std::array<QByteArrayView, 6> parts;
+    for (qsizetype number = 2; !file.atEnd(); ++number) {
+        const QByteArray line = file.readLine();
+        const QByteArrayView text = QByteArrayView(line).chopped(line.endsWith('\n') ? 1 : 0);
+        if (text.isEmpty()) continue;
+        std::size_t count = 0;
+        for (qsizetype from = 0;;) {
+            const qsizetype tab = text.indexOf('\t', from);
+            if (count == parts.size()) break;
+            parts[count++] = text.sliced(from, (tab < 0 ? text.size() : tab) - from);
+            if (tab < 0) break;
+            from = tab + 1;
+        }
+        const QByteArrayView kind = parts[0];
+        if (kind == "title" && count == 2) {
+            deck.title = QString::fromUtf8(parts[1]);
+        } else if (kind == "lesson" && count == 2) {
+            deck.lessons.append(QString::fromUtf8(parts[1]));
+        } else if (kind == "phrase" && count == 5 && !deck.lessons.isEmpty()) {
+            const QString german = QString::fromUtf8(swapped ? parts[2] : parts[1]);
+            const QString english = QString::fromUtf8(swapped ? parts[1] : parts[2]);
+            const QString sound = QString::fromUtf8(swapped ? parts[4] : parts[3]);
             if (german.trimmed().isEmpty() || english.trimmed().isEmpty()) continue;
             if (int(deck.phrases.size()) >= DeckLimits::kMostPhrases) break;
             deck.phrases.push_back({german, english, isPlainName(sound) ? sound : QString(),
                                     int(deck.lessons.size()) - 1});
         } else {
-            throw DeckReadError("its deck file is damaged at line " + std::to_string(i + 1));
+            throw DeckReadError("its deck file is damaged at line " + std::to_string(number));
         }
     }
+    deck.phrases.shrink_to_fit();
     if (deck.phrases.empty()) throw DeckReadError("it holds no phrases");
     return deck;
 }
