@@ -73,7 +73,8 @@ std::optional<Answer> answer(const std::vector<std::string>& arguments)
         if (!isOption(argument) && !known) {
             const std::string why = whyNotOpened(argument);
             if (!why.empty())
-                return Answer{kUsageError, {}, kProgram + ": cannot open " + shown(argument) + ", " + why + hint};
+                return Answer{
+                    kUsageError, {}, kProgram + ": cannot open " + shown(argument) + ", " + why + hint};
             if (!fileToOpen(std::vector(arguments.begin(), it)).empty())
                 return Answer{kUsageError, {}, kProgram + ": opens one file at a time" + hint};
             continue;

@@ -36,7 +36,11 @@ bool DeckImportJob::start(const QString& file)
         // Reports go to the job's thread in order; one that finds the job gone is dropped.
         const auto report = [self](auto f) {
             QMetaObject::invokeMethod(
-                self.data(), [self, f] { if (self) f(*self); }, Qt::QueuedConnection);
+                self.data(),
+                [self, f] {
+                    if (self) f(*self);
+                },
+                Qt::QueuedConnection);
         };
         qint64 lastDone = -1;
         const auto progress = [&](qint64 done, qint64 total) {
@@ -47,10 +51,16 @@ bool DeckImportJob::start(const QString& file)
         };
         try {
             const ImportedDeck deck = DeckImporter(folder).import(file, progress);
-            report([deck](DeckImportJob& job) { job.finish(); emit job.imported(deck); });
+            report([deck](DeckImportJob& job) {
+                job.finish();
+                emit job.imported(deck);
+            });
         } catch (const std::exception& error) {
             const QString message = QString::fromStdString(error.what());
-            report([file, message](DeckImportJob& job) { job.finish(); emit job.failed(file, message); });
+            report([file, message](DeckImportJob& job) {
+                job.finish();
+                emit job.failed(file, message);
+            });
         }
     });
     thread_->start();

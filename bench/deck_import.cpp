@@ -61,15 +61,17 @@ QString makePackage(const QString& folder, int notes)
              "BEGIN;");
     sqlite3_stmt* note = nullptr;
     sqlite3_stmt* card = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO notes VALUES (?, 'g', 1, 0, 0, '', ?, '', 0, 0, '')", -1, &note, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO notes VALUES (?, 'g', 1, 0, 0, '', ?, '', 0, 0, '')", -1, &note,
+                       nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO cards VALUES (?, ?, 1, 0, 0, 0, 0, 0, ?, 0, 0, 0, 0, 0, 0, 0, 0, '')",
                        -1, &card, nullptr);
     QByteArray map = "{";
     for (int i = 0; i < notes; ++i) {
-        const QByteArray fields = QStringLiteral("<div>Das ist der %1. Satz &amp; mehr.</div>[sound:satz%1.mp3]"
-                                                 "\x1fThis is sentence %1.")
-                                      .arg(i + 1)
-                                      .toUtf8();
+        const QByteArray fields =
+            QStringLiteral("<div>Das ist der %1. Satz &amp; mehr.</div>[sound:satz%1.mp3]"
+                           "\x1fThis is sentence %1.")
+                .arg(i + 1)
+                .toUtf8();
         sqlite3_bind_int(note, 1, i + 1);
         sqlite3_bind_text(note, 2, fields.constData(), int(fields.size()), SQLITE_TRANSIENT);
         sqlite3_step(note);
@@ -97,14 +99,16 @@ QString makePackage(const QString& folder, int notes)
     zip_file_add(zip, "collection.anki2", zip_source_file(zip, collection.toUtf8().constData(), 0, -1), 0);
     static QByteArray mapBytes;
     mapBytes = map;
-    zip_file_add(zip, "media", zip_source_buffer(zip, mapBytes.constData(), zip_uint64_t(mapBytes.size()), 0), 0);
+    zip_file_add(zip, "media", zip_source_buffer(zip, mapBytes.constData(), zip_uint64_t(mapBytes.size()), 0),
+                 0);
     for (int i = 0; i < notes; ++i) {
         QByteArray bytes(3000 + i % 1000, char(i));
         bytes.prepend("ID3");
         recordings.push_back(bytes);
         const QByteArray name = QByteArray::number(i);
         zip_int64_t index = zip_file_add(
-            zip, name.constData(), zip_source_buffer(zip, recordings.back().constData(), zip_uint64_t(bytes.size()), 0), 0);
+            zip, name.constData(),
+            zip_source_buffer(zip, recordings.back().constData(), zip_uint64_t(bytes.size()), 0), 0);
         zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_STORE, 0);
     }
     if (zip_close(zip) != 0) {
@@ -122,7 +126,8 @@ int loadDeck(const QString& folder)
     StripModel strip;
     DeckSelector selector(state, strip, DeckFile::read(folder));
     state.sequentialPlay = 1;
-    for (int i = 0; i < 100; ++i) selector.Load_Next_Sentence();
+    for (int i = 0; i < 100; ++i)
+        selector.Load_Next_Sentence();
     std::printf("%ld\n", peakKib() - before);
     return 0;
 }

@@ -120,8 +120,8 @@ Deck read(const QString& folder, bool swapped)
             const QString sound = QString::fromUtf8(swapped ? parts[4] : parts[3]);
             if (german.trimmed().isEmpty() || english.trimmed().isEmpty()) continue;
             if (int(deck.phrases.size()) >= DeckLimits::kMostPhrases) break;
-            deck.phrases.push_back({german, english, isPlainName(sound) ? sound : QString(),
-                                    int(deck.lessons.size()) - 1});
+            deck.phrases.push_back(
+                {german, english, isPlainName(sound) ? sound : QString(), int(deck.lessons.size()) - 1});
         } else {
             throw DeckReadError("its deck file is damaged at line " + std::to_string(number));
         }

@@ -11,11 +11,11 @@ namespace dialoon {
 
 struct ImportedDeck
 {
-    QString id;        // the deck's folder name under the decks folder
-    QString title;     // its name, shown in the list of decks
-    int phrases = 0;   // phrases kept
+    QString id;         // the deck's folder name under the decks folder
+    QString title;      // its name, shown in the list of decks
+    int phrases = 0;    // phrases kept
     int recordings = 0; // recordings kept
-    int skipped = 0;   // notes left out (empty, or too long to show)
+    int skipped = 0;    // notes left out (empty, or too long to show)
 };
 
 class DeckImporter

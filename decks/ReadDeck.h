@@ -36,13 +36,13 @@ struct ReadDeck
 
 // Bounds on what an untrusted file may make the readers do.
 namespace DeckLimits {
-inline constexpr qint64 kLargestFile = 2LL << 30;        // bytes of a deck or list file
-inline constexpr qint64 kLargestEntry = 512LL << 20;     // bytes of one unpacked member of a package
-inline constexpr qint64 kLargestUnpacked = 2LL << 30;    // bytes unpacked from one package in all
-inline constexpr qint64 kLargestRatio = 200;             // unpacked size per packed byte of a member
-inline constexpr int kMostEntries = 200000;              // members of a package
-inline constexpr int kMostPhrases = 100000;              // phrases of one deck
-inline constexpr int kLongestText = 1000;                // characters of a phrase's plain text
+inline constexpr qint64 kLargestFile = 2LL << 30;     // bytes of a deck or list file
+inline constexpr qint64 kLargestEntry = 512LL << 20;  // bytes of one unpacked member of a package
+inline constexpr qint64 kLargestUnpacked = 2LL << 30; // bytes unpacked from one package in all
+inline constexpr qint64 kLargestRatio = 200;          // unpacked size per packed byte of a member
+inline constexpr int kMostEntries = 200000;           // members of a package
+inline constexpr int kMostPhrases = 100000;           // phrases of one deck
+inline constexpr int kLongestText = 1000;             // characters of a phrase's plain text
 } // namespace DeckLimits
 
 // Reports how far a reader has got: done of total steps (total may grow as it learns more).

@@ -16,7 +16,6 @@ class Platform;
 class SentenceSelector : public SentenceSource
 {
 public:
-
     SentenceSelector(AppState& state, StripModel& strip, const Catalogue& catalogue, Platform& platform,
                      Draw draw = {});
 

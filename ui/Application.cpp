@@ -90,8 +90,9 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     });
     connect(&importJob_, &DeckImportJob::imported, this,
             [this](const ImportedDeck& deck) { guarded([this, deck] { deckImported(deck); }); });
-    connect(&importJob_, &DeckImportJob::failed, this,
-            [this](const QString&, const QString& message) { guarded([this, message] { importFailed(message); }); });
+    connect(&importJob_, &DeckImportJob::failed, this, [this](const QString&, const QString& message) {
+        guarded([this, message] { importFailed(message); });
+    });
 }
 
 Application::~Application()
@@ -346,10 +347,13 @@ void Application::openMyPhrases()
         connect(myPhrasesWindow_, &MyPhrasesWindow::removeRequested, this,
                 [this](const QString& id) { guarded([this, id] { removeDeck(id); }); });
         connect(myPhrasesWindow_, &MyPhrasesWindow::swapRequested, this,
-                [this](const QString& id, bool swapped) { guarded([this, id, swapped] { swapDeck(id, swapped); }); });
+                [this](const QString& id, bool swapped) {
+                    guarded([this, id, swapped] { swapDeck(id, swapped); });
+                });
         showDecks();
         const QRect area = platform_.stripScreenArea();
-        myPhrasesWindow_->move(area.center() - QPoint(myPhrasesWindow_->width() / 2, myPhrasesWindow_->height() / 2));
+        myPhrasesWindow_->move(area.center() -
+                               QPoint(myPhrasesWindow_->width() / 2, myPhrasesWindow_->height() / 2));
     }
     myPhrasesWindow_->show();
     myPhrasesWindow_->raise();
@@ -397,8 +401,9 @@ void Application::playDeck(const QString& id)
         myPhrases_.play(id);
         cycle_.startAfresh();
     } catch (const DeckReadError& error) {
-        tellAboutDecks(QStringLiteral("That deck cannot be played: %1.").arg(QString::fromStdString(error.what())),
-                       true);
+        tellAboutDecks(
+            QStringLiteral("That deck cannot be played: %1.").arg(QString::fromStdString(error.what())),
+            true);
     }
     showDecks();
 }

@@ -106,10 +106,7 @@ private:
     public:
         Character* character = nullptr;
         void speak(const QString& text) override { present().Speak(text); }
-        void playRecording(const QString& file, const QString& text) override
-        {
-            present().Speak(text, file);
-        }
+        void playRecording(const QString& file, const QString& text) override { present().Speak(text, file); }
         void play(const QString& animation) override { present().Play(animation); }
         void stop() override
         {

@@ -62,7 +62,10 @@ class SingleInstance::Listener
 public:
     static constexpr qsizetype kLongestMessage = 4200; // "open " and the longest path
 
-    explicit Listener(std::function<void(const QString& file)> onActivate) : onActivate_(std::move(onActivate)) {}
+    explicit Listener(std::function<void(const QString& file)> onActivate)
+        : onActivate_(std::move(onActivate))
+    {
+    }
 
     // The socket file goes with the listener, as the lock still held keeps any other copy from its name.
     ~Listener()

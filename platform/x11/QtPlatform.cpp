@@ -32,8 +32,8 @@ QtPlatform::QtPlatform() : instance_(std::make_unique<SingleInstance>(SingleInst
 {
     QObject::connect(instance_.get(), &SingleInstance::activationRequested, instance_.get(),
                      [this](const QString& file) {
-        if (activationHandler_) activationHandler_(file);
-    });
+                         if (activationHandler_) activationHandler_(file);
+                     });
 }
 
 // The watches are complete here.

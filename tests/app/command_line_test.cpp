@@ -51,9 +51,11 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--verbose"} << 2 << "" << unknown + "'--verbose'";
         const QString cannot = QStringLiteral("dialoon: cannot open ");
         const QString file = QStringLiteral(DIALOON_SOURCE_DIR "/README.md");
-        QTest::newRow("a missing file") << QStringList{"lesson01.txt"} << 2 << "" << cannot + "'lesson01.txt'";
+        QTest::newRow("a missing file")
+            << QStringList{"lesson01.txt"} << 2 << "" << cannot + "'lesson01.txt'";
         QTest::newRow("a folder") << QStringList{"/"} << 2 << "" << cannot + "'/', it is not a file";
-        QTest::newRow("two files") << QStringList{file, file} << 2 << "" << "dialoon: opens one file at a time";
+        QTest::newRow("two files") << QStringList{file, file} << 2 << ""
+                                   << "dialoon: opens one file at a time";
         QTest::newRow("empty") << QStringList{""} << 2 << "" << cannot + "''";
         QTest::newRow("Qt's own options are not ours")
             << QStringList{"-platform", "offscreen"} << 2 << "" << unknown + "'-platform'";

@@ -36,15 +36,21 @@ private slots:
         QTest::addColumn<QString>("firstGerman"); // empty: refused, with this in the message
         QTest::addColumn<QString>("message");
         QTest::newRow("a list") << "Wörter.csv" << QByteArray("\"Guten Tag, Herr Roth\";Good day\nJa;Yes\n")
-                                << "Guten Tag, Herr Roth" << "";
-        QTest::newRow("Windows-1252") << "alt.txt" << QByteArray("Stra\xdf" "e\tstreet\n\x84Tsch\xfc\xdf\x93\tbye\n")
-                                      << "Straße" << "";
+                                << "Guten Tag, Herr Roth"
+                                << "";
+        QTest::newRow("Windows-1252") << "alt.txt"
+                                      << QByteArray("Stra\xdf"
+                                                    "e\tstreet\n\x84Tsch\xfc\xdf\x93\tbye\n")
+                                      << "Straße"
+                                      << "";
         QTest::newRow("not a deck") << "bild.apkg" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11) << ""
                                     << "\"bild.apkg\" cannot be opened as phrases: ";
         QTest::newRow("a damaged package") << "kaputt.apkg" << QByteArray("PK\x03\x04 truncated") << ""
                                            << "\"kaputt.apkg\" cannot be opened as phrases: ";
-        QTest::newRow("one column") << "eins.csv" << QByteArray("Hallo\nTschüss\n") << "" << "eins.csv";
-        QTest::newRow("no such file") << "" << QByteArray() << "" << "there is no such file";
+        QTest::newRow("one column") << "eins.csv" << QByteArray("Hallo\nTschüss\n") << ""
+                                    << "eins.csv";
+        QTest::newRow("no such file") << "" << QByteArray() << ""
+                                      << "there is no such file";
     }
     void importsKeepAWholeDeckOrNothing()
     {
@@ -63,7 +69,8 @@ private slots:
                 QVERIFY2(QString::fromUtf8(error.what()).contains(message), error.what());
             }
             // Nothing half-imported: not even the scratch folder is left.
-            QCOMPARE(QDir(decks).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+            QCOMPARE(QDir(decks).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                     QStringList());
             return;
         }
         const ImportedDeck deck = importer.import(path);

@@ -28,10 +28,22 @@ struct LessonButton
 
 // Two columns inside "Play Content", by lesson index.
 constexpr std::array<LessonButton, 17> kLessonButtons{{
-    {240, 285, 1020, 1},   {240, 600, 1740, 29},  {240, 840, 3540, 30},  {240, 1080, 2100, 31},
-    {240, 1320, 1740, 32}, {240, 1560, 1740, 33}, {240, 1800, 1620, 34}, {240, 2040, 1980, 35},
-    {240, 2280, 1740, 36}, {240, 2520, 1380, 37}, {240, 2760, 1500, 38}, {2400, 1080, 1620, 23},
-    {2400, 1320, 1020, 24}, {2400, 1560, 1980, 25}, {2400, 1800, 1500, 26}, {2400, 2040, 1860, 27},
+    {240, 285, 1020, 1},
+    {240, 600, 1740, 29},
+    {240, 840, 3540, 30},
+    {240, 1080, 2100, 31},
+    {240, 1320, 1740, 32},
+    {240, 1560, 1740, 33},
+    {240, 1800, 1620, 34},
+    {240, 2040, 1980, 35},
+    {240, 2280, 1740, 36},
+    {240, 2520, 1380, 37},
+    {240, 2760, 1500, 38},
+    {2400, 1080, 1620, 23},
+    {2400, 1320, 1020, 24},
+    {2400, 1560, 1980, 25},
+    {2400, 1800, 1500, 26},
+    {2400, 2040, 1860, 27},
     {2400, 2280, 1860, 28},
 }};
 
@@ -50,8 +62,8 @@ constexpr std::array<NumberRow, 3> kNumberRows{{
 } // namespace
 
 Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::WindowSystemMenuHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
       state_(state), strip_(strip), platform_(platform)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -130,7 +142,8 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
         scroll->setInvertedAppearance(true);
         scroll->setInvertedControls(true);
         scroll->setGeometry(platform_.toPixelRect(row.scrollLeft, row.scrollTop - 15, 135 + 60, 255 + 30));
-        connect(scroll, &QScrollBar::valueChanged, text, [text](int value) { text->setText(QString::number(value)); });
+        connect(scroll, &QScrollBar::valueChanged, text,
+                [text](int value) { text->setText(QString::number(value)); });
         scrolls_[i] = scroll;
         label->lower();
     }
@@ -152,9 +165,9 @@ Form3::Form3(AppState& state, StripModel& strip, const Platform& platform)
     connect(sequence_, &QRadioButton::clicked, this, &Form3::updateScheduleBox);
 
     // Keyboard order of the focusable controls.
-    QList<QWidget*> order = {lessonButtons[0], numbers_[0], numbers_[1], random_, numbers_[2], germanFirst_,
-                             sequence_, englishFirst_, scrolls_[0], scrolls_[1], scrolls_[2],
-                             check3_, check4_, check5_, check1_};
+    QList<QWidget*> order = {lessonButtons[0], numbers_[0], numbers_[1],   random_,     numbers_[2],
+                             germanFirst_,     sequence_,   englishFirst_, scrolls_[0], scrolls_[1],
+                             scrolls_[2],      check3_,     check4_,       check5_,     check1_};
     for (int i = 11; i <= 16; ++i)
         order << lessonButtons[static_cast<std::size_t>(i)];
     for (int i = 1; i <= 10; ++i)
@@ -188,8 +201,7 @@ void Form3::load()
     (state_.sequentialPlay == 0 ? random_ : sequence_)->setChecked(true);
     updateScheduleBox();
     (state_.germanFirst == 1 ? germanFirst_ : englishFirst_)->setChecked(true);
-    if (QAbstractButton* lesson = lessons_->button(state_.lessonIndex))
-        lesson->setChecked(true);
+    if (QAbstractButton* lesson = lessons_->button(state_.lessonIndex)) lesson->setChecked(true);
 }
 
 void Form3::updateScheduleBox()
@@ -213,8 +225,7 @@ void Form3::closeEvent(QCloseEvent* event)
     choices.germanSeconds = static_cast<std::int16_t>(scrolls_[1]->value());
     choices.englishSeconds = static_cast<std::int16_t>(scrolls_[2]->value());
     choices.keepSchedule = check3_->isChecked();
-    if (SettingsDialogSession::closed(state_, strip_, choices))
-        emit saveRequested();
+    if (SettingsDialogSession::closed(state_, strip_, choices)) emit saveRequested();
     emit closed();
     event->accept();
 }

@@ -21,9 +21,10 @@ namespace {
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kProgressDelayMs = 500;
 
-const QString kFileTypes = QStringLiteral("Decks and phrase lists (*.apkg *.colpkg *.csv *.tsv *.txt);;"
-                                          "Anki packages (*.apkg *.colpkg);;Phrase lists (*.csv *.tsv *.txt);;"
-                                          "All files (*)");
+const QString kFileTypes =
+    QStringLiteral("Decks and phrase lists (*.apkg *.colpkg *.csv *.tsv *.txt);;"
+                   "Anki packages (*.apkg *.colpkg);;Phrase lists (*.csv *.tsv *.txt);;"
+                   "All files (*)");
 
 // The first local file of a drop, or empty.
 QString droppedFile(const QMimeData* data)
@@ -110,8 +111,9 @@ void MyPhrasesWindow::showDecks(const QList<MyPhrases::Entry>& decks, const QStr
     };
     addEntry({}, QStringLiteral("Built-in course"));
     for (const MyPhrases::Entry& deck : decks)
-        addEntry(deck.id, deck.phrases == 1 ? QStringLiteral("%1, 1 phrase").arg(deck.title)
-                                            : QStringLiteral("%1, %2 phrases").arg(deck.title).arg(deck.phrases));
+        addEntry(deck.id, deck.phrases == 1
+                              ? QStringLiteral("%1, 1 phrase").arg(deck.title)
+                              : QStringLiteral("%1, %2 phrases").arg(deck.title).arg(deck.phrases));
     if (!list_->currentItem()) list_->setCurrentRow(0);
     selectionChanged();
 }

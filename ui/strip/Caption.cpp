@@ -51,8 +51,8 @@ qreal Caption::layOut(const QString& full)
         body_.setText(bodyText_);
         // A text wider than the caption is set smaller, step by step down to the smallest size.
         bodyFont_ = font();
-        const qreal room = (room_ > 0 ? std::min(room_, width()) : width()) -
-                           2 * QFontMetricsF(font()).averageCharWidth();
+        const qreal room =
+            (room_ > 0 ? std::min(room_, width()) : width()) - 2 * QFontMetricsF(font()).averageCharWidth();
         qreal textWidth = QFontMetricsF(bodyFont_).horizontalAdvance(bodyText_);
         const qreal size = font().pointSizeF();
         for (qreal smaller = size; textWidth > room && size > 0 && smaller > size * kSmallestShare;) {

@@ -54,11 +54,11 @@ private:
     qreal lastBlankWidth_ = 0.0;
     qreal slack_ = 0.0;
     bool laidOut_ = false;
-    QFont bodyFont_;         // the caption's font, or a smaller one for a long text
-    qreal bodyDrop_ = 0.0;   // how far a smaller text moves down to stand in the middle of the line
-    qreal overflow_ = 0.0;   // how much wider than the caption the text is at its smallest
-    qreal scrolled_ = 0.0;   // how far it has scrolled to the left
-    int scrollWait_ = 0;     // steps to wait before scrolling, so that the beginning can be read
+    QFont bodyFont_;       // the caption's font, or a smaller one for a long text
+    qreal bodyDrop_ = 0.0; // how far a smaller text moves down to stand in the middle of the line
+    qreal overflow_ = 0.0; // how much wider than the caption the text is at its smallest
+    qreal scrolled_ = 0.0; // how far it has scrolled to the left
+    int scrollWait_ = 0;   // steps to wait before scrolling, so that the beginning can be read
     QTimer scroll_;
     int room_ = 0;
 };
