@@ -85,17 +85,32 @@ void MyPhrases::restore()
     if (id.isEmpty()) return;
     bool ok = false;
     const int place = store_.readSetting(ExitSave::deckPlaceKey(id)).toInt(&ok);
+    restored_ = {id, ok ? place : 0};
+    state_.playingDeck = id;
+    state_.deckPlace = restored_->second;
+    source_.hold();
+}
+
+bool MyPhrases::loadRestored()
+{
+    if (!restored_) return false;
+    const auto [id, place] = *restored_;
+    restored_.reset();
     try {
-        load(id, ok ? place : 0);
+        load(id, place);
     } catch (const DeckReadError& error) {
+        state_.playingDeck.clear();
+        source_.play(nullptr);
         std::cerr << BuildInfo::kTitle << ": the deck \"" << id.toStdString()
                   << "\" cannot be played, the built-in course plays instead (" << error.what() << ")"
                   << std::endl;
     }
+    return true;
 }
 
 void MyPhrases::play(const QString& id)
 {
+    restored_.reset();
     if (id.isEmpty()) {
         source_.play(nullptr);
         state_.playingDeck.clear();

@@ -6,7 +6,10 @@
 #include "engine/Deck.h"
 
 #include <QList>
+
 #include <QString>
+#include <optional>
+#include <utility>
 
 namespace dialoon {
 
@@ -37,9 +40,12 @@ public:
     // The deck that plays, or empty for the course.
     QString playing() const;
 
-    // At start: the deck the store names plays, at the place kept for it. One that can no longer be read
-    // leaves the course playing and says why on standard error.
+    // At start: the deck the store names is to play, at the place kept for it; the source holds its
+    // sentences until loadRestored() has read it, after the strip's first frame.
     void restore();
+    // Reads the deck restore() found, which then plays; true when there was one to read, playing or not.
+    // One that can no longer be read leaves the course playing and says why on standard error.
+    bool loadRestored();
     // The deck plays from the next sentence on, from its first phrase in sequence (an empty id: the course
     // again, at its own place). The choice is stored at once. Raises DeckReadError when the deck cannot be
     // read; then what played plays on. Raises StoreWriteError when the choice cannot be stored.
@@ -58,6 +64,7 @@ private:
     SettingsStore& store_;
     PlayingSource& source_;
     QString folder_;
+    std::optional<std::pair<QString, int>> restored_;
 };
 
 } // namespace dialoon

@@ -29,14 +29,25 @@ public:
     explicit PlayingSource(SentenceSource& course) : course_(course) {}
 
     // Plays the deck from the next sentence on; none: the course again.
-    void play(std::unique_ptr<SentenceSource> deck) { deck_ = std::move(deck); }
+    void play(std::unique_ptr<SentenceSource> deck)
+    {
+        deck_ = std::move(deck);
+        held_ = false;
+    }
     bool playsDeck() const { return deck_ != nullptr; }
+    // A deck is to play but not read yet: until play(), asking for a sentence loads none, so that the
+    // course's place does not move for a sentence nobody sees.
+    void hold() { held_ = true; }
 
-    void Load_Next_Sentence() override { (deck_ ? *deck_ : course_).Load_Next_Sentence(); }
+    void Load_Next_Sentence() override
+    {
+        if (!held_) (deck_ ? *deck_ : course_).Load_Next_Sentence();
+    }
 
 private:
     SentenceSource& course_;
     std::unique_ptr<SentenceSource> deck_;
+    bool held_ = false;
 };
 
 } // namespace dialoon

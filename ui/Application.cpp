@@ -183,6 +183,8 @@ void Application::firstFrameShown()
     QApplication::setWindowIcon(QIcon(kIconResource));
     if (model_.splashOpen && !form4_) openSplash();
     loadCharacter();
+    // The welcome is on the strip: the first sentence, which start-up held, comes from the deck.
+    if (myPhrases_.loadRestored()) source_.Load_Next_Sentence();
 }
 
 void Application::openSplash()
@@ -226,7 +228,7 @@ void Application::loadCharacter()
 void Application::start()
 {
     guarded([this] {
-        // The deck chosen last plays from the first sentence on.
+        // The deck chosen last plays from the first sentence on; it is read once the first frame is out.
         myPhrases_.restore();
         Startup(state_, model_, store_, platform_, source_).run([this] { characterPending_ = true; });
         model_.visible = true;

@@ -113,6 +113,9 @@ private slots:
         PlayingSource source(rig.selector);
         MyPhrases mine(rig.state, rig.strip, store, source, decks);
         mine.restore();
+        source.Load_Next_Sentence(); // held until the deck is read
+        QCOMPARE(rig.strip.germanText, QString());
+        QVERIFY(mine.loadRestored());
         source.Load_Next_Sentence();
         QCOMPARE(rig.strip.germanText, QStringLiteral("drei"));
         // Removed, the deck leaves the course playing and nothing of itself behind.
