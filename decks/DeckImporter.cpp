@@ -63,6 +63,11 @@ ReadDeck readFile(const QString& file, const QString& mediaFolder, const QString
 ImportedDeck DeckImporter::import(const QString& file, const ReadProgress& progress) const
 {
     if (!QDir().mkpath(decksFolder_)) refuse(file, "the folder " + decksFolder_ + " cannot be made");
+    // An import cut short by the end of the program (a logout, a power cut) left its scratch folder: only
+    // one copy of the program runs, so none is in use now.
+    const QDir folder(decksFolder_);
+    for (const QString& left : folder.entryList({QStringLiteral(".import-*")}, QDir::Dirs | QDir::Hidden))
+        QDir(folder.filePath(left)).removeRecursively();
     // The scratch folder lies beside the decks, so that the one rename stays on one file system, and
     // goes whatever happens.
     QTemporaryDir scratch(QDir(decksFolder_).filePath(QStringLiteral(".import-XXXXXX")));

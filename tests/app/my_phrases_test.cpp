@@ -59,6 +59,7 @@ private slots:
         QFETCH(QString, firstGerman);
         QFETCH(QString, message);
         QDir(decks).removeRecursively();
+        QDir().mkpath(decks + "/.import-cutshort/deck"); // what an import ended by a power cut left
         const QString path = name.isEmpty() ? dir.filePath("gone.csv") : file(name, content);
         const DeckImporter importer(decks);
         if (firstGerman.isEmpty()) {
