@@ -40,6 +40,14 @@ void StripTicks::apply(const WakePlan& plan)
         timers_[t].setDeferrable(plan[t].mayWait, plan[t].mostWaitMs);
 }
 
+void StripTicks::pointerMoved()
+{
+    WakeObservations seen;
+    seen.pointerMoved = true;
+    const TickWait watch = plan(seen)[Timer1];
+    timers_[Timer1].setDeferrable(watch.mayWait, watch.mostWaitMs);
+}
+
 void StripTicks::stopAll()
 {
     for (TickTimer& timer : timers_)

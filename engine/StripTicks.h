@@ -21,6 +21,7 @@ struct WakeObservations
     bool riseLooksTheSame = false; // its next step leaves the caption on the same pixels, or below the strip
     bool pointerResting = false;
     bool characterShown = false; // shown, the character speaks or waves at the playback's ticks
+    bool pointerMoved = false;   // since the last plan: resting or not, the pointer is no longer still
 };
 
 // Whether a timer's next ticks may wait for another wake-up, and for how long at most.
@@ -49,13 +50,17 @@ public:
     void follow();
     // Lets each timer's ticks wait as the plan says.
     void apply(const WakePlan& plan);
+    // The pointer moved between two plans: the watch's entry is planned again at once, since it must see
+    // the movement now. The other timers' entries do not hang on the pointer, and stay as they are.
+    void pointerMoved();
     void stopAll();
     TickTimer& timer(StripTimer which) { return timers_[which]; }
 
     // Ticks that change nothing anyone sees or hears need not wake the program: they run with the next
     // tick that does, in their order.
     // - The watch's, once the welcome is over, while the pointer rests and the strip would keep its
-    //   height. The pointer's first movement makes them on time again, from the one due.
+    //   height. The pointer's first movement makes them on time again, from the one due, even before
+    //   the next plan sees it no longer resting.
     // - Rolled up, the strip shows no caption: the caption effects' ticks, and the playback's while the
     //   character is not shown. Any of the watch's ticks unrolling the strip comes before them.
     // - Whatever is shown, the playback's ticks that only count out a language's seconds. They wait at
@@ -71,7 +76,8 @@ public:
         };
         const bool unseen = !seen.captionsInView;
         WakePlan plan;
-        plan[Timer1] = upTo(watch_.nextTickChangesNothing() && seen.pointerResting, kUnnoticedWaitMs);
+        plan[Timer1] = upTo(!seen.pointerMoved && seen.pointerResting && watch_.nextTickChangesNothing(),
+                              kUnnoticedWaitMs);
         plan[Timer2] = upTo(effects_.nextBarTickChangesNothing(), kTimerIntervalsMs[Timer2]);
         plan[Timer3] = unseen ? upTo(true, kUnnoticedWaitMs)
                               : upTo(seen.riseUnderWay && seen.riseLooksTheSame, kTimerIntervalsMs[Timer3]);

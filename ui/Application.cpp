@@ -69,8 +69,8 @@ Application::Application(DesktopPlatform& platform, SettingsStore& store)
     connect(&form1_, &Form1::captionMoved, this, [this] { guarded([this] { drag_.move(); }); });
     connect(&form1_, &Form1::captionReleased, this, [this] { guarded([this] { drag_.release(); }); });
     connect(&form1_, &Form1::menuButtonHovered, this, [this] { guarded([this] { openMenu(); }); });
-    // A movement of the resting pointer: the watch's ticks are on time again from the one due.
-    platform_.setPointerMovedHandler([this] { ticks_.timer(Timer1).setDeferrable(false); });
+    // A movement of the resting pointer: the wake plan hears of it at once.
+    platform_.setPointerMovedHandler([this] { ticks_.pointerMoved(); });
     // A laptop docked or undocked: the strip and the character stay whole on the screen.
     platform_.setScreensChangedHandler([this] {
         guarded([this] {

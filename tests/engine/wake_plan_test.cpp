@@ -15,6 +15,7 @@ private slots:
     {
         QTest::addColumn<bool>("rolledUp");
         QTest::addColumn<bool>("pointerResting");
+        QTest::addColumn<bool>("pointerMoved"); // since the plan was made
         QTest::addColumn<bool>("characterShown");
         QTest::addColumn<int>("cyclePhase");
         QTest::addColumn<bool>("riseLooksTheSame");
@@ -22,22 +23,25 @@ private slots:
         QTest::addColumn<QList<int>>("waits");
         const int counted = (5 * 10 - 1 - 11 + 1) * 100; // the German seconds' ticks left to count
         QTest::newRow("unrolled, German shown, pointer moving")
-            << false << false << true << 1 << false << QList<int>{0, 1500, 0, 0, counted};
+            << false << false << false << true << 1 << false << QList<int>{0, 1500, 0, 0, counted};
         QTest::newRow("unrolled, pointer resting: the watch waits too")
-            << false << true << true << 1 << false << QList<int>{2000, 1500, 0, 0, counted};
+            << false << true << false << true << 1 << false << QList<int>{2000, 1500, 0, 0, counted};
+        QTest::newRow("unrolled, the resting pointer moves: the watch is on time again, at once")
+            << false << true << true << true << 1 << false << QList<int>{0, 1500, 0, 0, counted};
         QTest::newRow("unrolled, a caption about to change")
-            << false << true << true << 2 << false << QList<int>{2000, 1500, 0, 0, 0};
+            << false << true << false << true << 2 << false << QList<int>{2000, 1500, 0, 0, 0};
         QTest::newRow("unrolled, a rise step that moves no pixel")
-            << false << false << true << 2 << true << QList<int>{0, 1500, 50, 0, 0};
+            << false << false << false << true << 2 << true << QList<int>{0, 1500, 50, 0, 0};
         QTest::newRow("rolled up, character shown: he speaks at the playback's ticks")
-            << true << false << true << 2 << false << QList<int>{0, 0, 2000, 2000, 0};
+            << true << false << false << true << 2 << false << QList<int>{0, 0, 2000, 2000, 0};
         QTest::newRow("rolled up, character hidden, pointer resting: only the bar on time")
-            << true << true << false << 2 << false << QList<int>{2000, 0, 2000, 2000, 2000};
+            << true << true << false << false << 2 << false << QList<int>{2000, 0, 2000, 2000, 2000};
     }
     void ticksNobodyNoticesWait()
     {
         QFETCH(bool, rolledUp);
         QFETCH(bool, pointerResting);
+        QFETCH(bool, pointerMoved);
         QFETCH(bool, characterShown);
         QFETCH(int, cyclePhase);
         QFETCH(bool, riseLooksTheSame);
@@ -56,6 +60,7 @@ private slots:
         seen.riseUnderWay = riseLooksTheSame;
         seen.riseLooksTheSame = riseLooksTheSame;
         seen.pointerResting = pointerResting;
+        seen.pointerMoved = pointerMoved;
         seen.characterShown = characterShown;
         const WakePlan plan = rig.timers.plan(seen);
         QList<int> got;
@@ -64,6 +69,12 @@ private slots:
             got << wait.mostWaitMs;
         }
         QCOMPARE(got, waits);
+        // A movement between two plans reaches the watch's timer at once, and no other.
+        seen.pointerMoved = false;
+        rig.timers.apply(rig.timers.plan(seen));
+        if (pointerMoved) rig.timers.pointerMoved();
+        for (int t = 0; t < kTimerCount; ++t)
+            QCOMPARE(rig.timers.timer(static_cast<StripTimer>(t)).isDeferrable(), waits[t] > 0);
     }
 
     // Rolled up with the character hidden and the pointer away, the program wakes only for the line's

@@ -147,8 +147,6 @@ private slots:
         QTest::newRow("a leading blank") << QStringLiteral(" Wie geht es Ihnen?  ");
         QTest::newRow("a blank before a kerned letter") << QStringLiteral(" AVATAR, Tür, Wörter.");
         QTest::newRow("umlauts and sharp s") << QStringLiteral(" Äpfel, Öl, Übung, Straße.");
-        QTest::newRow("wider than the caption") << QStringLiteral(
-            " Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?");
         QTest::newRow("only blanks") << QStringLiteral("     ");
         QTest::newRow("empty") << QString();
     }
@@ -168,10 +166,6 @@ private slots:
         QTest::addColumn<int>("blanks");
         QTest::newRow("six blanks") << QStringLiteral("Wie geht es Ihnen?  ") << 6;
         QTest::newRow("before a kerned letter") << QStringLiteral("AVATAR, Tür, Wörter.") << 3;
-        QTest::newRow("wider than the caption")
-            << QStringLiteral(
-                   "Können Sie mir bitte sagen, wo der Bahnhof ist, und wie weit es noch bis dorthin ist?")
-            << 2;
     }
     void blanksMoveTheTextByWholePixels()
     {
@@ -182,6 +176,34 @@ private slots:
         dress(label);
         dress(caption);
         checkMovedLikeALabel(caption, label, body, blanks);
+    }
+
+    // A text wider than the caption is never cut: it is set smaller, or, longer still, shows its
+    // beginning and scrolls (the label cuts both).
+    void aLongTextIsNotCutAtTheEdge_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("fitsWhole");
+        QTest::newRow("a little too wide")
+            << QStringLiteral(" Können Sie mir bitte sagen, wo der Bahnhof ist?") << true;
+        QTest::newRow("far too wide")
+            << QStringLiteral(" Können Sie mir bitte sagen, wo der Bahnhof ist, und wie "
+                              "weit es noch bis dorthin ist, zu Fuß oder mit dem Bus?")
+            << false;
+    }
+    void aLongTextIsNotCutAtTheEdge()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, fitsWhole);
+        QLabel label;
+        Caption caption;
+        dress(label);
+        dress(caption);
+        const int edge = caption.width() - 1;
+        QVERIFY(inkedColumns(drawn(label, text)).second >= edge - 3);
+        const auto [first, last] = inkedColumns(drawn(caption, text));
+        QVERIFY2((last < edge - 3) == fitsWhole, qPrintable(QString::number(last)));
+        QVERIFY(first > 0);
     }
 
     void drawsAgainWhereEitherTextStands_data()
