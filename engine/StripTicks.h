@@ -77,7 +77,7 @@ public:
         const bool unseen = !seen.captionsInView;
         WakePlan plan;
         plan[Timer1] = upTo(!seen.pointerMoved && seen.pointerResting && watch_.nextTickChangesNothing(),
-                              kUnnoticedWaitMs);
+                            kUnnoticedWaitMs);
         plan[Timer2] = upTo(effects_.nextBarTickChangesNothing(), kTimerIntervalsMs[Timer2]);
         plan[Timer3] = unseen ? upTo(true, kUnnoticedWaitMs)
                               : upTo(seen.riseUnderWay && seen.riseLooksTheSame, kTimerIntervalsMs[Timer3]);

@@ -29,6 +29,7 @@ test_packages=(
   desktop-file-utils appstream groff-base
   # xrandr, to change the test screen's size
   x11-xserver-utils
+  python3-pyatspi at-spi2-core # tests/e2e/accessibility_test.sh: an accessibility bus and its reader
   # clang with libFuzzer and its sanitizer runtimes, and llvm-symbolizer for readable reports
   # (scripts/fuzz.sh); the gcc sanitizer build (scripts/sanitize.sh) needs nothing beyond g++.
   clang libclang-rt-14-dev llvm

@@ -5,11 +5,13 @@
 #include "speech/CharacterArt.h"
 #include "speech/ShapeMask.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 
@@ -57,6 +59,93 @@ QRect changedArea(const QImage& before, const QImage& after)
         .toAlignedRect();
 }
 
+// Peedy himself, inside his window: a button that says the sentence again, as a click on him does. He
+// has no widget of his own, so the window's interface makes him and the bus keeps him while it stands.
+class PeedyButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface
+{
+public:
+    explicit PeedyButtonAccessible(CharacterWindow* window) : window_(window) {}
+
+    bool isValid() const override { return !window_.isNull(); }
+    // None: the window's object belongs to the window's interface.
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return window_ ? window_->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(window_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && window_ ? window_->accessibleName() : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return window_ ? window_->frameGeometry() : QRect(); }
+    QAccessible::Role role() const override { return QAccessible::Button; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.invisible = !window_ || !window_->isVisible();
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    // The bus names the action by its kind (press) and tells what it does by its description.
+    QString localizedActionName(const QString& name) const override
+    {
+        return localizedActionDescription(name);
+    }
+    QString localizedActionDescription(const QString& name) const override
+    {
+        return name == pressAction() ? QStringLiteral("Say it again") : QString();
+    }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && window_) emit window_->clicked();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<CharacterWindow> window_;
+};
+
+// Peedy's window, with Peedy in it.
+class PeedyWindowAccessible : public QAccessibleWidget
+{
+public:
+    explicit PeedyWindowAccessible(CharacterWindow* window)
+        : QAccessibleWidget(window, QAccessible::Window), button_(new PeedyButtonAccessible(window))
+    {
+        // Gone with the window, not with this interface: the bus's own cleanup at exit deletes both.
+        const QAccessible::Id id = QAccessible::registerAccessibleInterface(button_);
+        QObject::connect(window, &QObject::destroyed, [id] { QAccessible::deleteAccessibleInterface(id); });
+    }
+
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override { return index == 0 ? button_ : nullptr; }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        return rect().contains(x, y) ? button_ : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override { return child == button_ ? 0 : -1; }
+
+private:
+    PeedyButtonAccessible* button_;
+};
+
+QAccessibleInterface* peedyAccessible(const QString& className, QObject* object)
+{
+    auto* window = qobject_cast<CharacterWindow*>(object);
+    if (window && className == QLatin1String(CharacterWindow::staticMetaObject.className()))
+        return new PeedyWindowAccessible(window);
+    return nullptr;
+}
+
 } // namespace
 
 CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform& platform, QWidget* parent)
@@ -64,8 +153,14 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform&
                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
       art_(art), platform_(platform)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(peedyAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setObjectName(QStringLiteral("PeedyWindow"));
     setWindowTitle(QStringLiteral("Peedy"));
+    setAccessibleName(QStringLiteral("Peedy"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);

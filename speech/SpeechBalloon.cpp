@@ -4,6 +4,7 @@
 #include "platform/DesktopPlatform.h"
 #include "speech/ShapeMask.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLine>
@@ -28,6 +29,14 @@ constexpr qreal kAnchorY = 0.44;
 const QColor kPaper(255, 253, 244);
 const QColor kInk(32, 44, 36);
 
+// A frameless window of its own is still a window to a screen reader, not a filler.
+QAccessibleInterface* balloonAccessible(const QString& className, QObject* object)
+{
+    auto* balloon = qobject_cast<QWidget*>(object);
+    if (!balloon || className != QLatin1String(SpeechBalloon::staticMetaObject.className())) return nullptr;
+    return new QAccessibleWidget(balloon, QAccessible::Window);
+}
+
 } // namespace
 
 SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, QWidget* parent)
@@ -36,8 +45,14 @@ SpeechBalloon::SpeechBalloon(const DesktopPlatform& platform, HandlerEdge edge, 
                           Qt::WindowTransparentForInput | Qt::X11BypassWindowManagerHint),
       platform_(platform), edge_(std::move(edge))
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(balloonAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setObjectName(QStringLiteral("PeedyBalloon"));
     setWindowTitle(QStringLiteral("PeedyBalloon"));
+    setAccessibleName(QStringLiteral("Peedy's balloon"));
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);

@@ -1,5 +1,7 @@
 #include "ui/strip/Caption.h"
 
+#include "ui/strip/StripAccessibility.h"
+
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QPaintEvent>
@@ -24,6 +26,7 @@ constexpr int kScrollLongestMs = 2000;
 
 Caption::Caption(QWidget* parent) : QWidget(parent)
 {
+    installStripAccessibility();
     body_.setTextFormat(Qt::PlainText);
     scroll_.setInterval(kScrollStepMs);
     connect(&scroll_, &QTimer::timeout, this, &Caption::scrollStep);

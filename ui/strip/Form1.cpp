@@ -4,6 +4,7 @@
 #include "platform/DesktopPlatform.h"
 #include "ui/strip/Caption.h"
 #include "ui/strip/Palette16.h"
+#include "ui/strip/StripAccessibility.h"
 
 #include <QEvent>
 #include <QFont>
@@ -52,8 +53,11 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
               Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       model_(model), platform_(platform)
 {
+    // Before any of its widgets is asked for on the accessibility bus.
+    installStripAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    setAccessibleName(QStringLiteral("Dialoon"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     // The strip never takes the focus, yet its captions show the sentence as a tooltip.
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -77,6 +81,7 @@ Form1::Form1(StripModel& model, DesktopPlatform& platform)
     image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image1_->setGeometry(platform_.toPixelRect(6840, 45, 270, 270));
     image1_->setMouseTracking(true);
+    image1_->setAccessibleName(QStringLiteral("Menu"));
 
     label3_ = makePatch(this, "Label3", platform_.toPixelRect(0, 0, 6300, 10),
                         platform_.systemColour(SystemColour::InactiveTitleBar));
@@ -184,10 +189,15 @@ bool Form1::englishLooksTheSame(float top, const QString& text) const
     return target == label2_->line() && text == label2_->text();
 }
 
+void Form1::pressMenuButton()
+{
+    if (image1_->isEnabled()) emit menuButtonHovered();
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == image1_) {
-        if (event->type() == QEvent::MouseMove && image1_->isEnabled()) emit menuButtonHovered();
+        if (event->type() == QEvent::MouseMove) pressMenuButton();
         return false;
     }
     switch (event->type()) {

@@ -23,6 +23,9 @@ public:
     // Puts the picture on the menu button. Reading it loads the toolkit's picture formats, which the
     // strip's first frame need not wait for: the program calls this once that frame is on the screen.
     void showMenuPicture();
+    // The menu button pressed without the pointer, as a screen reader does: the menu opens as it does
+    // when the pointer comes over the button, and not while the button is disabled.
+    void pressMenuButton();
 
     Caption* german() const { return label1_; }
     Caption* english() const { return label2_; }
