@@ -2,7 +2,7 @@
 // then moved into place with one rename.
 #include "decks/DeckImporter.h"
 
-#include "decks/AnkiPackageReader.h"
+#include "decks/AnkiPackageModule.h"
 #include "decks/DeckFile.h"
 #include "decks/PhraseListReader.h"
 
@@ -49,8 +49,8 @@ ReadDeck readFile(const QString& file, const QString& mediaFolder, const QString
     if (!in.open(QIODevice::ReadOnly)) throw DeckReadError(in.errorString().toStdString());
     if (in.size() > DeckLimits::kLargestFile) throw DeckReadError("it is too large");
     const QByteArray start = in.peek(4);
-    if (AnkiPackageReader::looksLikePackage(start))
-        return AnkiPackageReader::read(file, mediaFolder, scratchFolder, progress);
+    if (AnkiPackageModule::looksLikePackage(start))
+        return AnkiPackageModule::read(file, mediaFolder, scratchFolder, progress);
     if (in.size() > kLargestList) throw DeckReadError("it is too large for a list of phrases");
     const QByteArray bytes = in.readAll();
     if (bytes.size() != in.size()) throw DeckReadError("it could not be read to its end");

@@ -1,7 +1,7 @@
 // Reading Anki packages the test builds itself with SQLite, libzip and zstd: decks become lessons, the
 // recordings the phrases name are unpacked under names of our own, and damaged or hostile packages are
 // refused with a reason or defused, writing nothing beside the folders the reader is given.
-#include "decks/AnkiPackageReader.h"
+#include "decks/anki/AnkiPackageReader.h"
 
 #include <QDir>
 #include <QTemporaryDir>

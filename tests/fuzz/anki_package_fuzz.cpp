@@ -6,7 +6,7 @@
 // "@@@@", each its name, a line break, and its bytes.
 #include "FuzzCheck.h"
 
-#include "decks/AnkiPackageReader.h"
+#include "decks/anki/AnkiPackageReader.h"
 
 #include <QDir>
 #include <QFile>

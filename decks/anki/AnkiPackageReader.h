@@ -9,9 +9,6 @@
 
 namespace dialoon::AnkiPackageReader {
 
-// Whether the bytes begin as a zip archive does.
-bool looksLikePackage(const QByteArray& firstBytes);
-
 // Reads the package at path. The recordings the phrases name are unpacked into mediaFolder (which
 // exists, is empty and is written nowhere else), each under a safe name of its own, which is the name
 // the phrase carries. A scratch file the reader needs goes into scratchFolder. Subdecks become lessons;

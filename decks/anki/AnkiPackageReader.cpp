@@ -1,7 +1,7 @@
 // Reads an Anki package: the zip archive through libzip, the collection through SQLite from a scratch copy,
 // the current format's zstd layers through libzstd. Every size the file states is checked against DeckLimits
 // before it is trusted, and again while the bytes are unpacked, since a hostile file can state anything.
-#include "decks/AnkiPackageReader.h"
+#include "decks/anki/AnkiPackageReader.h"
 
 #include "decks/FieldText.h"
 
@@ -492,11 +492,6 @@ QString nameLessons(std::vector<Note>& notes, const QHash<qint64, QString>& deck
 }
 
 } // namespace
-
-bool looksLikePackage(const QByteArray& firstBytes)
-{
-    return firstBytes.startsWith("PK\x03\x04");
-}
 
 ReadDeck read(const QString& path, const QString& mediaFolder, const QString& scratchFolder,
               const ReadProgress& progress)
