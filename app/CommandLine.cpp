@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <utility>
 
 #include <unistd.h>
 
@@ -61,6 +62,7 @@ bool isOption(const std::string& argument)
 std::optional<Answer> answer(const std::vector<std::string>& arguments)
 {
     std::optional<Answer> known;
+    bool fileSeen = false;
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         const std::string& argument = *it;
         // A session manager that restores the desktop starts the program again with its session id.
@@ -75,7 +77,7 @@ std::optional<Answer> answer(const std::vector<std::string>& arguments)
             if (!why.empty())
                 return Answer{
                     kUsageError, {}, kProgram + ": cannot open " + shown(argument) + ", " + why + hint};
-            if (!fileToOpen(std::vector(arguments.begin(), it)).empty())
+            if (std::exchange(fileSeen, true))
                 return Answer{kUsageError, {}, kProgram + ": opens one file at a time" + hint};
             continue;
         }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <utility>
 
 namespace dialoon {
 namespace {
@@ -85,19 +86,18 @@ void MyPhrases::restore()
     if (id.isEmpty()) return;
     bool ok = false;
     const int place = store_.readSetting(ExitSave::deckPlaceKey(id)).toInt(&ok);
-    restored_ = {id, ok ? place : 0};
     state_.playingDeck = id;
-    state_.deckPlace = restored_->second;
+    state_.deckPlace = ok ? place : 0;
+    restorePending_ = true;
     source_.hold();
 }
 
 bool MyPhrases::loadRestored()
 {
-    if (!restored_) return false;
-    const auto [id, place] = *restored_;
-    restored_.reset();
+    if (!std::exchange(restorePending_, false)) return false;
+    const QString id = state_.playingDeck;
     try {
-        load(id, place);
+        load(id, state_.deckPlace);
     } catch (const DeckReadError& error) {
         state_.playingDeck.clear();
         source_.play(nullptr);
@@ -110,7 +110,7 @@ bool MyPhrases::loadRestored()
 
 void MyPhrases::play(const QString& id)
 {
-    restored_.reset();
+    restorePending_ = false;
     if (id.isEmpty()) {
         source_.play(nullptr);
         state_.playingDeck.clear();

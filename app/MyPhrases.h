@@ -6,10 +6,7 @@
 #include "engine/Deck.h"
 
 #include <QList>
-
 #include <QString>
-#include <optional>
-#include <utility>
 
 namespace dialoon {
 
@@ -64,7 +61,7 @@ private:
     SettingsStore& store_;
     PlayingSource& source_;
     QString folder_;
-    std::optional<std::pair<QString, int>> restored_;
+    bool restorePending_ = false; // restore() found a deck that loadRestored() has yet to read
 };
 
 } // namespace dialoon

@@ -60,7 +60,7 @@ std::atomic<int> workersRunning{0};
 // sound server's client and ALSA along, which would otherwise make the strip's first frame wait.
 struct PcAudioLibrary
 {
-    SharedLibrary shared{DIALOON_PCAUDIO_LIBRARY};
+    SharedLibrary shared{DIALOON_PCAUDIOLIB_LIBRARY};
     decltype(&create_audio_device_object) create = shared.find("create_audio_device_object");
     decltype(&audio_object_open) open = shared.find("audio_object_open");
     decltype(&audio_object_write) write = shared.find("audio_object_write");
@@ -107,7 +107,7 @@ public:
         const PcAudioLibrary* library = pcaudio();
         if (library == nullptr)
             return QStringLiteral("the sound library %1 could not be loaded")
-                .arg(QLatin1String(DIALOON_PCAUDIO_LIBRARY));
+                .arg(QLatin1String(DIALOON_PCAUDIOLIB_LIBRARY));
         silenceAlsaMessages();
         if (device_ == nullptr) device_ = library->create(nullptr, BuildInfo::kTitle, "German phrases");
         if (device_ == nullptr) return QStringLiteral("no sound server or sound device was found");

@@ -373,8 +373,7 @@ void Application::openFile(const QString& file)
         if (!importJob_.start(file)) {
             tellAboutDecks(QStringLiteral("\"%1\" was not added: another file is being read. Add it again "
                                           "afterwards.")
-                               .arg(QFileInfo(file).fileName()),
-                           true);
+                               .arg(QFileInfo(file).fileName()));
             return;
         }
         if (myPhrasesWindow_) myPhrasesWindow_->importStarted(file);
@@ -394,7 +393,7 @@ void Application::deckImported(const ImportedDeck& deck)
 void Application::importFailed(const QString& message)
 {
     if (myPhrasesWindow_) myPhrasesWindow_->importEnded({});
-    tellAboutDecks(message, true);
+    tellAboutDecks(message);
 }
 
 void Application::playDeck(const QString& id)
@@ -404,8 +403,7 @@ void Application::playDeck(const QString& id)
         cycle_.startAfresh();
     } catch (const DeckReadError& error) {
         tellAboutDecks(
-            QStringLiteral("That deck cannot be played: %1.").arg(QString::fromStdString(error.what())),
-            true);
+            QStringLiteral("That deck cannot be played: %1.").arg(QString::fromStdString(error.what())));
     }
     showDecks();
 }
@@ -424,11 +422,11 @@ void Application::swapDeck(const QString& id, bool swapped)
     showDecks();
 }
 
-void Application::tellAboutDecks(const QString& message, bool problem)
+void Application::tellAboutDecks(const QString& message)
 {
     if (myPhrasesWindow_ && myPhrasesWindow_->isVisible()) {
         myPhrasesWindow_->showStatus(message);
-        if (problem) QApplication::beep();
+        QApplication::beep();
         return;
     }
     platform_.showWarning(kTitle, message);

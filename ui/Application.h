@@ -96,8 +96,8 @@ private:
     void playDeck(const QString& id);
     void removeDeck(const QString& id);
     void swapDeck(const QString& id, bool swapped);
-    // A message about the user's decks: in their window when it is open, else in a box.
-    void tellAboutDecks(const QString& message, bool problem);
+    // A problem with the user's decks: in their window when it is open, else in a box.
+    void tellAboutDecks(const QString& message);
     void exitProgram();
 
     // Forwards the cycle's requests to the character, if there is one.
