@@ -38,11 +38,6 @@ public:
     // How long ticks nobody will notice until something else happens may wait: longer than the interval
     // of the watch's timer, whose ticks then run on time, so that they run with its ticks at the latest.
     static constexpr int kUnnoticedWaitMs = 2000;
-    // How long the watch's ticks may wait at most while the strip would roll up once the pointer is
-    // elsewhere. Through XWayland the pointer's leaving for a Wayland window is not always heard of (no
-    // crossing, no movement reaches the program): the watch then still looks within half a second, so
-    // that the strip never stays unrolled over the user's work for long.
-    static constexpr int kRollUpWatchWaitMs = 500;
 
     // Runs a tick's step: the program puts its error edge and its drawing around it.
     using Runner = std::function<void(const std::function<void()>& step)>;
@@ -82,7 +77,7 @@ public:
         const bool unseen = !seen.captionsInView;
         WakePlan plan;
         plan[Timer1] = upTo(!seen.pointerMoved && seen.pointerResting && watch_.nextTickChangesNothing(),
-                            watch_.mayRollUp() ? kRollUpWatchWaitMs : kUnnoticedWaitMs);
+                            kUnnoticedWaitMs);
         plan[Timer2] = upTo(effects_.nextBarTickChangesNothing(), kTimerIntervalsMs[Timer2]);
         plan[Timer3] = unseen ? upTo(true, kUnnoticedWaitMs)
                               : upTo(seen.riseUnderWay && seen.riseLooksTheSame, kTimerIntervalsMs[Timer3]);

@@ -52,11 +52,6 @@ double WelcomeWatch::heightFor(int c, PixelPoint cursor) const
     return StripDesign::kRolledUpHeight;
 }
 
-bool WelcomeWatch::mayRollUp() const
-{
-    return state_.autoHide != 0 && state_.welcomeCountdown <= 1 && strip_.height == strip_.fullHeight;
-}
-
 bool WelcomeWatch::nextTickChangesNothing() const
 {
     // Once the welcome is over the countdown stands at 1 between ticks: a tick counts it to 0 and

@@ -23,9 +23,6 @@ public:
     // Whether the next tick, finding the cursor where it was last sampled, would leave everything as it
     // is: the welcome is over and the strip keeps its height.
     bool nextTickChangesNothing() const;
-    // Whether a tick would roll the strip up should the pointer be elsewhere: auto-hide on, the welcome
-    // over, the strip unrolled.
-    bool mayRollUp() const;
 
 private:
     // The strip's height after a tick that counted down to c and found the cursor there.

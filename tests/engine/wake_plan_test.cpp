@@ -24,13 +24,12 @@ private slots:
         const int counted = (5 * 10 - 1 - 11 + 1) * 100; // the German seconds' ticks left to count
         QTest::newRow("unrolled, German shown, pointer moving")
             << false << false << false << true << 1 << false << QList<int>{0, 1500, 0, 0, counted};
-        QTest::newRow(
-            "unrolled, pointer resting: the watch waits too, at most half a second while it may roll up")
-            << false << true << false << true << 1 << false << QList<int>{500, 1500, 0, 0, counted};
+        QTest::newRow("unrolled, pointer resting: the watch waits too")
+            << false << true << false << true << 1 << false << QList<int>{2000, 1500, 0, 0, counted};
         QTest::newRow("unrolled, the resting pointer moves: the watch is on time again, at once")
             << false << true << true << true << 1 << false << QList<int>{0, 1500, 0, 0, counted};
         QTest::newRow("unrolled, a caption about to change")
-            << false << true << false << true << 2 << false << QList<int>{500, 1500, 0, 0, 0};
+            << false << true << false << true << 2 << false << QList<int>{2000, 1500, 0, 0, 0};
         QTest::newRow("unrolled, a rise step that moves no pixel")
             << false << false << false << true << 2 << true << QList<int>{0, 1500, 50, 0, 0};
         QTest::newRow("rolled up, character shown: he speaks at the playback's ticks")
