@@ -48,6 +48,10 @@ public:
 
     // Keeps a top-level window out of the taskbar and the pager. Call before the window is first shown.
     virtual void keepOffTaskbar(QWidget& window) const = 0;
+    // Keeps a tool window shown while another program is active, beside the program's other windows: a
+    // window manager may hide an inactive program's tool windows that belong to its other windows (KWin
+    // does unless told otherwise). Call before the window is first shown.
+    virtual void keepShownWhileInactive(QWidget& window) const = 0;
     // Whether a window's opacity shows (a compositing manager runs); without it a fade is not seen.
     virtual bool windowsBlend() const = 0;
 };

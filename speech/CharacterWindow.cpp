@@ -167,6 +167,7 @@ CharacterWindow::CharacterWindow(const CharacterArt& art, const DesktopPlatform&
     setFixedSize(kSide, kSide);
     setCursor(Qt::OpenHandCursor);
     platform_.keepOffTaskbar(*this);
+    platform_.keepShownWhileInactive(*this);
     placeAtDefault();
 }
 

@@ -66,6 +66,7 @@ public:
     QRect availableArea(std::optional<QPoint> near) const override;
     QRect stripScreenArea() const override;
     void keepOffTaskbar(QWidget& window) const override { dialoon::keepOffTaskbar(&window); }
+    void keepShownWhileInactive(QWidget& window) const override { dialoon::keepShownWhileInactive(&window); }
     bool windowsBlend() const override { return dialoon::windowsBlend(); }
 
 private:

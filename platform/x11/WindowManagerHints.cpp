@@ -8,6 +8,10 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 namespace dialoon {
 
 void keepOffTaskbar(QWidget* window)
@@ -17,6 +21,27 @@ void keepOffTaskbar(QWidget* window)
     const xcb_atom_t states[] = {xcb::atom(c, xcb::SkipTaskbar), xcb::atom(c, xcb::SkipPager)};
     xcb_change_property(c, XCB_PROP_MODE_APPEND, static_cast<xcb_window_t>(window->winId()),
                         xcb::atom(c, xcb::State), XCB_ATOM_ATOM, 32, 2, states);
+    xcb_flush(c);
+}
+
+void keepShownWhileInactive(QWidget* window)
+{
+    xcb_connection_t* c = window ? xcb::qtConnection() : nullptr;
+    if (!c) return;
+    // Qt names its client leader as every window's group. A group of one has no other window for this one
+    // to belong to; the other hints stay as Qt set them.
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    constexpr std::uint32_t kFields = 9, kGroupFlag = 1U << 6, kGroupField = 8;
+    std::array<std::uint32_t, kFields> hints{};
+    const auto set = xcb::reply(xcb_get_property_reply, c,
+                                xcb_get_property(c, 0, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, kFields));
+    if (set && set->format == 32)
+        std::memcpy(hints.data(), xcb_get_property_value(set.get()),
+                    std::min<std::size_t>(xcb_get_property_value_length(set.get()), sizeof hints));
+    hints[0] |= kGroupFlag;
+    hints[kGroupField] = id;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, kFields,
+                        hints.data());
     xcb_flush(c);
 }
 

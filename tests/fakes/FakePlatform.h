@@ -113,6 +113,7 @@ public:
         return QRect(0, 0, static_cast<int>(screenWidthPixels), static_cast<int>(screenHeightPixels));
     }
     void keepOffTaskbar(QWidget&) const override {}
+    void keepShownWhileInactive(QWidget&) const override {}
     bool blending = true;
     bool windowsBlend() const override { return blending; }
 };
