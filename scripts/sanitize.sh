@@ -14,5 +14,5 @@ cd build-asan
 # Left out, each for its reason:
 #   course_spelling, course_pairs: shell scripts over the course text; no code of ours runs in them.
 #   desktop_test: it holds the program to the times a person would notice (a roll-up within 1.5 s) on
-#     two whole desktops; the sanitized program runs the same code in the window tests.
+#     three whole desktops; the sanitized program runs the same code in the window tests.
 ctest --output-on-failure -j2 --timeout 600 -E '^(course_spelling|course_pairs|desktop_test)$'

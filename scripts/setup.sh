@@ -22,6 +22,9 @@ test_packages=(
   # tests/desktop: GNOME Shell on Wayland with XWayland and a session manager, mutter on X11, and a
   # GTK 4 window driven from Python
   gnome-shell mutter xwayland gnome-session-bin dbus-daemon python3-gi gir1.2-gtk-4.0 gir1.2-gdkpixbuf-2.0
+  # and KDE Plasma's KWin on Wayland, with the Wayland client library, its scanner and Plasma's protocols
+  # for the test's own client of KWin's fake input (tests/desktop/kwin_pointer.cpp)
+  kwin-wayland libwayland-dev libwayland-bin plasma-wayland-protocols
   # recordings for the deck tests, encoded from the voice's own output, and a sound server of the
   # tests' own that hears what Peedy plays
   lame vorbis-tools pulseaudio pulseaudio-utils

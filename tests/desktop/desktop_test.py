@@ -1,15 +1,19 @@
 #!/usr/bin/python3
-"""Dialoon on real desktops, driven and watched from outside: GNOME Shell on Wayland (headless) with the
-program on XWayland beside a native GTK 4 window, then mutter managing an Xvfb server beside an X11
-window. Each desktop runs on buses and in folders of its own; whatever the test starts it ends.
+"""Dialoon on real desktops, driven and watched from outside: GNOME Shell and KDE Plasma's KWin on
+Wayland (headless), each with the program on XWayland beside a native GTK 4 window, then mutter managing
+an Xvfb server beside an X11 window. Each desktop runs on buses and in folders of its own; whatever the
+test starts it ends.
 
-    /usr/bin/python3 tests/desktop/desktop_test.py BUILD/dialoon BUILD/tests/platform/fullscreen_window
+    /usr/bin/python3 tests/desktop/desktop_test.py BUILD/dialoon BUILD/tests/platform/fullscreen_window \
+        BUILD/tests/desktop/kwin_pointer
 
 Each desktop is a table of steps: an action, then a condition that has to come true within some seconds
-and, for some steps, stay true for some seconds more. Started with --window this file is the GTK
-window, with --service-manager a stand-in for the user's service manager.
+and, for some steps, stay true for some seconds more; both Wayland desktops take the same table. Started
+with --window this file is the GTK window, with --service-manager a stand-in for the user's service
+manager, with --power-manager one for Plasma's power management.
 """
 import ctypes
+import itertools
 import json
 import os
 import re
@@ -28,10 +32,12 @@ except (ImportError, ValueError):
     sys.exit("missing: GObject for Debian's /usr/bin/python3 (python3-gi, gir1.2-gdkpixbuf-2.0); "
              "`bash scripts/setup.sh test` installs it\n0 passed, 1 failed")
 
-FILM = "A film"  # the other program's window, on both desktops
+FILM = "A film"  # the other program's window, on every desktop
 FILM_RGB = (0x2E, 0x7D, 0x32)  # the colour of the GTK window
 ROLLED_UP = 2  # the tallest a rolled-up strip may be, in pixels
 IDLE = 8  # org.gnome.SessionManager's inhibit flag for idleness
+ANSWER = ('<interface name="org.dialoon.Test"><method name="Answer"><arg type="s" direction="in"/></method>'
+          '</interface>')  # how a KWin script hands the test its answer
 SETTINGS = ("[German]\nce=1\nn=2\nctime=3\netime=5\nrd=1\npsave=1\nssave=1\nvisi={visi}\nvoice=1\nguage=2\n"
             "guagen=10205\nred=0\nmark=0\nxxx=1\nleft=3000\nsspeed=150\n")
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -43,7 +49,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 NEEDED = {  # program: the Debian package that brings it
     "dbus-daemon": "dbus-daemon", "gnome-shell": "gnome-shell", "Xwayland": "xwayland",
     "/usr/libexec/gnome-session-binary": "gnome-session-bin", "mutter": "mutter", "Xvfb": "xvfb",
-    "xdotool": "xdotool", "xwininfo": "x11-utils", "xprop": "x11-utils",
+    "xdotool": "xdotool", "xwininfo": "x11-utils", "xprop": "x11-utils", "/usr/bin/kwin_wayland": "kwin-wayland",
 }
 
 
@@ -66,7 +72,7 @@ class Lab:
 
     def __init__(self, name):
         self.root = tempfile.mkdtemp(prefix=f"dialoon-{name}-")
-        self.children, self.program = [], None
+        self.children, self.program, self.xdisplays = [], None, ()
         self.env = {
             "PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LANG": "C.UTF-8", "HOME": self.path("home"),
             "XDG_CONFIG_HOME": self.path("home/.config"), "XDG_RUNTIME_DIR": self.path("run"),
@@ -123,7 +129,12 @@ class Lab:
     def program_windows(self):
         """The program's shown top-level windows: {title: (x, y, width, height)}."""
         shown = {}
-        for window in self.run("xdotool", "search", "--onlyvisible", "--pid", str(self.program.pid)).split():
+        for _ in range(5):  # xdotool gives up when a window it looks at goes meanwhile (a tooltip, say)
+            search = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.program.pid)],
+                                    env=self.env, capture_output=True, text=True, timeout=10)
+            if "BadWindow" not in search.stderr:
+                break
+        for window in search.stdout.split():
             m = re.search(r'Window id: \S+ "(.*)"\n.*Absolute upper-left X:\s+(-?\d+).*Absolute upper-left Y:\s+(-?\d+)'
                           r".*Width:\s+(\d+).*Height:\s+(\d+).*Map State: IsViewable",
                           self.run("xwininfo", "-id", window), re.S)
@@ -165,17 +176,84 @@ class Lab:
             except (OSError, IndexError, ValueError):
                 pass
         shutil.rmtree(self.root, ignore_errors=True)
+        for n in self.xdisplays:  # an XWayland that went down hard leaves its lock and socket behind
+            try:
+                with open(f"/tmp/.X{n}-lock") as f:
+                    os.kill(int(f.read()), 0)
+            except ProcessLookupError:
+                for leftover in (f"/tmp/.X{n}-lock", f"/tmp/.X11-unix/X{n}"):
+                    if os.path.exists(leftover):
+                        os.unlink(leftover)
+            except (OSError, ValueError):
+                pass
 
 
-class Gnome(Lab):
+class WaylandLab(Lab):
+    """A Wayland desktop: the program on XWayland beside a native GTK 4 window, the pointer moved as
+    remote-input programs move it. A desktop tells where its pointer is (pointer), moves it
+    (move_pointer), reads its windows (film_at, focus, stacking), whether the session is kept from idling
+    (idle_inhibited, inhibition_seen) and its screen (screenshot)."""
+
+    def __init__(self, name, desktop):
+        super().__init__(name)
+        self.env.update(XDG_SESSION_TYPE="wayland", XDG_CURRENT_DESKTOP=desktop, WAYLAND_DISPLAY=f"dialoon-{name}")
+        self.before = None  # how the strip stood before the pointer last moved
+        self.rects = set()  # wherever a window of the program has been seen
+
+    def start_film(self):
+        self.film = self.spawn("window", [sys.executable, __file__, "--window"], {"GDK_BACKEND": "wayland"}, True)
+        if self.film.stdout.readline().strip() != b"ok ready" or not wait_for(lambda: self.film_at(self.workarea), 10):
+            raise HarnessError("the GTK window did not come up:\n" + self.log("window")[-2000:])
+        # On GNOME the first motion of a session moves the compositor's pointer, but no client hears of it;
+        # the GTK window counts the motions it is told of.
+        x, y, width, height = self.workarea
+        for n in range(10):
+            heard = self.tell_film("motions")
+            self.move_pointer(x + width // 2 + n, y + height // 2)
+            if wait_for(lambda: self.tell_film("motions") != heard, 0.5):
+                return
+        raise HarnessError("the GTK window hears no pointer motion")
+
+    def tell_film(self, command):
+        self.film.stdin.write(f"{command}\n".encode())
+        self.film.stdin.flush()
+        answer = self.film.stdout.readline().decode().split()
+        if answer[:2] != ["ok", command]:
+            raise HarnessError(f"the GTK window answered {answer} to {command!r}")
+        return answer[2:]
+
+    def dialoon_above_film(self):
+        order = self.stacking()
+        titles = [title for title, _ in order]
+        if FILM not in titles:
+            raise HarnessError(f"the GTK window is not among {titles}")
+        return [title for title, own in order[titles.index(FILM) + 1:] if own]
+
+    def stacking_seen(self):
+        return (f"strip before the pointer moved {self.before}; stacking {[t for t, _ in self.stacking()]}; "
+                f"focus {self.focus()}; pointer {self.pointer()}; "
+                f"XWayland's pointer {self.run('xdotool', 'getmouselocation').strip()}; {self.inhibition_seen()}")
+
+    def note_windows(self):
+        self.rects.update(self.program_windows().values())
+
+    def film_covers_program(self):
+        """Whether a screenshot shows the GTK window's colour wherever the program's windows have been."""
+        pixels, stride, width, height, colour = self.screenshot()
+        step = len(colour)
+        for x, y, w, h in self.rects:
+            left, right = max(x, 0), min(x + w, width)
+            for row in range(max(y, 0), min(y + h, height)):
+                if pixels[row * stride + left * step:row * stride + right * step] != colour * (right - left):
+                    return False
+        return True
+
+
+class Gnome(WaylandLab):
     """GNOME Shell on Wayland with its session manager, a GTK 4 window and the program on XWayland."""
 
     def __init__(self):
-        super().__init__("gnome")
-        self.env.update(XDG_SESSION_TYPE="wayland", XDG_CURRENT_DESKTOP="GNOME", WAYLAND_DISPLAY="dialoon-wayland")
-        self.xdisplays = ()
-        self.before = None  # how the strip stood before the pointer last moved
-        self.rects = set()  # wherever a window of the program has been seen
+        super().__init__("gnome", "GNOME")
 
     def start(self):
         self.start_buses()
@@ -205,24 +283,18 @@ class Gnome(Lab):
                 " Main.messageTray._notificationState == imports.ui.messageTray.State.HIDDEN", quietly=True), 30, 0.1):
             raise HarnessError("gnome-shell did not come up clear in unsafe mode:\n" + self.log("gnome-shell")[-2000:])
         display, auth = self.eval("['DISPLAY', 'XAUTHORITY'].map(v => imports.gi.GLib.getenv(v))")
-        self.xdisplays = re.findall(r"X11 display :(\d+), \(using :(\d+)", self.log("gnome-shell"))
+        self.xdisplays = sum(re.findall(r"X11 display :(\d+), \(using :(\d+)", self.log("gnome-shell")), ())
         if not display or not self.xdisplays:
             raise HarnessError("XWayland did not start:\n" + self.log("gnome-shell")[-2000:])
         self.env.update(DISPLAY=display, XAUTHORITY=auth)
         self.workarea = tuple(self.eval("(r => [r.x, r.y, r.width, r.height])(global.workspace_manager"
                                         ".get_active_workspace().get_work_area_for_monitor(0))"))
-        self.film = self.spawn("window", [sys.executable, __file__, "--window"], {"GDK_BACKEND": "wayland"}, True)
-        if self.film.stdout.readline().strip() != b"ok ready" or not wait_for(lambda: self.film_at(self.workarea), 10):
-            raise HarnessError("the GTK window did not come up:\n" + self.log("window")[-2000:])
-        self.start_pointer()
-
-    def tell_film(self, command):
-        self.film.stdin.write(f"{command}\n".encode())
-        self.film.stdin.flush()
-        answer = self.film.stdout.readline().decode().split()
-        if answer[:2] != ["ok", command]:
-            raise HarnessError(f"the GTK window answered {answer} to {command!r}")
-        return answer[2:]
+        self.screen = tuple(self.eval("global.display.get_size()"))
+        # The pointer, moved as a remote-desktop client moves it.
+        self.pointer_session = self.call("org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
+                                         "CreateSession", None, "(o)")[0]
+        self.pointer_call("Start")
+        self.start_film()
 
     def eval(self, code, quietly=False):
         try:
@@ -238,59 +310,32 @@ class Gnome(Lab):
         return self.eval(f"global.display.list_all_windows().some(w => w.get_title() == {json.dumps(FILM)} && "
                          f"(r => [r.x, r.y, r.width, r.height])(w.get_frame_rect()).join() == '{','.join(map(str, rect))}')")
 
+    def focus(self):
+        return self.eval("global.display.focus_window?.get_title()")
+
     def stacking(self):
         """The shown windows, bottom to top as the compositor stacks them: [title, whether the program's]."""
         return self.eval("global.display.sort_windows_by_stacking(global.display.list_all_windows())"
                          ".filter(w => !w.minimized && w.get_compositor_private()?.visible)"
                          f".map(w => [w.get_title(), w.get_pid() == {self.program.pid}])")
 
-    def dialoon_above_film(self):
-        order = self.stacking()
-        titles = [title for title, _ in order]
-        if FILM not in titles:
-            raise HarnessError(f"the GTK window is not among {titles}")
-        return [title for title, own in order[titles.index(FILM) + 1:] if own]
+    def idle_inhibited(self):
+        return self.call("org.gnome.SessionManager", "/org/gnome/SessionManager", "IsInhibited",
+                         GLib.Variant("(u)", (IDLE,)), "(b)")[0]
 
-    def stacking_seen(self):
-        inhibited = self.call("org.gnome.SessionManager", "/org/gnome/SessionManager", "Get",
-                              GLib.Variant("(ss)", ("org.gnome.SessionManager", "InhibitedActions")), "(v)",
-                              "org.freedesktop.DBus.Properties")[0]
-        return (f"strip before the pointer moved {self.before}; stacking {[t for t, _ in self.stacking()]}; "
-                f"focus {self.eval('global.display.focus_window?.get_title()')}; pointer {self.pointer()}; "
-                f"XWayland's pointer {self.run('xdotool', 'getmouselocation').strip()}; InhibitedActions {inhibited}")
+    def inhibition_seen(self):
+        return "InhibitedActions " + str(self.call(
+            "org.gnome.SessionManager", "/org/gnome/SessionManager", "Get",
+            GLib.Variant("(ss)", ("org.gnome.SessionManager", "InhibitedActions")), "(v)",
+            "org.freedesktop.DBus.Properties")[0])
 
-    def note_windows(self):
-        self.rects.update(self.program_windows().values())
-
-    def film_covers_program(self):
-        """Whether a screenshot shows the GTK window's colour wherever the program's windows have been."""
+    def screenshot(self):
         shot = self.path("screen.png")
         self.call("org.gnome.Shell", "/org/gnome/Shell/Screenshot", "Screenshot",
                   GLib.Variant("(bbs)", (False, False, shot)), "(bs)", "org.gnome.Shell.Screenshot")
         image = GdkPixbuf.Pixbuf.new_from_file(shot)
-        pixels, stride, step = image.get_pixels(), image.get_rowstride(), image.get_n_channels()
-        colour = bytes(FILM_RGB) + b"\xff" * (step - 3)
-        for x, y, width, height in self.rects:
-            left, right = max(x, 0), min(x + width, image.get_width())
-            for row in range(max(y, 0), min(y + height, image.get_height())):
-                if pixels[row * stride + left * step:row * stride + right * step] != colour * (right - left):
-                    return False
-        return True
-
-    # The pointer, moved as a remote-desktop client moves it.
-    def start_pointer(self):
-        self.pointer_session = self.call("org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
-                                         "CreateSession", None, "(o)")[0]
-        self.pointer_call("Start")
-        # The first motion of a session moves the compositor's pointer, but no client hears of it; the
-        # GTK window counts the motions it is told of.
-        x, y, width, height = self.workarea
-        for n in range(10):
-            heard = self.tell_film("motions")
-            self.move_pointer(x + width // 2 + n, y + height // 2)
-            if wait_for(lambda: self.tell_film("motions") != heard, 0.5):
-                return
-        raise HarnessError("the GTK window hears no pointer motion")
+        return (image.get_pixels(), image.get_rowstride(), image.get_width(), image.get_height(),
+                bytes(FILM_RGB) + b"\xff" * (image.get_n_channels() - 3))
 
     def pointer_call(self, method, args=None):
         self.call("org.gnome.Mutter.RemoteDesktop", self.pointer_session, method, args,
@@ -308,18 +353,129 @@ class Gnome(Lab):
             wait_for(lambda: self.pointer() != at, 0.5, 0.01)
         raise HarnessError(f"the pointer went to {self.pointer()}, not to {(x, y)}")
 
-    def close(self):
-        super().close()
-        for n in sum(self.xdisplays, ()):  # an XWayland that went down hard leaves its lock and socket behind
-            try:
-                with open(f"/tmp/.X{n}-lock") as f:
-                    os.kill(int(f.read()), 0)
-            except ProcessLookupError:
-                for leftover in (f"/tmp/.X{n}-lock", f"/tmp/.X11-unix/X{n}"):
-                    if os.path.exists(leftover):
-                        os.unlink(leftover)
-            except (OSError, ValueError):
-                pass
+
+class Kwin(WaylandLab):
+    """KDE Plasma's compositor KWin on Wayland, headless and without Plasma's shell (so without a panel),
+    with a stand-in for Plasma's power management, a GTK 4 window and the program on XWayland. KWin is
+    read through its scripting interface: each question is a script that KWin runs once and that calls the
+    test back with the answer. The pointer is moved, and KWin's idleness asked, by a Wayland client of
+    KWin's own interfaces (kwin_pointer)."""
+
+    def __init__(self):
+        super().__init__("kwin", "KDE")
+        self.answers, self.questions, self.at = [], 0, None
+
+    def start(self, kwin_pointer):
+        self.start_buses()
+        manager = self.spawn("power-manager", [sys.executable, __file__, "--power-manager"], talk=True)
+        if manager.stdout.readline().strip() != b"ready":
+            raise HarnessError("the power management's stand-in did not start")
+        self.bus.register_object("/answer", Gio.DBusNodeInfo.new_for_xml(f"<node>{ANSWER}</node>").interfaces[0],
+                                 lambda *call: (self.answers.append(call[5].unpack()[0]), call[6].return_value(None)))
+        # The installed program asks for a file capability (cap_sys_resource), which a container may
+        # refuse it; a copy has none. An application KWin starts once XWayland is up learns its display.
+        kwin, told = shutil.copy("/usr/bin/kwin_wayland", self.path("kwin_wayland")), self.path("display.log")
+        self.spawn("kwin", [kwin, "--virtual", "--xwayland", "--socket", self.env["WAYLAND_DISPLAY"], "--width", "1024",
+                            "--height", "768", "--no-lockscreen", "--no-global-shortcuts", "--no-kactivities",
+                            f"sh -c 'echo $DISPLAY > {told}'"],
+                   {"KWIN_WAYLAND_NO_PERMISSION_CHECKS": "1", "KWIN_SCREENSHOT_NO_PERMISSION_CHECKS": "1"})
+        if not wait_for(lambda: os.path.exists(told) and self.log("display").endswith("\n"), 20, 0.1):
+            raise HarnessError("KWin did not start XWayland:\n" + self.log("kwin")[-2000:])
+        self.env["DISPLAY"] = self.log("display").strip()
+        self.xdisplays = [self.env["DISPLAY"].lstrip(":")]
+        self.pointer_client = self.spawn("pointer", [kwin_pointer], talk=True)
+        if self.pointer_client.stdout.readline().strip() != b"ok":
+            raise HarnessError("kwin_pointer did not start:\n" + self.log("pointer")[-500:])
+        self.workarea = tuple(self.script("(r => [r.x, r.y, r.width, r.height])(workspace.clientArea("
+                                          "KWin.MaximizeArea, workspace.activeScreen, workspace.currentDesktop))"))
+        self.screen = (self.script("workspace.displayWidth"), self.script("workspace.displayHeight"))
+        self.start_film()
+
+    def script(self, expression):
+        """The expression's value, as a KWin script sees it, through JSON."""
+        self.questions += 1
+        name = f"dialoon-test-{self.questions}"
+        self.write("question.js", f"callDBus({json.dumps(self.bus.get_unique_name())}, '/answer', "
+                                  f"'org.dialoon.Test', 'Answer', JSON.stringify({expression}));")
+        number = self.call("org.kde.KWin", "/Scripting", "loadScript",
+                           GLib.Variant("(ss)", (self.path("question.js"), name)), "(i)", "org.kde.kwin.Scripting")[0]
+        try:
+            self.call("org.kde.KWin", f"/{number}", "run", interface="org.kde.kwin.Script")
+            if not wait_for(lambda: (GLib.MainContext.default().iteration(False), self.answers)[1], 2, 0.002):
+                raise HarnessError(f"KWin's script gave no answer to {expression}:\n{self.log('kwin')[-1000:]}")
+        finally:
+            self.call("org.kde.KWin", "/Scripting", "unloadScript", GLib.Variant("(s)", (name,)), "(b)",
+                      "org.kde.kwin.Scripting")
+        return json.loads(self.answers.pop())
+
+    def shown(self, method):
+        """The value of an array method called on the windows KWin manages and shows."""
+        return self.script(f"workspace.clientList().filter(w => !w.minimized && !w.hidden).{method}")
+
+    def film_at(self, rect):
+        return self.shown(f"some(w => w.caption == {json.dumps(FILM)} && (r => [r.x, r.y, r.width, r.height])"
+                          f"(w.frameGeometry).join() == '{','.join(map(str, rect))}')")
+
+    def focus(self):
+        return self.script("workspace.activeClient && workspace.activeClient.caption")
+
+    def stacking(self):
+        """The shown windows that KWin manages, bottom to top: [title, whether the program's]. The windows
+        that bypass the window manager (the balloon, menus) are not among them: KWin stacks them above all."""
+        return self.shown(f"sort((a, b) => a.stackingOrder - b.stackingOrder)"
+                          f".map(w => [w.caption, w.pid == {self.program.pid}])")
+
+    def stacking_seen(self):
+        hidden = self.script("workspace.clientList().filter(w => w.hidden).map(w => w.caption)")
+        return f"{super().stacking_seen()}; hidden by KWin {hidden}"
+
+    def has_inhibit(self):
+        return self.call("org.freedesktop.PowerManagement", "/org/freedesktop/PowerManagement/Inhibit",
+                         "HasInhibit", None, "(b)", "org.freedesktop.PowerManagement.Inhibit")[0]
+
+    def idle_inhibited(self):
+        """Whether the power management holds an inhibition and KWin keeps the session from idling, if they
+        agree."""
+        told, awake = self.has_inhibit(), self.tell_pointer("idle 300") == ["awake"]
+        return told if told == awake else None
+
+    def inhibition_seen(self):
+        return f"power management's HasInhibit {self.has_inhibit()}"
+
+    def screenshot(self):
+        """The screen as KWin shows it: 32-bit pixels, blue first."""
+        read, write = os.pipe()
+        fds = Gio.UnixFDList()
+        fds.append(write)  # a copy
+        os.close(write)
+        info = self.bus.call_with_unix_fd_list_sync(
+            "org.kde.KWin.ScreenShot2", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2", "CaptureArea",
+            GLib.Variant("(iiuua{sv}h)", (0, 0, *self.screen, {}, 0)), GLib.VariantType("(a{sv})"),
+            Gio.DBusCallFlags.NONE, 5000, fds)[0].unpack()[0]
+        del fds  # KWin's copy alone is left to write to
+        with os.fdopen(read, "rb") as pipe:
+            pixels = pipe.read()
+        return pixels, info["stride"], info["width"], info["height"], bytes(reversed(FILM_RGB)) + b"\xff"
+
+    def tell_pointer(self, command):
+        self.pointer_client.stdin.write(f"{command}\n".encode())
+        self.pointer_client.stdin.flush()
+        answer = self.pointer_client.stdout.readline().decode().split()
+        if answer[:1] != ["ok"]:
+            raise HarnessError(f"kwin_pointer answered {answer} to {command!r}:\n{self.log('pointer')[-500:]}")
+        return answer[1:]
+
+    def pointer(self):
+        return tuple(self.script("[workspace.cursorPos.x, workspace.cursorPos.y]"))
+
+    def move_pointer(self, x, y):
+        """Moves the pointer by so much, as a mouse does: placed, it would stay over an X11 window for XWayland
+        once it had moved over it (see kwin_pointer.cpp)."""
+        at = self.at or self.pointer()
+        self.tell_pointer(f"by {x - at[0]} {y - at[1]}")
+        self.at = self.pointer()  # nothing else moves it
+        if self.at != (x, y):
+            raise HarnessError(f"the pointer went to {self.at}, not to {(x, y)}")
 
 
 ROUNDS = 20  # rolling up and unrolling in a row: a fault of one in ten fails them
@@ -371,22 +527,23 @@ def rounds(lab, seen, top, film_middle, rolled_up, unrolled):
     return steps
 
 
-def gnome_steps(g, dialoon):
-    top, film_middle = g.workarea[1], (g.workarea[0] + g.workarea[2] // 2, g.workarea[1] + g.workarea[3] // 2)
+def wayland_steps(lab, dialoon):
+    x, top, width, height = lab.workarea
+    film_middle = (x + width // 2, top + height // 2)
     seen = {}
 
     def strip_at_top():
-        strip = g.strip()
+        strip = lab.strip()
         if strip and strip[1] == top and strip[3] > 2 * ROLLED_UP:
             seen["strip"] = strip
-            g.note_windows()
+            lab.note_windows()
         return "strip" in seen
 
     def pointer_to(place):
         """Moves the pointer, noting how the strip stood before: rolling up and unrolling are changes."""
         def action():
-            g.before = g.strip()
-            g.move_pointer(*place())
+            lab.before = lab.strip()
+            lab.move_pointer(*place())
         return action
 
     middle = lambda: seen["strip"][0] + seen["strip"][2] // 2  # noqa: E731
@@ -395,52 +552,58 @@ def gnome_steps(g, dialoon):
     on_film = pointer_to(lambda: film_middle)
 
     def rolled_up():
-        strip = g.strip()
-        return g.before == seen["strip"] and bool(strip) and strip[3] <= ROLLED_UP
+        strip = lab.strip()
+        return lab.before == seen["strip"] and bool(strip) and strip[3] <= ROLLED_UP
 
     def unrolled():
-        return bool(g.before) and g.before[3] <= ROLLED_UP and g.strip() == seen["strip"]
+        return bool(lab.before) and lab.before[3] <= ROLLED_UP and lab.strip() == seen["strip"]
+
+    def peedy_above():
+        lab.note_windows()
+        return "Peedy" in lab.program_windows() and "Peedy" in lab.dialoon_above_film()
 
     def speaks():
-        if g.speaking():
-            g.note_windows()
+        if lab.speaking():
+            lab.note_windows()
             seen["spoke"] = True
         return seen.get("spoke")
 
     def menu_open():
         # The menu is the program's one tall window besides Peedy (a tooltip is one line high).
-        return any(h > 100 and title != "Peedy" for title, (_, _, _, h) in g.program_windows().items())
+        return any(h > 100 and title != "Peedy" for title, (_, _, _, h) in lab.program_windows().items())
 
     def open_menu():
+        # Along the strip, as a hand goes: KWin now and then takes the pointer off the strip as it unrolls
+        # under a pointer at rest, and puts it back with the next motion.
         on_line()
         wait_for(unrolled, 1)
-        g.move_pointer(seen["strip"][0] + 462, top + 8)
+        glide(lab, (seen["strip"][0] + 462, top + 8))
 
     def film(state, inhibitor):
-        g.move_pointer(*film_middle)
-        g.tell_film(state)
-        g.tell_film(inhibitor)
-        size = (0, 0, *g.eval("global.display.get_size()")) if state == "fullscreen" else g.workarea
-        if not wait_for(lambda: g.film_at(size) and g.eval("global.display.focus_window?.get_title()") == FILM, 5):
+        lab.move_pointer(*film_middle)
+        lab.tell_film(state)
+        lab.tell_film(inhibitor)
+        size = (0, 0, *lab.screen) if state == "fullscreen" else lab.workarea
+        if not wait_for(lambda: lab.film_at(size) and lab.focus() == FILM, 5):
             raise HarnessError(f"the GTK window did not go {state} with the focus")
-        if not wait_for(lambda: g.call("org.gnome.SessionManager", "/org/gnome/SessionManager", "IsInhibited",
-                                       GLib.Variant("(u)", (IDLE,)), "(b)")[0] == (inhibitor == "inhibit"), 2):
-            raise HarnessError(f"org.gnome.SessionManager did not hear of the {inhibitor}")
+        if not wait_for(lambda: lab.idle_inhibited() == (inhibitor == "inhibit"), 2):
+            raise HarnessError(f"the session did not hear of the {inhibitor}: {lab.inhibition_seen()}")
         seen.pop("spoke", None)
 
     return [
         # (what, action, condition, within seconds, then held for seconds)
         ("start: the strip stands at the top of the work area, full height",
-         lambda: g.start_program(dialoon, visi=1), strip_at_top, 10, 0),
+         lambda: lab.start_program(dialoon, visi=1), strip_at_top, 10, 0),
         ("pointer onto the strip, resting there through the welcome: the strip stays unrolled",
-         on_strip, lambda: g.strip() == seen["strip"], 1, 5),
-        *rounds(g, seen, top, film_middle, rolled_up, unrolled),
+         on_strip, lambda: lab.strip() == seen["strip"], 1, 5),
+        *rounds(lab, seen, top, film_middle, rolled_up, unrolled),
         ("Peedy speaks", lambda: None, speaks, 12, 0),
+        ("Peedy stands above the GTK window", lambda: None, peedy_above, 1, 0),
         ("the GTK window goes fullscreen and keeps the session from idling: Peedy keeps quiet, "
          "nothing of Dialoon is above it or shows on the screen", lambda: film("fullscreen", "inhibit"),
-         lambda: not g.speaking() and not g.dialoon_above_film() and g.film_covers_program(), 2, 20),
+         lambda: not lab.speaking() and not lab.dialoon_above_film() and lab.film_covers_program(), 2, 20),
         ("the GTK window is back to normal and lets go: Peedy speaks again, the strip is above it",
-         lambda: film("unfullscreen", "uninhibit"), lambda: speaks() and "Form1" in g.dialoon_above_film(), 12, 0),
+         lambda: film("unfullscreen", "uninhibit"), lambda: speaks() and "Form1" in lab.dialoon_above_film(), 12, 0),
         ("pointer onto the line, then over the menu picture: the menu opens", open_menu, menu_open, 2, 0),
         ("pointer away onto the GTK window, to click it: the menu closes", on_film, lambda: not menu_open(), 1, 0),
     ]
@@ -521,8 +684,10 @@ def run_steps(name, lab, steps, tally):
               f"    {f'after {came:.1f} s' if ok else 'seen'}: {lab.observe()}", flush=True)
 
 
-def main(dialoon, fullscreen_window):
+def main(dialoon, fullscreen_window, kwin_pointer):
     missing = [f"{program} ({package})" for program, package in NEEDED.items() if not shutil.which(program)]
+    if not os.access(kwin_pointer, os.X_OK):
+        missing.append(f"{kwin_pointer} (built where libwayland-dev, libwayland-bin and plasma-wayland-protocols are)")
     try:
         gi.require_version("Gtk", "4.0")
     except ValueError:
@@ -541,7 +706,8 @@ def main(dialoon, fullscreen_window):
     ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # ended from outside: clean up on the way out
     tally = {True: 0, False: 0}
-    for name, desktop, steps, args in (("gnome", Gnome, gnome_steps, ()),
+    for name, desktop, steps, args in (("gnome", Gnome, wayland_steps, ()),
+                                       ("kwin", Kwin, wayland_steps, (kwin_pointer,)),
                                        ("mutter-x11", MutterX11, mutter_steps, (fullscreen_window,))):
         lab = desktop()
         try:
@@ -556,17 +722,50 @@ def main(dialoon, fullscreen_window):
     return 1 if tally[False] else 0
 
 
-def serve_service_manager():
-    """Owns org.freedesktop.systemd1 on the session bus and says every unit asked for exists."""
-    node = Gio.DBusNodeInfo.new_for_xml(
-        '<node><interface name="org.freedesktop.systemd1.Manager"><method name="GetUnit">'
-        '<arg type="s" direction="in"/><arg type="o" direction="out"/></method></interface></node>')
+def serve(name, path, interface, answer):
+    """Owns the name on the session bus and answers the calls of the interface at the path: answer(bus,
+    method, arguments) gives the reply's values. Says "ready" once the name is owned."""
     bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-    bus.register_object("/org/freedesktop/systemd1", node.interfaces[0],
-                        lambda *call: call[-1].return_value(GLib.Variant("(o)", ("/org/freedesktop/systemd1/unit",))))
-    Gio.bus_own_name_on_connection(bus, "org.freedesktop.systemd1", Gio.BusNameOwnerFlags.NONE,
+    bus.register_object(path, Gio.DBusNodeInfo.new_for_xml(f"<node>{interface}</node>").interfaces[0],
+                        lambda *call: call[6].return_value(answer(bus, call[4], call[5].unpack())))
+    Gio.bus_own_name_on_connection(bus, name, Gio.BusNameOwnerFlags.NONE,
                                    lambda *_: print("ready", flush=True), lambda *_: os._exit(1))
     GLib.MainLoop().run()
+
+
+def serve_service_manager():
+    """Owns org.freedesktop.systemd1 and says every unit asked for exists."""
+    serve("org.freedesktop.systemd1", "/org/freedesktop/systemd1",
+          '<interface name="org.freedesktop.systemd1.Manager"><method name="GetUnit">'
+          '<arg type="s" direction="in"/><arg type="o" direction="out"/></method></interface>',
+          lambda *_: GLib.Variant("(o)", ("/org/freedesktop/systemd1/unit",)))
+
+
+def serve_power_manager():
+    """Owns org.freedesktop.PowerManagement as Plasma's power management does: keeps the inhibitions that
+    programs ask for (video players, browsers) until they let go, and tells whether there are any."""
+    path, interface = "/org/freedesktop/PowerManagement/Inhibit", "org.freedesktop.PowerManagement.Inhibit"
+    cookies, numbers = set(), itertools.count(1)
+
+    def answer(bus, method, args):
+        before = bool(cookies)
+        reply = None
+        if method == "Inhibit":
+            reply = GLib.Variant("(u)", (next(numbers),))
+            cookies.add(reply[0])
+        elif method == "UnInhibit":
+            cookies.discard(args[0])
+        else:
+            reply = GLib.Variant("(b)", (bool(cookies),))
+        if bool(cookies) != before:
+            bus.emit_signal(None, path, interface, "HasInhibitChanged", GLib.Variant("(b)", (bool(cookies),)))
+        return reply
+
+    serve("org.freedesktop.PowerManagement", path, f'<interface name="{interface}">'
+          '<method name="Inhibit"><arg type="s" direction="in"/><arg type="s" direction="in"/>'
+          '<arg type="u" direction="out"/></method><method name="UnInhibit"><arg type="u" direction="in"/></method>'
+          '<method name="HasInhibit"><arg type="b" direction="out"/></method>'
+          '<signal name="HasInhibitChanged"><arg type="b"/></signal></interface>', answer)
 
 
 def show_window():
@@ -578,6 +777,10 @@ def show_window():
     from gi.repository import Gdk, Gtk
     app = Gtk.Application(application_id="org.dialoon.test.Film")
     state = {"motions": 0, "cookie": 0}
+    power = Gio.DBusProxy.new_for_bus_sync(  # Plasma's power management, where there is one
+        Gio.BusType.SESSION, Gio.DBusProxyFlags.DO_NOT_AUTO_START | Gio.DBusProxyFlags.DO_NOT_LOAD_PROPERTIES |
+        Gio.DBusProxyFlags.DO_NOT_CONNECT_SIGNALS, None, "org.freedesktop.PowerManagement",
+        "/org/freedesktop/PowerManagement/Inhibit", "org.freedesktop.PowerManagement.Inhibit")
 
     def command(*_):
         line = sys.stdin.readline().strip()
@@ -586,10 +789,17 @@ def show_window():
             window.fullscreen()
         elif line == "unfullscreen":
             window.unfullscreen()
-        elif line == "inhibit":  # GTK takes it to org.gnome.SessionManager
+        elif line == "inhibit":
+            # GTK holds an idle inhibitor of the compositor's on the window, and tells org.gnome.SessionManager;
+            # Plasma's power management is told as video players tell it.
             state["cookie"] = app.inhibit(window, Gtk.ApplicationInhibitFlags.IDLE, "Playing a film")
+            if power.get_name_owner():
+                state["power"] = power.call_sync("Inhibit", GLib.Variant("(ss)", (FILM, "Playing a film")),
+                                                 Gio.DBusCallFlags.NONE, 5000).unpack()[0]
         elif line == "uninhibit":
             app.uninhibit(state["cookie"])
+            if "power" in state:
+                power.call_sync("UnInhibit", GLib.Variant("(u)", (state.pop("power"),)), Gio.DBusCallFlags.NONE, 5000)
         elif line == "motions":
             answer = f" {state['motions']}"
         else:
@@ -618,9 +828,11 @@ def show_window():
 if __name__ == "__main__":
     if sys.argv[1:2] == ["--service-manager"]:
         serve_service_manager()
+    elif sys.argv[1:2] == ["--power-manager"]:
+        serve_power_manager()
     elif sys.argv[1:2] == ["--window"]:
         show_window()
-    elif len(sys.argv) == 3:
+    elif len(sys.argv) == 4:
         sys.exit(main(*sys.argv[1:]))
     else:
-        sys.exit(f"usage: {sys.argv[0]} DIALOON FULLSCREEN_WINDOW")
+        sys.exit(f"usage: {sys.argv[0]} DIALOON FULLSCREEN_WINDOW KWIN_POINTER")
