@@ -46,6 +46,27 @@ QMap<QString, QString> contentOf(const QSettings& settings)
     return content;
 }
 
+// The content with each serialised value turned into text: QSettings reads "@@" at a value's start as
+// one "@" of plain text.
+QByteArray asText(QByteArray content)
+{
+    static const QByteArray kSerialised = QByteArrayLiteral("@Variant(");
+    for (qsizetype line = 0; line < content.size();) {
+        const qsizetype end = content.indexOf('\n', line);
+        const qsizetype stop = end < 0 ? content.size() : end;
+        const qsizetype equals = content.indexOf('=', line);
+        if (equals >= 0 && equals < stop && content[line] != ';' && content[line] != '[') {
+            qsizetype value = equals + 1;
+            while (value < stop && (content[value] == ' ' || content[value] == '\t'))
+                ++value;
+            if (content.mid(value, kSerialised.size()) == kSerialised) content.insert(value, '@');
+        }
+        line = content.indexOf('\n', line) + 1;
+        if (line == 0) break;
+    }
+    return content;
+}
+
 [[noreturn]] void fail(const QString& store, const QString& why)
 {
     throw StoreWriteError("The settings could not be saved to " + store.toStdString() + " (" +
@@ -73,11 +94,37 @@ std::unique_ptr<QTemporaryFile> makeScratch(const QString& store, const QByteArr
 
 } // namespace
 
-SettingsStore::SettingsStore() : settings_(openUserSettings(QStringLiteral("Tavo"))) {}
+SettingsStore::SettingsStore() : settings_(openUserSettings(QStringLiteral("Tavo")))
+{
+    openStore();
+}
 
 SettingsStore::SettingsStore(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
 {
+    openStore();
+}
+
+void SettingsStore::openStore()
+{
+    path_ = settings_->fileName();
+    QFile stored(path_);
+    if (!stored.open(QIODevice::ReadOnly)) return;
+    const QByteArray content = stored.readAll();
+    const QByteArray text = asText(content);
+    if (text == content) return;
+    if (DurableFile::replace(path_, text)) {
+        settings_->sync(); // what it read of the file at its start goes: the file is longer now
+        return;
+    }
+    // Read-only: the values are read from a copy; a save puts the text in the store's place. Where not
+    // even a copy can be written, nothing can be saved either, and the store reads nothing.
+    try {
+        readCopy_ = makeScratch(path_, text);
+        settings_ = std::make_unique<QSettings>(readCopy_->fileName(), QSettings::IniFormat);
+    } catch (const StoreWriteError&) {
+        settings_ = std::make_unique<QSettings>(QString(), QSettings::IniFormat);
+    }
 }
 
 QString SettingsStore::readSetting(const QString& key) const
@@ -94,7 +141,7 @@ void SettingsStore::writeSettings(const QList<Setting>& settings)
     if (existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly))
             fail(file, QStringLiteral("the file cannot be read: ") + existing.errorString());
-        current = existing.readAll();
+        current = asText(existing.readAll());
     }
 
     // QSettings makes the new content, in its own format, in a scratch copy of the store.
@@ -127,6 +174,10 @@ void SettingsStore::writeSettings(const QList<Setting>& settings)
         fail(file, QStringLiteral("its folder cannot be made"));
     if (!DurableFile::replace(file, content, &problem)) fail(file, problem);
     // The store's own reader notices the new file by its size and time, and reads it again.
+    if (readCopy_) {
+        readCopy_.reset();
+        settings_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    }
     settings_->sync();
     ++replacements_;
 }

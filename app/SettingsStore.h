@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSettings>
 #include <QString>
+#include <QTemporaryFile>
 
 #include <memory>
 #include <utility>
@@ -37,10 +38,17 @@ public:
     // How often this store has replaced its file since it was opened: once for each save.
     int replacements() const { return replacements_; }
 
-    QString path() const { return settings_->fileName(); }
+    QString path() const { return path_; }
 
 private:
+    // Reads stored values as text: a value in QSettings' serialised form ("@Variant(...)", only ever
+    // typed by hand here) is read and kept as the text it is, never decoded, since decoding one may
+    // ask for gigabytes. The store is rewritten so once; where it cannot be, a copy is read instead.
+    void openStore();
+
     std::unique_ptr<QSettings> settings_;
+    std::unique_ptr<QTemporaryFile> readCopy_;
+    QString path_;
     int replacements_ = 0;
 };
 

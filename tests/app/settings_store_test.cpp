@@ -154,6 +154,9 @@ private slots:
         QTest::newRow("not-a-number elsewhere")
             << bytes("[Other]\nratio=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)\n"
                      "[German]\nce=0\nn=3\nguagen=10205\n");
+        // Typed by hand, a serialised value whose decoding would ask for gigabytes: kept as its text.
+        QTest::newRow("serialised value asking for gigabytes") << bytes(
+            "[German]\nce=0\nxxx=@Variant(\\0\\0\\0\\v7f\\0\\0\\0\\x18QString)\nn=3\nguagen=10205\n");
     }
     void oddLinesArePassedOver()
     {
