@@ -48,23 +48,19 @@ QMap<QString, QString> contentOf(const QSettings& settings)
 
 // The content with each serialised value turned into text: QSettings reads "@@" at a value's start as
 // one "@" of plain text.
-QByteArray asText(QByteArray content)
+QByteArray asText(const QByteArray& content)
 {
     static const QByteArray kSerialised = QByteArrayLiteral("@Variant(");
-    for (qsizetype line = 0; line < content.size();) {
-        const qsizetype end = content.indexOf('\n', line);
-        const qsizetype stop = end < 0 ? content.size() : end;
-        const qsizetype equals = content.indexOf('=', line);
-        if (equals >= 0 && equals < stop && content[line] != ';' && content[line] != '[') {
-            qsizetype value = equals + 1;
-            while (value < stop && (content[value] == ' ' || content[value] == '\t'))
-                ++value;
-            if (content.mid(value, kSerialised.size()) == kSerialised) content.insert(value, '@');
-        }
-        line = content.indexOf('\n', line) + 1;
-        if (line == 0) break;
+    QList<QByteArray> lines = content.split('\n');
+    for (QByteArray& line : lines) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0 || line.startsWith(';') || line.startsWith('[')) continue;
+        qsizetype value = equals + 1;
+        while (value < line.size() && (line[value] == ' ' || line[value] == '\t'))
+            ++value;
+        if (line.mid(value).startsWith(kSerialised)) line.insert(value, '@');
     }
-    return content;
+    return lines.join('\n');
 }
 
 [[noreturn]] void fail(const QString& store, const QString& why)
